@@ -1,0 +1,63 @@
+// The framework's application object over QApplication: initialisation, forms, the message
+// loop and the exception handler that every entry from Qt into our code reports to.
+#pragma once
+
+#include "platform/classes.h"
+
+#include <functional>
+
+class TCustomForm;
+
+using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+
+class TApplication : public TComponent {
+public:
+    // Needs the QApplication to exist already.
+    explicit TApplication(TComponent* AOwner = nullptr);
+    ~TApplication() override;
+    QString ClassName() const override { return QStringLiteral("TApplication"); }
+
+    void Initialize();
+    // Runs the message loop until Terminate (or the main form closes); shows the main form
+    // first.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return m_terminated; }
+    // Handles the events waiting in the loop, then returns.
+    void ProcessMessages();
+
+    TCustomForm* MainForm() const { return m_mainForm; }
+    // The first form registered becomes the main form.
+    void RegisterForm(TCustomForm* form);
+
+    // Must be called from inside a catch block: reports the exception being handled. An
+    // Exception is passed to OnException when set, otherwise shown in a message box
+    // (ShowException); anything else is wrapped into an Exception with its what() text.
+    // While a message box is open, further exceptions are not shown a second time.
+    void HandleException(TObject* Sender);
+    void ShowException(const Exception& E);
+
+    TExceptionEvent OnException;
+    QString Title;
+
+private:
+    TCustomForm* m_mainForm = nullptr;
+    bool m_terminated = false;
+    bool m_showingException = false;
+};
+
+// The one application object; created by main (or a test's main) right after QApplication.
+extern TApplication* Application;
+
+// Runs fn and hands any exception to Application->HandleException(Sender); the guard that
+// every entry from Qt (events, timers, posted messages, menu commands) goes through, so that
+// no exception crosses Qt.
+template <class Fn>
+void SafeCall(TObject* Sender, Fn&& fn)
+{
+    try {
+        fn();
+    } catch (...) {
+        if (Application) Application->HandleException(Sender);
+    }
+}

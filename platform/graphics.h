@@ -1,0 +1,319 @@
+// Fonts, brushes, pens, 24-bit bitmaps and the canvas that draws on them, with the device
+// calls of the Windows drawing model (DrawTextEx, GetTextExtentPoint, extra character spacing,
+// clip regions, paths, DrawEdge, pattern brushes) built on QPainter.
+//
+// Pixel rules are Windows', not Qt's: FillRect, FrameRect and Rectangle stay inside
+// [Left, Right) x [Top, Bottom); Polyline leaves out its last point; corners given in either
+// order are normalised first. Shapes are drawn without antialiasing; text is measured and drawn
+// with kerning off and whole-pixel advances, so a drawn text is as wide as it measures.
+#pragma once
+
+#include "platform/classes.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <memory>
+
+class QPainter;
+class TCanvas;
+class TBitmap;
+
+// ---------------------------------------------------------------------------------------------
+// Graphics objects with an on-change event
+// ---------------------------------------------------------------------------------------------
+class TGraphicsObject : public TPersistent {
+public:
+    QString ClassName() const override { return QStringLiteral("TGraphicsObject"); }
+    // Fired after every change of a property to a different value; Sender = the object.
+    TNotifyEvent OnChange;
+
+protected:
+    void Changed();
+};
+
+enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = uint8_t;
+enum class TFontPitch { fpDefault, fpVariable, fpFixed };
+
+constexpr uint8_t ANSI_CHARSET = 0;
+constexpr uint8_t DEFAULT_CHARSET = 1;
+constexpr uint8_t RUSSIAN_CHARSET = 204;
+
+// A font description. Height is the framework's signed pixel height: negative for a
+// character height (Qt's pixel size), positive for a cell height (the pixel size whose
+// ascent + descent equals it), 0 for the platform's default height. Size is in points at
+// 96 pixels per inch: Size = -MulDiv(Height, 72, 96). The name holds at most 31 characters
+// (longer names are cut when assigned). The character set is kept for the settings file.
+class TFont : public TGraphicsObject {
+public:
+    TFont();
+    QString ClassName() const override { return QStringLiteral("TFont"); }
+    void Assign(const TPersistent* Source) override;
+
+    const QString& Name() const { return m_name; }
+    void SetName(const QString& v);
+    int32_t Height() const { return m_height; }
+    void SetHeight(int32_t v);
+    int32_t Size() const;
+    void SetSize(int32_t points);
+    TFontStyles Style() const { return m_style; }
+    void SetStyle(TFontStyles v);
+    TColor Color() const { return m_color; }
+    void SetColor(TColor v);
+    uint8_t Charset() const { return m_charset; }
+    void SetCharset(uint8_t v);
+    TFontPitch Pitch() const { return m_pitch; }
+    void SetPitch(TFontPitch v);
+
+    // The Qt font this description stands for (kerning off, full hinting), cached.
+    const QFont& ToQFont() const;
+    // Takes face, pixel size (as a character height), bold, italic, underline and strike-out
+    // from a Qt font, e.g. the result of a font dialog.
+    void AssignQFont(const QFont& f);
+
+    static constexpr int PixelsPerInch = 96;
+
+private:
+    QString m_name;
+    int32_t m_height;
+    TFontStyles m_style = 0;
+    TColor m_color = clWindowText;
+    uint8_t m_charset = DEFAULT_CHARSET;
+    TFontPitch m_pitch = TFontPitch::fpDefault;
+    mutable std::unique_ptr<QFont> m_qfont;
+};
+
+enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+
+class TBrush : public TGraphicsObject {
+public:
+    TBrush();
+    ~TBrush() override;
+    QString ClassName() const override { return QStringLiteral("TBrush"); }
+    void Assign(const TPersistent* Source) override;
+    TColor Color() const { return m_color; }
+    void SetColor(TColor v);   // also makes a clear brush solid, as the framework does
+    TBrushStyle Style() const { return m_style; }
+    void SetStyle(TBrushStyle v);
+    // A pattern brush: the whole bitmap is the pattern, tiled from the origin of the target.
+    // The brush keeps a copy; nullptr removes the pattern.
+    TBitmap* Bitmap() const { return m_bitmap.get(); }
+    void SetBitmap(const TBitmap* v);
+
+private:
+    TColor m_color = clWhite;
+    TBrushStyle m_style = TBrushStyle::bsSolid;
+    std::unique_ptr<TBitmap> m_bitmap;
+};
+
+enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum class TPenMode { pmCopy, pmNot, pmXor, pmMask, pmMerge };
+
+class TPen : public TGraphicsObject {
+public:
+    QString ClassName() const override { return QStringLiteral("TPen"); }
+    void Assign(const TPersistent* Source) override;
+    TColor Color() const { return m_color; }
+    void SetColor(TColor v);
+    int Width() const { return m_width; }
+    void SetWidth(int v);   // values below 1 count as 1
+    TPenStyle Style() const { return m_style; }
+    void SetStyle(TPenStyle v);
+    TPenMode Mode() const { return m_mode; }
+    void SetMode(TPenMode v);
+
+private:
+    TColor m_color = clBlack;
+    int m_width = 1;
+    TPenStyle m_style = TPenStyle::psSolid;
+    TPenMode m_mode = TPenMode::pmCopy;
+};
+
+// ---------------------------------------------------------------------------------------------
+// DrawTextEx and DrawEdge flags (the Windows values)
+// ---------------------------------------------------------------------------------------------
+constexpr uint32_t DT_TOP = 0x0000, DT_LEFT = 0x0000, DT_CENTER = 0x0001, DT_RIGHT = 0x0002,
+                   DT_VCENTER = 0x0004, DT_BOTTOM = 0x0008, DT_WORDBREAK = 0x0010, DT_SINGLELINE = 0x0020,
+                   DT_EXPANDTABS = 0x0040, DT_TABSTOP = 0x0080, DT_NOCLIP = 0x0100, DT_EXTERNALLEADING = 0x0200,
+                   DT_CALCRECT = 0x0400, DT_NOPREFIX = 0x0800, DT_INTERNAL = 0x1000, DT_EDITCONTROL = 0x2000,
+                   DT_PATH_ELLIPSIS = 0x4000, DT_END_ELLIPSIS = 0x8000, DT_WORD_ELLIPSIS = 0x40000,
+                   DT_HIDEPREFIX = 0x100000;
+
+constexpr uint32_t BDR_RAISEDOUTER = 0x0001, BDR_SUNKENOUTER = 0x0002, BDR_RAISEDINNER = 0x0004,
+                   BDR_SUNKENINNER = 0x0008, BDR_OUTER = 0x0003, BDR_INNER = 0x000C,
+                   EDGE_RAISED = 0x0005, EDGE_SUNKEN = 0x000A, EDGE_ETCHED = 0x0006, EDGE_BUMP = 0x0009;
+constexpr uint32_t BF_LEFT = 0x0001, BF_TOP = 0x0002, BF_RIGHT = 0x0004, BF_BOTTOM = 0x0008,
+                   BF_TOPLEFT = 0x0003, BF_BOTTOMRIGHT = 0x000C, BF_RECT = 0x000F, BF_DIAGONAL = 0x0010,
+                   BF_MIDDLE = 0x0800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000;
+
+// ---------------------------------------------------------------------------------------------
+// TCanvas
+// ---------------------------------------------------------------------------------------------
+enum class TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert, cmNotSrcCopy, cmBlackness, cmWhiteness };
+
+// A canvas draws on a target image (a bitmap's, or a control's retained surface) or, without
+// one, only measures text as the screen's device context does. The QPainter on the target is
+// opened lazily and closed whenever the image is touched directly (ReleaseHandle).
+//
+// OnChange fires after every drawing call with the rectangle that call touched (clipped to
+// the target), so a control can put exactly that part of its surface on screen.
+class TCanvas : public TPersistent {
+public:
+    // A measuring canvas: text calls measure; drawing calls do nothing.
+    TCanvas();
+    ~TCanvas() override;
+    QString ClassName() const override { return QStringLiteral("TCanvas"); }
+
+    // Points the canvas at an image (nullptr: measuring only). The canvas does not own it.
+    void SetTarget(QImage* image);
+    QImage* Target() const { return m_target; }
+    // Ends the painter on the target, so the image may be read, written or resized directly.
+    void ReleaseHandle();
+
+    TFont* Font() const { return m_font.get(); }
+    void SetFont(const TFont* f) { m_font->Assign(f); }
+    TBrush* Brush() const { return m_brush.get(); }
+    TPen* Pen() const { return m_pen.get(); }
+    TCopyMode CopyMode() const { return m_copyMode; }
+    void SetCopyMode(TCopyMode m) { m_copyMode = m; }
+
+    // Shapes (Windows pixel rules).
+    void FillRect(const TRect& r);
+    void FrameRect(const TRect& r);
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);   // leaves out the end point
+    TPoint PenPos() const { return m_penPos; }
+    void Polyline(const std::vector<TPoint>& pts);  // leaves out the last point
+    void Polygon(const std::vector<TPoint>& pts);   // filled with the brush, outlined with the pen
+    TColor Pixel(int x, int y) const;               // -1 outside the target
+    void SetPixel(int x, int y, TColor c);
+
+    // Copies. The source rectangle is stretched onto the destination when the sizes differ.
+    void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
+    void Draw(int x, int y, const TBitmap* bmp);
+    void StretchDraw(const TRect& dest, const TBitmap* bmp);
+    // Draws a Qt image (e.g. a parent's rendering) at (x, y), unscaled.
+    void DrawImage(int x, int y, const QImage& img);
+
+    // Text. TextOut draws at (x, y) with the brush as background unless the brush is clear.
+    void TextOut(int x, int y, const QString& text);
+    void TextRect(const TRect& r, int x, int y, const QString& text);
+    TPoint TextExtent(const QString& text) const { TPoint p; GetTextExtentPoint(text, p); return p; }
+    int TextWidth(const QString& text) const { return TextExtent(text).X; }
+    int TextHeight(const QString& text) const { return TextExtent(text).Y; }
+
+    // The device calls of the Windows drawing model.
+    // Draws or, with DT_CALCRECT, measures: the rectangle keeps its left and top and gets the
+    // text's extent as its right and bottom. Returns the text height (0 on failure).
+    int DrawTextEx(const QString& text, TRect& r, uint32_t flags);
+    // Width (advance, including extra character spacing) and line height; false on failure.
+    bool GetTextExtentPoint(const QString& text, TPoint& size) const;
+    // Extra pixels after every character; returns the previous value.
+    int SetTextCharacterExtra(int extra);
+    int TextCharacterExtra() const { return m_charExtra; }
+    // Background mode of text: transparent (true) or opaque with the brush colour.
+    void SetBkModeTransparent(bool transparent) { m_bkTransparent = transparent; }
+
+    // Clipping: a rectangle region intersected into drawing; ClearClip removes it.
+    void SetClipRect(const TRect& r);
+    void ClearClip();
+    bool HasClip() const { return m_hasClip; }
+
+    // Paths: text drawn between BeginPath and EndPath is collected instead of drawn;
+    // StrokePath outlines it with the pen and discards it.
+    void BeginPath();
+    void EndPath();
+    void StrokePath();
+
+    // The framework's lock (a no-op bracket here: canvases are used on one thread).
+    void Lock() { ++m_lockCount; }
+    void Unlock() { if (m_lockCount > 0) --m_lockCount; }
+
+    // Fired after each drawing call with the touched rectangle.
+    std::function<void(const TRect&)> OnChange;
+
+    // The painter on the target, opened on first use (nullptr without a target).
+    QPainter* Painter();
+
+private:
+    void Touched(const TRect& r);
+    void ApplyBrush(QPainter& p);
+    void ApplyPen(QPainter& p);
+    struct PainterState;
+
+    QImage* m_target = nullptr;
+    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<TFont> m_font;
+    std::unique_ptr<TBrush> m_brush;
+    std::unique_ptr<TPen> m_pen;
+    TCopyMode m_copyMode = TCopyMode::cmSrcCopy;
+    TPoint m_penPos;
+    int m_charExtra = 0;
+    bool m_bkTransparent = false;
+    bool m_hasClip = false;
+    TRect m_clip;
+    bool m_inPath = false;
+    QPainterPath m_path;
+    int m_lockCount = 0;
+};
+
+// Draws a classic Windows 3D edge (BDR_ and BF_ flags) into r; with BF_ADJUST r shrinks by the
+// edge's width on the sides drawn, as on Windows. Returns false for an empty rectangle.
+bool DrawEdge(TCanvas* canvas, TRect& r, uint32_t edge, uint32_t flags);
+
+// ---------------------------------------------------------------------------------------------
+// TBitmap: a 24-bit image, three bytes per pixel in the order blue, green, red
+// (QImage::Format_BGR888). Rows are bytesPerLine() apart, which is not always width * 3.
+// ---------------------------------------------------------------------------------------------
+enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
+
+class TBitmap : public TGraphicsObject {
+public:
+    TBitmap();
+    TBitmap(int width, int height);
+    ~TBitmap() override;
+    QString ClassName() const override { return QStringLiteral("TBitmap"); }
+    void Assign(const TPersistent* Source) override;
+
+    int Width() const { return m_image.width(); }
+    int Height() const { return m_image.height(); }
+    void SetWidth(int w) { SetSize(w, Height()); }
+    void SetHeight(int h) { SetSize(Width(), h); }
+    // Keeps the overlapping top-left part; new pixels are white. 0 x 0 releases the memory.
+    void SetSize(int w, int h);
+    bool Empty() const { return m_image.isNull() || Width() == 0 || Height() == 0; }
+
+    // Only pf24bit and pf32bit are stored as such; other formats are remembered (the pixel
+    // routines refuse them) while the pixels stay 24-bit.
+    TPixelFormat PixelFormat() const { return m_format; }
+    void SetPixelFormat(TPixelFormat f);
+
+    // Transparent drawing of Draw: pixels of TransparentColor are skipped when Transparent.
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool v) { m_transparent = v; }
+    TColor TransparentColor() const { return m_transparentColor; }
+    void SetTransparentColor(TColor c) { m_transparentColor = c; }
+
+    TCanvas* Canvas() const;
+    // Start of row y, for the pixel routines (closes the canvas's painter first).
+    uint8_t* ScanLine(int y);
+    const uint8_t* ScanLine(int y) const;
+    int BytesPerLine() const { return int(m_image.bytesPerLine()); }
+
+    QImage& Image();              // closes the canvas's painter first
+    const QImage& Image() const;
+    void SetImage(const QImage& img);   // converted to 24 bits
+    bool LoadFromFile(const QString& path);
+
+private:
+    QImage m_image;
+    TPixelFormat m_format = TPixelFormat::pf24bit;
+    bool m_transparent = false;
+    TColor m_transparentColor = clWhite;
+    mutable std::unique_ptr<TCanvas> m_canvas;
+};
