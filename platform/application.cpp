@@ -1,0 +1,63 @@
+#include "platform/application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+TApplication* Application = nullptr;
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication()
+{
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {}
+
+void TApplication::Terminate()
+{
+    m_terminated = true;
+    if (qApp) QCoreApplication::exit(0);
+}
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::RegisterForm(TCustomForm* form)
+{
+    if (!m_mainForm) m_mainForm = form;
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+    std::exception_ptr ep = std::current_exception();
+    if (!ep) return;
+    try {
+        std::rethrow_exception(ep);
+    } catch (const Exception& e) {
+        if (OnException) OnException(Sender, e);
+        else ShowException(e);
+    } catch (const std::exception& e) {
+        const Exception wrapped(QString::fromUtf8(e.what()));
+        if (OnException) OnException(Sender, wrapped);
+        else ShowException(wrapped);
+    } catch (...) {
+        const Exception wrapped(QStringLiteral("Unknown exception"));
+        if (OnException) OnException(Sender, wrapped);
+        else ShowException(wrapped);
+    }
+}
+
+void TApplication::ShowException(const Exception& E)
+{
+    // A timer that keeps ticking under the open box must not stack a second box on it.
+    if (m_showingException) return;
+    m_showingException = true;
+    QString msg = E.Message().trimmed();
+    if (!msg.isEmpty() && !msg.endsWith(QLatin1Char('.'))) msg += QLatin1Char('.');
+    QMessageBox::critical(nullptr, Title.isEmpty() ? QCoreApplication::applicationName() : Title, msg);
+    m_showingException = false;
+}
