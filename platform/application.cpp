@@ -1,19 +1,35 @@
 #include "platform/application.h"
 
+#include "platform/controls.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
 TApplication* Application = nullptr;
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
+{
+    if (!Screen) Screen = new TScreen(this);
+}
 
 TApplication::~TApplication()
 {
+    Destroying();
+    // Forms and the screen object are owned by us: free them while the application object is
+    // still reachable.
+    DestroyComponents();
+    Screen = nullptr;
     if (Application == this) Application = nullptr;
 }
 
 void TApplication::Initialize() {}
+
+void TApplication::Run()
+{
+    if (m_mainForm && !m_terminated) m_mainForm->Show();
+    if (!m_terminated) QApplication::exec();
+}
 
 void TApplication::Terminate()
 {

@@ -1,0 +1,869 @@
+// Index
+//   1. TControlWidget: the Qt widget behind our own controls and forms
+//   2. TControl
+//   3. TGraphicControl: surface, paint cycle, flushing drawn areas to the screen
+//   4. TWinControl: children and alignment
+//   5. Forms
+//   6. Screen and mouse
+#include "platform/controls.h"
+
+#include "platform/menus.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+TScreen* Screen = nullptr;
+
+namespace {
+
+// The last pointer position a mouse event reported, in screen coordinates.
+TPoint g_lastCursorPos;
+bool g_haveCursorPos = false;
+// Paint cycles under way anywhere: Qt refuses a repaint from inside one.
+int g_paintDepth = 0;
+
+TShiftState ShiftFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
+{
+    TShiftState s = 0;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    if (mods & Qt::ShiftModifier) s |= ssShift;
+    if (mods & Qt::ControlModifier) s |= ssCtrl;
+    if (mods & Qt::AltModifier) s |= ssAlt;
+    return s;
+}
+
+bool ButtonFromQt(Qt::MouseButton b, TMouseButton& out)
+{
+    switch (b) {
+    case Qt::LeftButton: out = TMouseButton::mbLeft; return true;
+    case Qt::RightButton: out = TMouseButton::mbRight; return true;
+    case Qt::MiddleButton: out = TMouseButton::mbMiddle; return true;
+    default: return false;
+    }
+}
+
+QColor ToQColor(TColor c)
+{
+    const TColor rgb = ColorToRGB(c);
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// 1. TControlWidget
+// ---------------------------------------------------------------------------------------------
+class TControlWidget : public QWidget {
+public:
+    explicit TControlWidget(TControl* control, bool topLevel = false)
+        : QWidget(nullptr, topLevel ? Qt::Window : Qt::Widget), m_control(control)
+    {
+        setMouseTracking(true);
+        setContextMenuPolicy(Qt::PreventContextMenu);
+        if (!topLevel) setAttribute(Qt::WA_OpaquePaintEvent, true);
+    }
+    void Detach() { m_control = nullptr; }
+    // Set while the platform itself asks for a paint event to put a drawn surface on screen.
+    bool m_flushing = false;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        auto* gc = dynamic_cast<TGraphicControl*>(m_control);
+        if (!gc) {
+            QWidget::paintEvent(e);
+            return;
+        }
+        if (!m_flushing) {
+            ++g_paintDepth;
+            SafeCall(gc, [&] { gc->PaintCycle(); });
+            --g_paintDepth;
+        }
+        QPainter p(this);
+        p.drawImage(e->rect(), gc->m_surface, e->rect());
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        TMouseButton b;
+        if (!m_control || !ButtonFromQt(e->button(), b)) return;
+        const QPoint g = e->globalPosition().toPoint();
+        m_control->DispatchMouseDown(b, ShiftFromQt(e->buttons(), e->modifiers()), int(e->position().x()),
+                                     int(e->position().y()), TPoint(g.x(), g.y()));
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override
+    {
+        TMouseButton b;
+        if (!m_control || !ButtonFromQt(e->button(), b)) return;
+        const QPoint g = e->globalPosition().toPoint();
+        m_control->DispatchDblClick(b, ShiftFromQt(e->buttons(), e->modifiers()) | ssDouble,
+                                    int(e->position().x()), int(e->position().y()), TPoint(g.x(), g.y()));
+    }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (!m_control) return;
+        const QPoint g = e->globalPosition().toPoint();
+        m_control->DispatchMouseMove(ShiftFromQt(e->buttons(), e->modifiers()), int(e->position().x()),
+                                     int(e->position().y()), TPoint(g.x(), g.y()));
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        TMouseButton b;
+        if (!m_control || !ButtonFromQt(e->button(), b)) return;
+        const QPoint g = e->globalPosition().toPoint();
+        m_control->DispatchMouseUp(b, ShiftFromQt(e->buttons(), e->modifiers()), int(e->position().x()),
+                                   int(e->position().y()), TPoint(g.x(), g.y()));
+    }
+    void enterEvent(QEnterEvent*) override
+    {
+        if (m_control) m_control->DispatchEnter();
+    }
+    void leaveEvent(QEvent*) override
+    {
+        if (m_control) m_control->DispatchLeave();
+    }
+    void resizeEvent(QResizeEvent* e) override
+    {
+        if (!m_control) return;
+        if (isWindow()) {
+            // The window system may size a top-level window itself.
+            if (e->size().width() != m_control->m_width || e->size().height() != m_control->m_height) {
+                m_control->m_width = e->size().width();
+                m_control->m_height = e->size().height();
+            }
+        }
+        SafeCall(m_control, [&] { m_control->Resized(); });
+    }
+    void closeEvent(QCloseEvent* e) override
+    {
+        auto* form = dynamic_cast<TCustomForm*>(m_control);
+        if (!form) return;
+        e->ignore();
+        SafeCall(form, [&] { form->CloseQuery(); });
+    }
+    void showEvent(QShowEvent*) override
+    {
+        if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->DispatchShowEvent(); });
+    }
+    void hideEvent(QHideEvent*) override
+    {
+        if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->DispatchHideEvent(); });
+    }
+
+private:
+    TControl* m_control;
+};
+
+// ---------------------------------------------------------------------------------------------
+// 2. TControl
+// ---------------------------------------------------------------------------------------------
+TControl::TControl(TComponent* AOwner, QWidget* widget) : TComponent(AOwner), m_widget(widget), m_font(new TFont)
+{
+    m_font->OnChange = [this](TObject* s) { FontChangedEvent(s); };
+    if (m_widget && !m_widget->isWindow()) m_widget->hide();
+}
+
+TControl::TControl(TComponent* AOwner) : TControl(AOwner, new TControlWidget(this)) {}
+
+TControl::~TControl()
+{
+    Destroying();
+    if (auto* w = dynamic_cast<TControlWidget*>(m_widget.data())) w->Detach();
+    if (m_parent) m_parent->RemoveControl(this);
+    m_font->OnChange = nullptr;
+    delete m_widget.data();
+}
+
+void TControl::SetParent(TWinControl* AParent)
+{
+    if (m_parent == AParent) return;
+    if (m_parent) m_parent->RemoveControl(this);
+    m_parent = AParent;
+    if (m_parent) {
+        m_parent->InsertControl(this);
+        if (m_widget) {
+            m_widget->setParent(m_parent->Widget());
+            UpdateWidgetGeometry();
+            m_widget->setVisible(m_visible);
+        }
+        if (m_parentFont) SetParentFont(true);
+        if (m_parentColor) SetParentColor(true);
+        if (m_align != TAlign::alNone) m_parent->AlignControls();
+    } else if (m_widget && !m_widget->isWindow()) {
+        m_widget->hide();
+        m_widget->setParent(nullptr);
+    }
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    AWidth = std::max(0, AWidth);
+    AHeight = std::max(0, AHeight);
+    if (ALeft == m_left && ATop == m_top && AWidth == m_width && AHeight == m_height) return;
+    const bool sized = AWidth != m_width || AHeight != m_height;
+    m_left = ALeft;
+    m_top = ATop;
+    m_width = AWidth;
+    m_height = AHeight;
+    UpdateWidgetGeometry();
+    if (sized) Resized();
+    if (m_parent && m_align != TAlign::alNone && !m_parent->IsLoading()) {
+        // An aligned control keeps its place in the parent.
+    }
+}
+
+void TControl::UpdateWidgetGeometry()
+{
+    if (!m_widget) return;
+    if (m_widget->isWindow()) {
+        m_widget->move(m_left, m_top);
+        m_widget->resize(std::max(1, m_width), std::max(1, m_height));
+    } else {
+        m_widget->setGeometry(m_left, m_top, m_width, m_height);
+    }
+}
+
+TPoint TControl::ClientToScreen(const TPoint& p) const
+{
+    if (!m_widget) return p;
+    if (m_widget->isWindow()) return TPoint(p.X + m_left, p.Y + m_top);
+    if (m_parent) {
+        const TPoint pp = m_parent->ClientToScreen(TPoint(m_left + p.X, m_top + p.Y));
+        return pp;
+    }
+    const QPoint g = m_widget->mapToGlobal(QPoint(p.X, p.Y));
+    return TPoint(g.x(), g.y());
+}
+
+TPoint TControl::ScreenToClient(const TPoint& p) const
+{
+    const TPoint origin = ClientToScreen(TPoint(0, 0));
+    return TPoint(p.X - origin.X, p.Y - origin.Y);
+}
+
+void TControl::SetAlign(TAlign v)
+{
+    if (m_align == v) return;
+    m_align = v;
+    if (m_parent) m_parent->AlignControls();
+}
+
+void TControl::SetVisible(bool v)
+{
+    if (m_visible == v) return;
+    m_visible = v;
+    if (m_widget && (m_parent || m_widget->isWindow())) m_widget->setVisible(v);
+    Perform(CM_VISIBLECHANGED, v ? 1 : 0);
+    if (m_parent && m_align != TAlign::alNone) m_parent->AlignControls();
+}
+
+bool TControl::Showing() const
+{
+    if (!m_visible) return false;
+    if (m_widget && m_widget->isWindow()) return m_widget->isVisible();
+    return m_parent && m_parent->Showing();
+}
+
+void TControl::SetEnabled(bool v)
+{
+    if (m_enabled == v) return;
+    m_enabled = v;
+    if (m_widget) m_widget->setEnabled(v);
+    Perform(CM_ENABLEDCHANGED);
+}
+
+void TControl::SetColor(TColor v)
+{
+    if (m_color == v) return;
+    m_color = v;
+    m_parentColor = false;
+    ApplyWidgetPalette();
+    Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool v)
+{
+    m_parentColor = v;
+    if (v && m_parent && m_color != m_parent->Color()) {
+        m_color = m_parent->Color();
+        ApplyWidgetPalette();
+        Perform(CM_COLORCHANGED);
+    }
+}
+
+void TControl::ApplyWidgetPalette()
+{
+    if (!m_widget || dynamic_cast<TGraphicControl*>(this)) return;
+    QPalette pal = m_widget->palette();
+    pal.setColor(QPalette::Window, ToQColor(m_color));
+    m_widget->setPalette(pal);
+    m_widget->setAutoFillBackground(true);
+}
+
+void TControl::SetParentFont(bool v)
+{
+    m_parentFont = v;
+    if (v && m_parent) {
+        m_settingParentFont = true;
+        m_font->Assign(m_parent->Font());
+        m_settingParentFont = false;
+    }
+}
+
+void TControl::FontChangedEvent(TObject*)
+{
+    if (!m_settingParentFont) m_parentFont = false;
+    if (m_widget && !dynamic_cast<TGraphicControl*>(this)) m_widget->setFont(m_font->ToQFont());
+    Perform(CM_FONTCHANGED);
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) {
+        for (int i = 0; i < wc->ControlCount(); ++i) {
+            TControl* c = wc->Controls(i);
+            if (c->m_parentFont) c->SetParentFont(true);
+        }
+    }
+}
+
+void TControl::SetCaption(const QString& v)
+{
+    if (m_caption == v) return;
+    m_caption = v;
+    if (m_widget && m_widget->isWindow()) m_widget->setWindowTitle(v);
+    Perform(CM_TEXTCHANGED);
+}
+
+void TControl::SetCursor(TCursor v)
+{
+    if (m_cursor == v) return;
+    m_cursor = v;
+    if (m_widget && Screen) {
+        if (v == crDefault) m_widget->unsetCursor();
+        else m_widget->setCursor(Screen->Cursors(v));
+    }
+    Perform(CM_CURSORCHANGED);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* v)
+{
+    if (m_popupMenu == v) return;
+    if (m_popupMenu) RemoveFreeNotification(m_popupMenu);
+    m_popupMenu = v;
+    if (v) FreeNotification(v);
+}
+
+void TControl::SetHint(const QString& v)
+{
+    m_hint = v;
+    if (m_widget) m_widget->setToolTip(m_showHint ? v : QString());
+}
+
+void TControl::SetShowHint(bool v)
+{
+    m_showHint = v;
+    SetHint(m_hint);
+}
+
+intptr_t TControl::Perform(uint32_t Msg, uintptr_t WParam, intptr_t LParam)
+{
+    TMessage m;
+    m.Msg = Msg;
+    m.WParam = WParam;
+    m.LParam = LParam;
+    WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_COLORCHANGED: ColorChanged(); break;
+    case CM_FONTCHANGED: FontChanged(); break;
+    case CM_TEXTCHANGED: TextChanged(); break;
+    default: break;
+    }
+}
+
+void TControl::Invalidate()
+{
+    if (m_widget) m_widget->update();
+}
+
+void TControl::Update()
+{
+    if (m_widget && g_paintDepth == 0) m_widget->repaint();
+}
+
+void TControl::Repaint()
+{
+    Invalidate();
+    Update();
+}
+
+void TControl::BringToFront()
+{
+    if (m_widget) m_widget->raise();
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::Click()
+{
+    if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::DispatchMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen)
+{
+    g_lastCursorPos = screen;
+    g_haveCursorPos = true;
+    if (!m_enabled) return;
+    m_pressed = true;
+    m_pressedButton = Button;
+    QPointer<QWidget> alive(m_widget);
+    SafeCall(this, [&] { MouseDown(Button, Shift, X, Y); });
+}
+
+void TControl::DispatchDblClick(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen)
+{
+    g_lastCursorPos = screen;
+    g_haveCursorPos = true;
+    if (!m_enabled) return;
+    m_pressed = true;
+    m_pressedButton = Button;
+    SafeCall(this, [&] {
+        if (Button == TMouseButton::mbLeft && (m_controlStyle & csDoubleClicks)) DblClick();
+        MouseDown(Button, Shift, X, Y);
+    });
+}
+
+void TControl::DispatchMouseMove(TShiftState Shift, int X, int Y, const TPoint& screen)
+{
+    g_lastCursorPos = screen;
+    g_haveCursorPos = true;
+    // A held pointer that crosses the edge: Qt tells nothing until the release.
+    if (m_pressed) {
+        const bool inside = X >= 0 && Y >= 0 && X < m_width && Y < m_height;
+        if (inside != m_mouseInside) {
+            if (inside) DispatchEnter();
+            else DispatchLeave();
+        }
+    } else if (!m_mouseInside) {
+        DispatchEnter();
+    }
+    if (!m_enabled) return;
+    SafeCall(this, [&] { MouseMove(Shift, X, Y); });
+}
+
+void TControl::DispatchMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen)
+{
+    g_lastCursorPos = screen;
+    g_haveCursorPos = true;
+    const bool wasPressed = m_pressed && m_pressedButton == Button;
+    m_pressed = false;
+    if (!m_enabled) return;
+    QPointer<QWidget> alive(m_widget);
+    SafeCall(this, [&] {
+        const bool inside = X >= 0 && Y >= 0 && X < m_width && Y < m_height;
+        MouseUp(Button, Shift, X, Y);
+        if (!alive) return;
+        if (wasPressed && inside && Button == TMouseButton::mbLeft && (m_controlStyle & csClickEvents)) Click();
+        if (!alive) return;
+        if (Button == TMouseButton::mbRight && m_popupMenu) m_popupMenu->Popup(screen.X, screen.Y);
+    });
+    if (alive && !m_pressed) {
+        const bool inside = X >= 0 && Y >= 0 && X < m_width && Y < m_height;
+        if (!inside && m_mouseInside) DispatchLeave();
+    }
+}
+
+void TControl::DispatchEnter()
+{
+    if (m_mouseInside) return;
+    m_mouseInside = true;
+    SafeCall(this, [&] { Perform(CM_MOUSEENTER); });
+}
+
+void TControl::DispatchLeave()
+{
+    if (!m_mouseInside) return;
+    m_mouseInside = false;
+    SafeCall(this, [&] { Perform(CM_MOUSELEAVE); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// 3. TGraphicControl
+// ---------------------------------------------------------------------------------------------
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), m_canvas(new TCanvas)
+{
+    m_canvas->SetTarget(&m_surface);
+    m_canvas->OnChange = [this](const TRect& r) { SurfaceTouched(r); };
+}
+
+TGraphicControl::~TGraphicControl()
+{
+    Destroying();
+    m_canvas->OnChange = nullptr;
+    m_canvas->SetTarget(nullptr);
+}
+
+void TGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    AWidth = std::max(0, AWidth);
+    AHeight = std::max(0, AHeight);
+    if (AWidth != m_surface.width() || AHeight != m_surface.height()) {
+        m_canvas->ReleaseHandle();
+        QImage next(std::max(0, AWidth), std::max(0, AHeight), QImage::Format_RGB32);
+        if (!next.isNull()) {
+            next.fill(Qt::white);
+            if (!m_surface.isNull()) {
+                QPainter p(&next);
+                p.drawImage(0, 0, m_surface);
+            }
+        }
+        m_surface = next;
+        m_canvas->SetTarget(&m_surface);
+    }
+    TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TGraphicControl::RenderParentBackground(QImage& image) const
+{
+    TWinControl* parent = Parent();
+    if (!parent || !parent->Widget() || image.isNull()) return;
+    QPainter p(&image);
+    parent->Widget()->render(&p, QPoint(0, 0), QRegion(m_left, m_top, m_width, m_height),
+                             QWidget::DrawWindowBackground);
+}
+
+void TGraphicControl::PaintCycle()
+{
+    if (m_surface.isNull()) return;
+    if (!(ControlStyle() & csOpaque)) {
+        m_canvas->ReleaseHandle();
+        RenderParentBackground(m_surface);
+    }
+    m_inPaintCycle = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_inPaintCycle};
+    Paint();
+}
+
+void TGraphicControl::SurfaceTouched(const TRect& r)
+{
+    if (!m_widget || m_inPaintCycle) return;
+    if (!m_widget->isVisible()) return;
+    auto* w = static_cast<TControlWidget*>(m_widget.data());
+    if (g_paintDepth > 0) {
+        // Qt refuses a repaint inside a paint cycle: show it when the cycle is over.
+        m_widget->update(ToQRect(r));
+        return;
+    }
+    // The surface holds the drawing already: put exactly that part on screen now.
+    m_canvas->ReleaseHandle();
+    w->m_flushing = true;
+    w->repaint(ToQRect(r));
+    w->m_flushing = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4. TWinControl
+// ---------------------------------------------------------------------------------------------
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::TWinControl(TComponent* AOwner, QWidget* widget) : TControl(AOwner, widget) {}
+
+TWinControl::~TWinControl()
+{
+    Destroying();
+    // Child controls go with their parent, as in the framework.
+    while (!m_controls.empty()) {
+        TControl* c = m_controls.back();
+        c->Destroying();
+        delete c;
+    }
+}
+
+void TWinControl::InsertControl(TControl* c)
+{
+    if (std::find(m_controls.begin(), m_controls.end(), c) == m_controls.end()) m_controls.push_back(c);
+}
+
+void TWinControl::RemoveControl(TControl* c)
+{
+    m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), c), m_controls.end());
+    if (c->m_parent == this) c->m_parent = nullptr;
+}
+
+void TWinControl::Resized()
+{
+    AlignControls();
+}
+
+void TWinControl::AlignControls()
+{
+    TRect area = ClientRect();
+    auto place = [&](TAlign which) {
+        for (TControl* c : m_controls) {
+            if (c->Align() != which || !c->Visible()) continue;
+            switch (which) {
+            case TAlign::alTop:
+                c->SetBounds(area.Left, area.Top, area.Width(), c->Height());
+                area.Top += c->Height();
+                break;
+            case TAlign::alBottom:
+                c->SetBounds(area.Left, area.Bottom - c->Height(), area.Width(), c->Height());
+                area.Bottom -= c->Height();
+                break;
+            case TAlign::alLeft:
+                c->SetBounds(area.Left, area.Top, c->Width(), area.Height());
+                area.Left += c->Width();
+                break;
+            case TAlign::alRight:
+                c->SetBounds(area.Right - c->Width(), area.Top, c->Width(), area.Height());
+                area.Right -= c->Width();
+                break;
+            case TAlign::alClient:
+                c->SetBounds(area.Left, area.Top, area.Width(), area.Height());
+                break;
+            default: break;
+            }
+        }
+    };
+    place(TAlign::alTop);
+    place(TAlign::alBottom);
+    place(TAlign::alLeft);
+    place(TAlign::alRight);
+    place(TAlign::alClient);
+}
+
+void TWinControl::SetTabOrder(int v)
+{
+    m_tabOrder = v;
+    m_tabStop = true;
+    // Qt's focus chain follows the order in which siblings are chained: rebuild it among our
+    // parent's windowed children sorted by tab order.
+    TWinControl* parent = Parent();
+    if (!parent) return;
+    std::vector<TWinControl*> sibs;
+    for (TControl* c : parent->m_controls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->m_tabOrder >= 0 && w->Widget()) sibs.push_back(w);
+    std::stable_sort(sibs.begin(), sibs.end(), [](TWinControl* a, TWinControl* b) { return a->m_tabOrder < b->m_tabOrder; });
+    for (size_t i = 1; i < sibs.size(); ++i) QWidget::setTabOrder(sibs[i - 1]->Widget(), sibs[i]->Widget());
+}
+
+void TWinControl::SetFocus()
+{
+    if (Widget()) Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const
+{
+    return Widget() && Widget()->hasFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 5. Forms
+// ---------------------------------------------------------------------------------------------
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, new TControlWidget(this, true))
+{
+    m_visible = false;
+    m_widget->setAttribute(Qt::WA_QuitOnClose, false);
+    ApplyWindowFlags();
+    ApplyWidgetPalette();
+}
+
+TCustomForm::~TCustomForm()
+{
+    Destroying();
+}
+
+void TCustomForm::ApplyWindowFlags()
+{
+    if (!m_widget) return;
+    Qt::WindowFlags f = Qt::Window;
+    switch (m_borderStyle) {
+    case TFormBorderStyle::bsNone: f |= Qt::FramelessWindowHint; break;
+    case TFormBorderStyle::bsSingle:
+    case TFormBorderStyle::bsDialog:
+        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    case TFormBorderStyle::bsToolWindow: f |= Qt::Tool; break;
+    default:
+        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        break;
+    }
+    if (m_formStyle == TFormStyle::fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    const bool wasVisible = m_widget->isVisible();
+    m_widget->setWindowFlags(f);
+    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
+        m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    else {
+        m_widget->setMinimumSize(0, 0);
+        m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    // Changing the flags hides the window and may forget where it stood.
+    UpdateWidgetGeometry();
+    if (wasVisible) m_widget->show();
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle v)
+{
+    if (m_borderStyle == v) return;
+    m_borderStyle = v;
+    ApplyWindowFlags();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle v)
+{
+    if (m_formStyle == v) return;
+    m_formStyle = v;
+    ApplyWindowFlags();
+}
+
+void TCustomForm::SetIcon(const QIcon& icon)
+{
+    if (m_widget) m_widget->setWindowIcon(icon);
+}
+
+void TCustomForm::SetVisible(bool v)
+{
+    if (v && !m_positioned) {
+        m_positioned = true;
+        if (m_position == TPosition::poScreenCenter || m_position == TPosition::poDesktopCenter) {
+            QScreen* s = QGuiApplication::primaryScreen();
+            if (s) {
+                const QRect g = s->geometry();
+                SetBounds(g.x() + (g.width() - m_width) / 2, g.y() + (g.height() - m_height) / 2, m_width, m_height);
+            }
+        }
+    }
+    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
+        if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    }
+    if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
+    m_visible = v;
+    if (m_widget) {
+        if (v) {
+            UpdateWidgetGeometry();
+            m_widget->show();
+        } else {
+            m_widget->hide();
+        }
+    }
+    Perform(CM_VISIBLECHANGED, v ? 1 : 0);
+}
+
+void TCustomForm::Close()
+{
+    CloseQuery();
+}
+
+bool TCustomForm::CloseQuery()
+{
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::caNone) return false;
+    SetVisible(false);
+    if (Application && Application->MainForm() == this) Application->Terminate();
+    return true;
+}
+
+void TCustomForm::BringToFront()
+{
+    if (!m_widget) return;
+    m_widget->raise();
+    m_widget->activateWindow();
+}
+
+TRect TCustomForm::MonitorRect() const
+{
+    QScreen* s = QGuiApplication::screenAt(QPoint(m_left + m_width / 2, m_top + std::max(0, m_height / 2)));
+    if (!s) s = QGuiApplication::screenAt(QPoint(m_left, m_top));
+    if (!s && m_widget) s = m_widget->screen();
+    if (!s) s = QGuiApplication::primaryScreen();
+    return s ? FromQRect(s->geometry()) : TRect(0, 0, 1024, 768);
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::DispatchShowEvent()
+{
+    m_visible = true;
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DispatchHideEvent()
+{
+    if (m_widget && m_widget->isVisible()) return;
+    m_visible = false;
+    if (OnHide) OnHide(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 6. Screen and mouse
+// ---------------------------------------------------------------------------------------------
+int TScreen::Width() const
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+QCursor TScreen::Cursors(TCursor index) const
+{
+    auto it = m_cursors.find(index);
+    if (it != m_cursors.end()) return it->second;
+    switch (index) {
+    case crCross: return QCursor(Qt::CrossCursor);
+    case crIBeam: return QCursor(Qt::IBeamCursor);
+    case crSizeNS: return QCursor(Qt::SizeVerCursor);
+    case crHourGlass: return QCursor(Qt::WaitCursor);
+    case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    default: return QCursor(Qt::ArrowCursor);
+    }
+}
+
+void TScreen::SetCursors(TCursor index, const QCursor& cursor)
+{
+    m_cursors[index] = cursor;
+}
+
+TPoint MouseCursorPos()
+{
+    if (g_haveCursorPos) return g_lastCursorPos;
+    const QPoint p = QCursor::pos();
+    return TPoint(p.x(), p.y());
+}

@@ -1,0 +1,398 @@
+// Controls and forms of the framework on Qt widgets.
+//
+// Index
+//   1. Control messages and style flags
+//   2. TControl: bounds, visibility, colour, font, mouse events, Perform/WndProc
+//   3. TGraphicControl: a windowless control with a retained surface and a Canvas
+//   4. TWinControl: a control that holds other controls
+//   5. TCustomForm / TForm: top-level windows
+//   6. TScreen, the mouse position, creating forms
+//
+// Every control owns a Qt widget. A TGraphicControl's widget is a plain child QWidget that
+// shows the control's retained *surface*: its Canvas draws on the surface at any time, as a
+// Windows canvas draws on the parent's device context at any time, and the platform puts what
+// was drawn on screen:
+//   - in a paint cycle (the platform asks the control to paint: Paint(), then the surface is
+//     copied to the screen); before Paint of a control without csOpaque the parent's own
+//     painting under the control is first rendered into the surface;
+//   - right away (QWidget::repaint of the touched rectangle) after drawing done outside a paint
+//     cycle. Such a platform-caused paint event only copies the surface; it never calls Paint
+//     again. Asked for while a paint cycle is under way, it only marks the rectangle, which
+//     reaches the screen when that cycle ends.
+// Qt tells a control that the pointer left only after a held button is released; the platform
+// sends CM_MOUSELEAVE / CM_MOUSEENTER itself when a held pointer crosses the control's edge.
+// All of this runs on the GUI thread; every entry from Qt goes through SafeCall.
+#pragma once
+
+#include "platform/application.h"
+#include "platform/graphics.h"
+#include "platform/message.h"
+
+#include <QCursor>
+#include <QPointer>
+#include <map>
+
+class QWidget;
+class TWinControl;
+class TPopupMenu;
+class TControlWidget;
+
+// ---------------------------------------------------------------------------------------------
+// 1. Control messages and style flags
+// ---------------------------------------------------------------------------------------------
+constexpr uint32_t CM_BASE = 0xB000;
+constexpr uint32_t CM_PARENTFONTCHANGED = CM_BASE + 8;
+constexpr uint32_t CM_PARENTCOLORCHANGED = CM_BASE + 9;
+constexpr uint32_t CM_VISIBLECHANGED = CM_BASE + 11;
+constexpr uint32_t CM_ENABLEDCHANGED = CM_BASE + 12;
+constexpr uint32_t CM_COLORCHANGED = CM_BASE + 13;
+constexpr uint32_t CM_FONTCHANGED = CM_BASE + 14;
+constexpr uint32_t CM_CURSORCHANGED = CM_BASE + 15;
+constexpr uint32_t CM_TEXTCHANGED = CM_BASE + 18;
+constexpr uint32_t CM_MOUSEENTER = CM_BASE + 19;  // 0xB013
+constexpr uint32_t CM_MOUSELEAVE = CM_BASE + 20;  // 0xB014
+
+enum TControlStyleFlag : uint32_t {
+    csAcceptsControls = 1 << 0,
+    csCaptureMouse = 1 << 1,
+    csDesignInteractive = 1 << 2,
+    csClickEvents = 1 << 3,
+    csFramed = 1 << 4,
+    csSetCaption = 1 << 5,
+    csOpaque = 1 << 6,
+    csDoubleClicks = 1 << 7,
+    csFixedWidth = 1 << 8,
+    csFixedHeight = 1 << 9,
+    csNoDesignVisible = 1 << 10,
+    csReplicatable = 1 << 11,
+    csNoStdEvents = 1 << 12,
+    csDisplayDragImage = 1 << 13,
+    csReflector = 1 << 14,
+    csActionClient = 1 << 15,
+    csMenuEvents = 1 << 16,
+};
+using TControlStyle = uint32_t;
+
+// Screen cursor numbers of the framework.
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crHandPoint = -21;
+
+// ---------------------------------------------------------------------------------------------
+// 2. TControl
+// ---------------------------------------------------------------------------------------------
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+    QString ClassName() const override { return QStringLiteral("TControl"); }
+
+    QWidget* Widget() const { return m_widget; }
+
+    TWinControl* Parent() const { return m_parent; }
+    virtual void SetParent(TWinControl* AParent);
+
+    int Left() const { return m_left; }
+    int Top() const { return m_top; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    void SetLeft(int v) { SetBounds(v, m_top, m_width, m_height); }
+    void SetTop(int v) { SetBounds(m_left, v, m_width, m_height); }
+    void SetWidth(int v) { SetBounds(m_left, m_top, v, m_height); }
+    void SetHeight(int v) { SetBounds(m_left, m_top, m_width, v); }
+    // Position in the parent's client coordinates (screen coordinates for a form).
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    TRect BoundsRect() const { return Bounds(m_left, m_top, m_width, m_height); }
+    virtual TRect ClientRect() const { return TRect(0, 0, m_width, m_height); }
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
+    void SetClientWidth(int v) { SetWidth(v); }
+    void SetClientHeight(int v) { SetHeight(v); }
+    TPoint ClientToScreen(const TPoint& p) const;
+    TPoint ScreenToClient(const TPoint& p) const;
+
+    TAlign Align() const { return m_align; }
+    void SetAlign(TAlign v);
+
+    bool Visible() const { return m_visible; }
+    virtual void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible, and every parent visible too.
+    bool Showing() const;
+    bool Enabled() const { return m_enabled; }
+    virtual void SetEnabled(bool v);
+
+    TColor Color() const { return m_color; }
+    void SetColor(TColor v);
+    bool ParentColor() const { return m_parentColor; }
+    void SetParentColor(bool v);
+    TFont* Font() const { return m_font.get(); }
+    void SetFont(const TFont* f) { m_font->Assign(f); }
+    bool ParentFont() const { return m_parentFont; }
+    void SetParentFont(bool v);
+
+    const QString& Caption() const { return m_caption; }
+    void SetCaption(const QString& v);
+    const QString& Text() const { return m_caption; }
+    void SetText(const QString& v) { SetCaption(v); }
+
+    TCursor Cursor() const { return m_cursor; }
+    void SetCursor(TCursor v);
+    TPopupMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(TPopupMenu* v);
+    const QString& Hint() const { return m_hint; }
+    void SetHint(const QString& v);
+    bool ShowHint() const { return m_showHint; }
+    void SetShowHint(bool v);
+
+    TControlStyle ControlStyle() const { return m_controlStyle; }
+    void SetControlStyle(TControlStyle v) { m_controlStyle = v; }
+
+    // Sends a message to the control synchronously, through its window procedure.
+    intptr_t Perform(uint32_t Msg, uintptr_t WParam = 0, intptr_t LParam = 0);
+    virtual void WndProc(TMessage& Message);
+
+    // Asks for a repaint in the platform's paint cycle.
+    virtual void Invalidate();
+    // Paints now what is pending.
+    void Update();
+    void Repaint();
+    void Refresh() { Repaint(); }
+    void BringToFront();
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    // Entry points of the platform's event delivery (public so the widget can reach them).
+    void DispatchMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen);
+    void DispatchMouseMove(TShiftState Shift, int X, int Y, const TPoint& screen);
+    void DispatchMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen);
+    void DispatchDblClick(TMouseButton Button, TShiftState Shift, int X, int Y, const TPoint& screen);
+    void DispatchEnter();
+    void DispatchLeave();
+    bool MouseInside() const { return m_mouseInside; }
+
+protected:
+    // The widget is made by the descendant (a plain TControlWidget by default) and owned by the
+    // control; it is parented to the parent control's widget.
+    TControl(TComponent* AOwner, QWidget* widget);
+    explicit TControl(TComponent* AOwner);
+
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void Click();
+    virtual void DblClick();
+    // Called when the widget's geometry was changed from outside (window manager, layout).
+    virtual void Resized() {}
+    // Hook for changes of Color / Font / Caption / Enabled / Visible, through the messages.
+    virtual void ColorChanged() {}
+    virtual void FontChanged() {}
+    virtual void TextChanged() {}
+    void UpdateWidgetGeometry();
+    void ApplyWidgetPalette();
+
+    QPointer<QWidget> m_widget;
+    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    bool m_visible = true;
+
+private:
+    void FontChangedEvent(TObject*);
+    friend class TWinControl;
+    friend class TControlWidget;
+
+    TWinControl* m_parent = nullptr;
+    TAlign m_align = TAlign::alNone;
+    bool m_enabled = true;
+    TColor m_color = clBtnFace;
+    bool m_parentColor = false;
+    std::unique_ptr<TFont> m_font;
+    bool m_parentFont = true;
+    bool m_settingParentFont = false;
+    QString m_caption;
+    TCursor m_cursor = crDefault;
+    TPopupMenu* m_popupMenu = nullptr;
+    QString m_hint;
+    bool m_showHint = false;
+    TControlStyle m_controlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+    bool m_mouseInside = false;
+    bool m_pressed = false;
+    TMouseButton m_pressedButton = TMouseButton::mbLeft;
+};
+
+// ---------------------------------------------------------------------------------------------
+// 3. TGraphicControl
+// ---------------------------------------------------------------------------------------------
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+    QString ClassName() const override { return QStringLiteral("TGraphicControl"); }
+
+    // Draws on the control's retained surface; what it touches reaches the screen (see the
+    // header comment).
+    TCanvas* Canvas() const { return m_canvas.get(); }
+    const QImage& Surface() const { return m_surface; }
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // True while the platform's paint cycle for this control runs.
+    bool InPaintCycle() const { return m_inPaintCycle; }
+
+    // The platform's paint cycle entry: renders the parent under a control without csOpaque,
+    // calls Paint. Public so the widget and tests can drive it; returns the touched area.
+    void PaintCycle();
+    // Renders what the parent paints under this control (its own painting, no other
+    // controls) into image, which must be Width x Height.
+    void RenderParentBackground(QImage& image) const;
+
+protected:
+    virtual void Paint() {}
+
+private:
+    void SurfaceTouched(const TRect& r);
+    friend class TControlWidget;
+
+    QImage m_surface;
+    std::unique_ptr<TCanvas> m_canvas;
+    bool m_inPaintCycle = false;
+    TRect m_pendingFlush;
+};
+
+// ---------------------------------------------------------------------------------------------
+// 4. TWinControl
+// ---------------------------------------------------------------------------------------------
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+    QString ClassName() const override { return QStringLiteral("TWinControl"); }
+
+    int ControlCount() const { return int(m_controls.size()); }
+    TControl* Controls(int i) const { return m_controls.at(size_t(i)); }
+    // Lays out the aligned children in the client area.
+    void AlignControls();
+    int TabOrder() const { return m_tabOrder; }
+    void SetTabOrder(int v);
+    bool TabStop() const { return m_tabStop; }
+    void SetTabStop(bool v) { m_tabStop = v; }
+    void SetFocus();
+    bool Focused() const;
+
+protected:
+    TWinControl(TComponent* AOwner, QWidget* widget);
+    void Resized() override;
+
+private:
+    friend class TControl;
+    void InsertControl(TControl* c);
+    void RemoveControl(TControl* c);
+    std::vector<TControl*> m_controls;
+    int m_tabOrder = -1;
+    bool m_tabStop = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// 5. Forms
+// ---------------------------------------------------------------------------------------------
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+
+// A top-level window. Left/Top are the window's position on the screen, Width/Height its
+// client size (the frame the window system adds is not counted). Changing FormStyle keeps
+// the position. Closing a form hides it; closing the main form ends the message loop.
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* AOwner);
+    ~TCustomForm() override;
+    QString ClassName() const override { return QStringLiteral("TCustomForm"); }
+
+    TFormBorderStyle BorderStyle() const { return m_borderStyle; }
+    void SetBorderStyle(TFormBorderStyle v);
+    TFormStyle FormStyle() const { return m_formStyle; }
+    void SetFormStyle(TFormStyle v);
+    TPosition Position() const { return m_position; }
+    void SetPosition(TPosition v) { m_position = v; }
+    void SetIcon(const QIcon& icon);
+
+    void SetVisible(bool v) override;
+    void Close();
+    // Raises the window above its siblings and gives it focus.
+    void BringToFront();
+    // The geometry of the monitor that holds the window (screen coordinates).
+    TRect MonitorRect() const;
+
+    // Called by the application after the constructor (the layout is loaded): fires OnCreate.
+    virtual void AfterConstruction();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+
+    // Entry from the widget: the window system asks to close the window.
+    bool CloseQuery();
+    void DispatchShowEvent();
+    void DispatchHideEvent();
+
+protected:
+    void ApplyWindowFlags();
+
+private:
+    TFormBorderStyle m_borderStyle = TFormBorderStyle::bsSizeable;
+    TFormStyle m_formStyle = TFormStyle::fsNormal;
+    TPosition m_position = TPosition::poDesigned;
+    bool m_positioned = false;
+};
+
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+    QString ClassName() const override { return QStringLiteral("TForm"); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// 6. Screen, mouse, form creation
+// ---------------------------------------------------------------------------------------------
+class TScreen : public TComponent {
+public:
+    explicit TScreen(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
+    QString ClassName() const override { return QStringLiteral("TScreen"); }
+    int Width() const;
+    int Height() const;
+    int PixelsPerInch() const { return 96; }
+    // The cursor table: the framework's numbers map to Qt's shapes; programs install their
+    // own cursors under positive numbers.
+    QCursor Cursors(TCursor index) const;
+    void SetCursors(TCursor index, const QCursor& cursor);
+    bool HasCursor(TCursor index) const { return m_cursors.count(index) != 0; }
+
+private:
+    std::map<TCursor, QCursor> m_cursors;
+};
+
+extern TScreen* Screen;
+
+// The pointer's position on the screen, as the last mouse event reported it (or as the window
+// system reports it now when there has been none).
+TPoint MouseCursorPos();
+
+// Creates a form the way the application object does: constructs it with the application as
+// owner, stores it in ref, registers it (the first one is the main form), then fires OnCreate.
+template <class T>
+T* CreateForm(T*& ref)
+{
+    ref = new T(Application);
+    Application->RegisterForm(ref);
+    ref->AfterConstruction();
+    return ref;
+}
