@@ -1,0 +1,18 @@
+// The libraries' initialisation for the application tests, as main() does it before any form.
+#include "foundation/fxclass.h"
+#include "hyperlink/lkcontrols.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        FxInitialize();
+        LkInitialize();
+    }
+    void TearDown() override { FxFinalize(); }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+}  // namespace
