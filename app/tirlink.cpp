@@ -82,6 +82,7 @@ TFtirlink::TFtirlink(TComponent* AOwner) : TForm(AOwner)
         // program always did, without running the rest of the message loop.
         std::exit(code);
     };
+    ReportSaveError = ShowSaveError;
 }
 
 TFtirlink::~TFtirlink()
@@ -176,7 +177,7 @@ void TFtirlink::SpeedButton1Click(TObject*)
 {
     QString error;
     if (!WriteSettingsFile(SettingsPath, CollectSettings(), &error)) {
-        ShowSaveError(error);
+        if (ReportSaveError) ReportSaveError(error);
         if (ExitProgram) ExitProgram(1);
         return;
     }

@@ -53,8 +53,10 @@ public:
     // Where the settings file is read and written (the current directory's tirlink.cfg).
     QString SettingsPath = QString::fromLatin1(SettingsFileName);
 
-    // How "Выход" ends the program; tests replace it to see the exit code.
+    // How "Выход" ends the program, and how it tells the user that saving failed; tests
+    // replace them to see the exit code and the message.
     std::function<void(int exitCode)> ExitProgram;
+    std::function<void(const QString& reason)> ReportSaveError;
 
     // The press point of the last mouse press on the control, in its client coordinates.
     TPoint PressPoint() const { return m_press; }

@@ -1,0 +1,252 @@
+// The ticker window as its user meets it: start-up with and without a settings file, the
+// placement rule, vertical dragging, the menu, and "Выход" writing the file.
+#include "app/settingsfile.h"
+#include "app/tirlink.h"
+#include "scrolltext/fxscrolltext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString DesignedLine = QStringLiteral("Для вызова меню нажмите правую кнопку мыши на панели Тирлинка.");
+
+int ScreenWidth()
+{
+    return QGuiApplication::primaryScreen()->geometry().width();
+}
+
+class TickerWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString cfg() const { return dir.filePath(QStringLiteral("tirlink.cfg")); }
+
+    void WriteFile(const QByteArray& bytes)
+    {
+        QFile f(cfg());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    // Creates the window as the application does: layout, then the creation handler.
+    std::unique_ptr<TFtirlink> Start()
+    {
+        auto w = std::make_unique<TFtirlink>(nullptr);
+        w->SettingsPath = cfg();
+        w->ExitProgram = [this](int code) { exitCodes.push_back(code); };
+        w->ReportSaveError = [this](const QString& reason) { saveErrors.push_back(reason); };
+        w->AfterConstruction();
+        return w;
+    }
+
+    std::vector<int> exitCodes;
+    std::vector<QString> saveErrors;
+};
+
+TEST_F(TickerWindow, WithoutSettingsFileShowsTheDesignedTickerPlacedAcrossTheScreen)
+{
+    auto w = Start();
+    EXPECT_EQ(w->Left(), 2);
+    EXPECT_EQ(w->Top(), 606);
+    EXPECT_EQ(w->Width(), ScreenWidth() - 4);
+    EXPECT_EQ(w->Height(), 29);
+    EXPECT_EQ(w->FormStyle(), TFormStyle::fsNormal);
+    EXPECT_EQ(w->BorderStyle(), TFormBorderStyle::bsNone);
+    TFxScrollText* st = w->FxScrollText1;
+    EXPECT_EQ(st->Width(), w->Width());
+    EXPECT_EQ(st->Height(), 29);
+    EXPECT_EQ(st->Color(), clNavy);
+    EXPECT_EQ(st->Font()->Color(), clYellow);
+    EXPECT_EQ(st->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(st->Font()->Height(), -19);
+    EXPECT_EQ(st->Steps(), 300);
+    ASSERT_EQ(st->Lines()->Count(), 1);
+    EXPECT_EQ(st->Lines()->Get(0), DesignedLine);
+    EXPECT_TRUE(st->Scroll());
+}
+
+TEST_F(TickerWindow, SettingsFileIsAppliedAndTheLeftEdgeIsAlwaysTwo)
+{
+    TSettingsRecord r;
+    r.Left = 500;
+    r.Top = 123;
+    r.Style = 2;
+    r.TextColor = clRed;
+    r.BackColor = clGreen;
+    r.Steps = 777;
+    r.FontSize = 20;
+    r.Text = QStringLiteral("Бегущая строка");
+    r.FontName = QStringLiteral("Arial");
+    r.Charset = RUSSIAN_CHARSET;
+    WriteFile(FormatSettingsRecord(r));
+    auto w = Start();
+    EXPECT_EQ(w->Left(), 2);
+    EXPECT_EQ(w->Top(), 123);
+    EXPECT_EQ(w->FormStyle(), TFormStyle::fsStayOnTop);
+    TFxScrollText* st = w->FxScrollText1;
+    EXPECT_EQ(st->Font()->Color(), clRed);
+    EXPECT_EQ(st->Color(), clGreen);
+    EXPECT_EQ(st->Steps(), 777);
+    EXPECT_EQ(st->Font()->Size(), 20);
+    EXPECT_EQ(st->Font()->Height(), -27);
+    EXPECT_EQ(w->Height(), 37);
+    EXPECT_EQ(st->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(st->Font()->Charset(), RUSSIAN_CHARSET);
+    ASSERT_EQ(st->Lines()->Count(), 1);
+    EXPECT_EQ(st->Lines()->Get(0), QStringLiteral("Бегущая строка"));
+    EXPECT_TRUE(st->Scroll());
+}
+
+TEST_F(TickerWindow, OnlyStyleDigitOneGivesANormalWindow)
+{
+    for (char digit : {'0', '1', '2', '9'}) {
+        QByteArray rec = FormatSettingsRecord(TSettingsRecord());
+        rec[8] = digit;
+        WriteFile(rec);
+        auto w = Start();
+        EXPECT_EQ(w->FormStyle(), digit == '1' ? TFormStyle::fsNormal : TFormStyle::fsStayOnTop) << digit;
+    }
+}
+
+TEST_F(TickerWindow, TruncatedFileKeepsTheDesignedValuesOfWhatWasNotRead)
+{
+    WriteFile(QByteArray("00100050"));  // left and top only
+    auto w = Start();
+    EXPECT_EQ(w->Top(), 50);
+    EXPECT_EQ(w->FormStyle(), TFormStyle::fsNormal);
+    EXPECT_EQ(w->Height(), 29);
+    EXPECT_EQ(w->FxScrollText1->Color(), clNavy);
+    EXPECT_EQ(w->FxScrollText1->Font()->Color(), clYellow);
+    EXPECT_EQ(w->FxScrollText1->Lines()->Get(0), DesignedLine);
+    EXPECT_TRUE(w->FxScrollText1->Scroll());
+}
+
+TEST_F(TickerWindow, EmptyFileGivesTheDesignedTickerNotAnInvisibleStrip)
+{
+    WriteFile(QByteArray());
+    auto w = Start();
+    EXPECT_EQ(w->Height(), 29);
+    EXPECT_EQ(w->Top(), 606);
+    EXPECT_EQ(w->FxScrollText1->Color(), clNavy);
+    EXPECT_EQ(w->FxScrollText1->Font()->Color(), clYellow);
+}
+
+TEST_F(TickerWindow, PlacementRuleTakesTheAbsoluteFontHeight)
+{
+    auto w = Start();
+    for (int h : {-19, 19}) {
+        w->FxScrollText1->Font()->SetHeight(h);
+        w->SetBounds(700, w->Top(), 100, 5);
+        w->ApplyPlacement();
+        EXPECT_EQ(w->Height(), 29) << h;
+        EXPECT_EQ(w->Left(), 2);
+        EXPECT_EQ(w->Width(), ScreenWidth() - 4);
+    }
+}
+
+TEST_F(TickerWindow, LeftDragMovesTheWindowVerticallyByThePointersTravelWithoutBounds)
+{
+    auto w = Start();
+    TFxScrollText* st = w->FxScrollText1;
+    w->SetTop(300);
+    const int x = 400;
+    st->DispatchMouseDown(TMouseButton::mbLeft, ssLeft, x, 10, TPoint(x + 2, 310));
+    EXPECT_EQ(w->PressPoint(), TPoint(x, 10));
+    st->DispatchMouseMove(ssLeft, x + 50, 10 - 40, TPoint(x + 52, 270));
+    EXPECT_EQ(w->Top(), 260);
+    EXPECT_EQ(w->Left(), 2);  // never sideways
+    st->DispatchMouseMove(ssLeft, x, 10 - 700, TPoint(x + 2, -390));
+    EXPECT_EQ(w->Top(), -400);  // dragged above the screen's top
+    st->DispatchMouseMove(ssLeft, x, 10 + 100, TPoint(x + 2, 410));
+    EXPECT_EQ(w->Top(), 400);
+    st->DispatchMouseUp(TMouseButton::mbLeft, 0, x, 110, TPoint(x + 2, 410));
+    // Without the left button moves do nothing.
+    st->DispatchMouseMove(0, x, 200, TPoint(x + 2, 700));
+    EXPECT_EQ(w->Top(), 400);
+}
+
+TEST_F(TickerWindow, RightPressRecordsThePressPointToo)
+{
+    auto w = Start();
+    TFxScrollText* st = w->FxScrollText1;
+    st->DispatchMouseDown(TMouseButton::mbRight, ssRight, 33, 7, TPoint(35, 613));
+    EXPECT_EQ(w->PressPoint(), TPoint(33, 7));
+    st->DispatchMouseUp(TMouseButton::mbRight, 0, 33, 7, TPoint(35, 613));
+    st->DispatchMouseDown(TMouseButton::mbLeft, ssLeft, 50, 3, TPoint(52, 609));
+    EXPECT_EQ(w->PressPoint(), TPoint(50, 3));
+    st->DispatchMouseUp(TMouseButton::mbLeft, 0, 50, 3, TPoint(52, 609));
+}
+
+TEST_F(TickerWindow, MenuHoldsSettingsAndExitWithTheirIcons)
+{
+    auto w = Start();
+    TPopupMenu* menu = w->FxScrollText1->PopupMenu();
+    ASSERT_EQ(menu, w->PopupMenu1);
+    ASSERT_EQ(menu->Count(), 2);
+    EXPECT_EQ(menu->Items(0)->Caption(), QStringLiteral("Параметры"));
+    EXPECT_EQ(menu->Items(1)->Caption(), QStringLiteral("Выход"));
+    ASSERT_NE(menu->Images(), nullptr);
+    for (int i = 0; i < 2; ++i) {
+        const QPixmap icon = menu->Images()->Image(menu->Items(i)->ImageIndex());
+        ASSERT_FALSE(icon.isNull()) << i;
+        EXPECT_EQ(icon.size(), QSize(16, 16));
+        EXPECT_TRUE(icon.hasAlphaChannel());
+    }
+}
+
+TEST_F(TickerWindow, ExitWritesTheFileThatTheNextStartReadsBack)
+{
+    {
+        auto w = Start();
+        w->SetTop(-5);
+        w->SetFormStyle(TFormStyle::fsStayOnTop);
+        w->FxScrollText1->SetColor(clMaroon);
+        w->FxScrollText1->Font()->SetColor(clAqua);
+        w->FxScrollText1->SetSteps(1234);
+        w->FxScrollText1->Font()->SetSize(9);
+        w->FxScrollText1->Font()->SetName(QStringLiteral("DejaVu Sans"));
+        w->FxScrollText1->Lines()->Clear();
+        w->FxScrollText1->Lines()->Add(QStringLiteral("Новости дня"));
+        w->N2->Click();
+        ASSERT_EQ(exitCodes, std::vector<int>{0});
+        EXPECT_TRUE(saveErrors.empty());
+    }
+    QFile f(cfg());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_EQ(bytes.size(), SettingsRecordSize);
+    EXPECT_EQ(bytes.left(8), QByteArray("0002-005"));
+    auto w = Start();
+    EXPECT_EQ(w->Top(), -5);
+    EXPECT_EQ(w->FormStyle(), TFormStyle::fsStayOnTop);
+    EXPECT_EQ(w->FxScrollText1->Color(), clMaroon);
+    EXPECT_EQ(w->FxScrollText1->Font()->Color(), clAqua);
+    EXPECT_EQ(w->FxScrollText1->Steps(), 1234);
+    EXPECT_EQ(w->FxScrollText1->Font()->Size(), 9);
+    EXPECT_EQ(w->FxScrollText1->Font()->Name(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(w->FxScrollText1->Lines()->Get(0), QStringLiteral("Новости дня"));
+}
+
+TEST_F(TickerWindow, FailedSaveKeepsThePreviousFileTellsTheUserAndExitsNonZero)
+{
+    const QByteArray previous = FormatSettingsRecord(TSettingsRecord());
+    WriteFile(previous);
+    auto w = Start();
+    w->FxScrollText1->SetSteps(999);
+    SetSettingsFileFault(sfsWrite, ENOSPC);
+    w->N2->Click();
+    SetSettingsFileFault(sfsNone, 0);
+    EXPECT_EQ(exitCodes, std::vector<int>{1});
+    ASSERT_EQ(saveErrors.size(), 1u);
+    EXPECT_TRUE(saveErrors[0].contains(QStringLiteral("tirlink.cfg")));
+    QFile f(cfg());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), previous);
+}
+
+}  // namespace
