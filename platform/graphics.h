@@ -73,8 +73,12 @@ public:
     void AssignQFont(const QFont& f);
 
     static constexpr int PixelsPerInch = 96;
+    // A number that changes whenever the description changes (unique across all fonts), so
+    // that measuring caches can tell a changed font from the one they were built for.
+    uint64_t Revision() const { return m_revision; }
 
 private:
+    void FontChanged();
     QString m_name;
     int32_t m_height;
     TFontStyles m_style = 0;
@@ -82,6 +86,7 @@ private:
     uint8_t m_charset = DEFAULT_CHARSET;
     TFontPitch m_pitch = TFontPitch::fpDefault;
     mutable std::unique_ptr<QFont> m_qfont;
+    uint64_t m_revision;
 };
 
 enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
@@ -245,6 +250,15 @@ private:
     void ApplyBrush(QPainter& p);
     void ApplyPen(QPainter& p);
     struct PainterState;
+    // Text layout and drawing (fonts, metrics and glyph runs cached per font and spacing).
+    struct TextCache;
+    struct TextLine;
+    TextCache& Text() const;
+    std::vector<TextLine> LayoutText(const QString& text, uint32_t flags, int width) const;
+    TextLine BuildLine(const QString& raw, uint32_t flags) const;
+    void DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool opaque, TRect& touched);
+    void ApplyClip(QPainter& p);
+    void DrawBitmap(const TRect& dest, const TBitmap* bmp);
 
     QImage* m_target = nullptr;
     std::unique_ptr<QPainter> m_painter;
@@ -260,6 +274,7 @@ private:
     bool m_inPath = false;
     QPainterPath m_path;
     int m_lockCount = 0;
+    mutable std::unique_ptr<TextCache> m_text;
 };
 
 // Draws a classic Windows 3D edge (BDR_ and BF_ flags) into r; with BF_ADJUST r shrinks by the
@@ -280,16 +295,18 @@ public:
     QString ClassName() const override { return QStringLiteral("TBitmap"); }
     void Assign(const TPersistent* Source) override;
 
-    int Width() const { return m_image.width(); }
-    int Height() const { return m_image.height(); }
+    // The size is kept apart from the image, so that a width set before the height (0 x h
+    // or w x 0, which hold no pixels) is not lost.
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
     void SetWidth(int w) { SetSize(w, Height()); }
     void SetHeight(int h) { SetSize(Width(), h); }
     // Keeps the overlapping top-left part; new pixels are white. 0 x 0 releases the memory.
     void SetSize(int w, int h);
     bool Empty() const { return m_image.isNull() || Width() == 0 || Height() == 0; }
 
-    // Only pf24bit and pf32bit are stored as such; other formats are remembered (the pixel
-    // routines refuse them) while the pixels stay 24-bit.
+    // The format is remembered (the pixel routines refuse anything but pf24bit) while the
+    // pixels always stay 24-bit BGR, also for pf32bit.
     TPixelFormat PixelFormat() const { return m_format; }
     void SetPixelFormat(TPixelFormat f);
 
@@ -312,6 +329,8 @@ public:
 
 private:
     QImage m_image;
+    int m_width = 0;
+    int m_height = 0;
     TPixelFormat m_format = TPixelFormat::pf24bit;
     bool m_transparent = false;
     TColor m_transparentColor = clWhite;

@@ -1,0 +1,839 @@
+// Canvas, fonts, DrawEdge and bitmaps, checked by the pixels they produce.
+#include "platform/graphics.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A white bitmap of the given size.
+std::unique_ptr<TBitmap> WhiteBitmap(int w, int h)
+{
+    auto b = std::make_unique<TBitmap>(w, h);
+    return b;
+}
+
+// The bitmap as rows of '#' (pixel of colour c) and '.' (anything else).
+std::string Mask(TBitmap& b, TColor c)
+{
+    std::string out;
+    for (int y = 0; y < b.Height(); ++y) {
+        for (int x = 0; x < b.Width(); ++x) out += b.Canvas()->Pixel(x, y) == c ? '#' : '.';
+        out += '\n';
+    }
+    return out;
+}
+
+std::string Rows(std::initializer_list<const char*> rows)
+{
+    std::string out;
+    for (const char* r : rows) { out += r; out += '\n'; }
+    return out;
+}
+
+// Bounds of every pixel that is not white, empty when there is none.
+TRect InkBounds(TBitmap& b)
+{
+    TRect r;
+    bool any = false;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (b.Canvas()->Pixel(x, y) != clWhite) {
+                r = any ? UnionRect(r, TRect(x, y, x + 1, y + 1)) : TRect(x, y, x + 1, y + 1);
+                any = true;
+            }
+    return r;
+}
+
+bool SamePixels(TBitmap& a, TBitmap& b)
+{
+    return a.Image() == b.Image();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Shapes
+// ---------------------------------------------------------------------------------------------
+TEST(CanvasShapes, FillRectStaysInsideExclusiveEdgesWithCornersInAnyOrder)
+{
+    auto b = WhiteBitmap(6, 5);
+    b->Canvas()->Brush()->SetColor(clBlack);
+    b->Canvas()->FillRect(TRect(4, 3, 1, 1));   // corners swapped
+    EXPECT_EQ(Mask(*b, clBlack), Rows({"......", ".###..", ".###..", "......", "......"}));
+}
+
+TEST(CanvasShapes, FrameRectDrawsOnePixelBorderWithBrush)
+{
+    auto b = WhiteBitmap(6, 5);
+    b->Canvas()->Brush()->SetColor(clRed);
+    b->Canvas()->FrameRect(TRect(1, 0, 5, 4));
+    EXPECT_EQ(Mask(*b, clRed), Rows({".####.", ".#..#.", ".#..#.", ".####.", "......"}));
+}
+
+TEST(CanvasShapes, RectangleOutlinesWithPenAndFillsWithBrush)
+{
+    auto b = WhiteBitmap(6, 5);
+    TCanvas* c = b->Canvas();
+    c->Pen()->SetColor(clBlue);
+    c->Brush()->SetColor(clLime);
+    c->Rectangle(0, 0, 5, 4);
+    EXPECT_EQ(Mask(*b, clBlue), Rows({"#####.", "#...#.", "#...#.", "#####.", "......"}));
+    EXPECT_EQ(Mask(*b, clLime), Rows({"......", ".###..", ".###..", "......", "......"}));
+}
+
+TEST(CanvasShapes, RectangleWithClearBrushLeavesInteriorAndClearPenFillsOneLess)
+{
+    auto b = WhiteBitmap(5, 4);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlack);
+    c->FillRect(TRect(0, 0, 5, 4));
+    c->Brush()->SetStyle(TBrushStyle::bsClear);
+    c->Pen()->SetColor(clRed);
+    c->Rectangle(0, 0, 5, 4);
+    EXPECT_EQ(Mask(*b, clBlack), Rows({".....", ".###.", ".###.", "....."}));
+
+    auto d = WhiteBitmap(5, 4);
+    d->Canvas()->Pen()->SetStyle(TPenStyle::psClear);
+    d->Canvas()->Brush()->SetColor(clGreen);
+    d->Canvas()->Rectangle(0, 0, 5, 4);
+    EXPECT_EQ(Mask(*d, clGreen), Rows({"####.", "####.", "####.", "....."}));
+}
+
+TEST(CanvasShapes, LineToLeavesOutEndPointAndMovesPen)
+{
+    auto b = WhiteBitmap(6, 6);
+    TCanvas* c = b->Canvas();
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);
+    c->MoveTo(0, 2);
+    c->LineTo(0, 5);
+    c->MoveTo(2, 2);
+    c->LineTo(5, 5);
+    EXPECT_EQ(c->PenPos(), TPoint(5, 5));
+    EXPECT_EQ(Mask(*b, clBlack), Rows({"#####.", "......", "#.#...", "#..#..", "#...#.", "......"}));
+}
+
+TEST(CanvasShapes, PolylineLeavesOutOnlyItsLastPoint)
+{
+    auto b = WhiteBitmap(5, 5);
+    b->Canvas()->Polyline({Point(0, 0), Point(3, 0), Point(3, 3), Point(0, 3)});
+    EXPECT_EQ(Mask(*b, clBlack), Rows({"####.", "...#.", "...#.", ".###.", "....."}));
+}
+
+TEST(CanvasShapes, WidePenDrawsThickLines)
+{
+    auto b = WhiteBitmap(12, 9);
+    b->Canvas()->Pen()->SetWidth(3);
+    b->Canvas()->MoveTo(2, 4);
+    b->Canvas()->LineTo(9, 4);
+    int thickness = 0;
+    for (int y = 0; y < 9; ++y) thickness += b->Canvas()->Pixel(5, y) == clBlack;
+    EXPECT_EQ(thickness, 3);
+    b->Canvas()->Pen()->SetWidth(0);
+    EXPECT_EQ(b->Canvas()->Pen()->Width(), 1);
+}
+
+TEST(CanvasShapes, EllipseStaysInsideItsBoundingBoxAndTouchesItsSides)
+{
+    auto b = WhiteBitmap(14, 12);
+    b->Canvas()->Brush()->SetColor(clRed);
+    b->Canvas()->Ellipse(2, 1, 12, 11);
+    EXPECT_EQ(InkBounds(*b), TRect(2, 1, 12, 11));
+    EXPECT_EQ(b->Canvas()->Pixel(7, 6), clRed);   // filled
+    EXPECT_EQ(b->Canvas()->Pixel(2, 1), clWhite);  // corners stay outside
+}
+
+TEST(CanvasShapes, PolygonIsFilledAndOutlined)
+{
+    auto b = WhiteBitmap(10, 10);
+    b->Canvas()->Brush()->SetColor(clRed);
+    b->Canvas()->Polygon({Point(1, 1), Point(8, 1), Point(8, 8), Point(1, 8)});
+    EXPECT_EQ(b->Canvas()->Pixel(1, 1), clBlack);
+    EXPECT_EQ(b->Canvas()->Pixel(4, 4), clRed);
+    EXPECT_EQ(b->Canvas()->Pixel(9, 9), clWhite);
+}
+
+TEST(CanvasShapes, PatternBrushTilesTheWholeBitmapFromTheTargetOrigin)
+{
+    TBitmap pattern(2, 2);
+    pattern.Canvas()->SetPixel(0, 0, clBlack);
+    pattern.Canvas()->SetPixel(1, 1, clBlack);
+    auto b = WhiteBitmap(6, 5);
+    b->Canvas()->Brush()->SetBitmap(&pattern);
+    b->Canvas()->FillRect(TRect(1, 1, 5, 4));
+    EXPECT_EQ(Mask(*b, clBlack), Rows({"......", ".#.#..", "..#.#.", ".#.#..", "......"}));
+    b->Canvas()->Brush()->SetBitmap(nullptr);
+    EXPECT_EQ(b->Canvas()->Brush()->Bitmap(), nullptr);
+}
+
+TEST(CanvasShapes, SystemColoursAreResolvedWhenDrawing)
+{
+    auto b = WhiteBitmap(2, 2);
+    b->Canvas()->Brush()->SetColor(clBtnShadow);
+    b->Canvas()->FillRect(TRect(0, 0, 2, 2));
+    EXPECT_EQ(b->Canvas()->Pixel(1, 1), ColorToRGB(clBtnShadow));
+}
+
+TEST(CanvasShapes, ClipRectLimitsDrawingUntilCleared)
+{
+    auto b = WhiteBitmap(6, 4);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clBlack);
+    c->SetClipRect(TRect(1, 1, 3, 3));
+    EXPECT_TRUE(c->HasClip());
+    c->FillRect(TRect(0, 0, 6, 4));
+    EXPECT_EQ(Mask(*b, clBlack), Rows({"......", ".##...", ".##...", "......"}));
+    c->ClearClip();
+    c->FillRect(TRect(5, 0, 6, 4));
+    EXPECT_EQ(Mask(*b, clBlack), Rows({".....#", ".##..#", ".##..#", ".....#"}));
+}
+
+TEST(CanvasShapes, NotModeTwiceRestoresTheImageAndDashedPenLeavesGaps)
+{
+    auto b = WhiteBitmap(40, 10);
+    TCanvas* c = b->Canvas();
+    c->Brush()->SetColor(clTeal);
+    c->FillRect(TRect(0, 0, 20, 10));
+    TBitmap before;
+    before.Assign(b.get());
+    c->Pen()->SetMode(TPenMode::pmNot);
+    c->Brush()->SetStyle(TBrushStyle::bsClear);
+    c->Rectangle(2, 2, 30, 8);
+    EXPECT_EQ(c->Pixel(25, 2), clBlack);                       // white inverted
+    EXPECT_EQ(c->Pixel(10, 2), ColorToRGB(clTeal) ^ 0xFFFFFF);  // teal inverted
+    c->Rectangle(2, 2, 30, 8);
+    EXPECT_TRUE(SamePixels(*b, before));
+
+    auto d = WhiteBitmap(40, 3);
+    d->Canvas()->Pen()->SetStyle(TPenStyle::psDash);
+    d->Canvas()->MoveTo(0, 1);
+    d->Canvas()->LineTo(40, 1);
+    int ink = 0;
+    for (int x = 0; x < 40; ++x) ink += d->Canvas()->Pixel(x, 1) == clBlack;
+    EXPECT_GT(ink, 10);
+    EXPECT_LT(ink, 40);
+}
+
+TEST(CanvasShapes, OnChangeReportsTheTouchedRectangleClippedToTheTarget)
+{
+    auto b = WhiteBitmap(10, 10);
+    std::vector<TRect> touched;
+    b->Canvas()->OnChange = [&](const TRect& r) { touched.push_back(r); };
+    b->Canvas()->FillRect(TRect(5, 5, 20, 20));
+    b->Canvas()->SetPixel(1, 2, clRed);
+    ASSERT_EQ(touched.size(), 2u);
+    EXPECT_EQ(touched[0], TRect(5, 5, 10, 10));
+    EXPECT_EQ(touched[1], TRect(1, 2, 2, 3));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copies
+// ---------------------------------------------------------------------------------------------
+TEST(CanvasCopy, CopyRectCopiesAndStretchesWithNearestPixels)
+{
+    TBitmap src(2, 2);
+    src.Canvas()->SetPixel(0, 0, clRed);
+    src.Canvas()->SetPixel(1, 1, clBlue);
+    auto b = WhiteBitmap(6, 4);
+    b->Canvas()->CopyRect(TRect(0, 0, 2, 2), src.Canvas(), TRect(0, 0, 2, 2));
+    b->Canvas()->CopyRect(TRect(2, 0, 6, 4), src.Canvas(), TRect(0, 0, 2, 2));
+    EXPECT_EQ(Mask(*b, clRed), Rows({"#.##..", "..##..", "......", "......"}));
+    EXPECT_EQ(Mask(*b, clBlue), Rows({"......", ".#....", "....##", "....##"}));
+}
+
+TEST(CanvasCopy, CopyRectWithinOneCanvasReadsTheSourceBeforeWriting)
+{
+    auto b = WhiteBitmap(6, 1);
+    TCanvas* c = b->Canvas();
+    c->SetPixel(0, 0, clBlack);
+    c->SetPixel(1, 0, clRed);
+    c->CopyRect(TRect(1, 0, 4, 1), c, TRect(0, 0, 3, 1));   // overlapping move right
+    EXPECT_EQ(c->Pixel(1, 0), clBlack);
+    EXPECT_EQ(c->Pixel(2, 0), clRed);
+    EXPECT_EQ(c->Pixel(3, 0), clWhite);
+}
+
+TEST(CanvasCopy, CopyRectSeesWhatTheSourceCanvasDrewJustBefore)
+{
+    TBitmap src(4, 4);
+    auto b = WhiteBitmap(4, 4);
+    for (TColor col : {clRed, clGreen, clBlue}) {
+        src.Canvas()->Brush()->SetColor(col);
+        src.Canvas()->FillRect(TRect(0, 0, 4, 4));
+        b->Canvas()->CopyRect(TRect(0, 0, 4, 4), src.Canvas(), TRect(0, 0, 4, 4));
+        EXPECT_EQ(b->Canvas()->Pixel(3, 3), col);
+    }
+}
+
+TEST(CanvasCopy, DrawSkipsTheTransparentColourAndStretchDrawScales)
+{
+    TBitmap sprite(3, 1);
+    sprite.Canvas()->SetPixel(1, 0, clRed);   // the rest stays white
+    auto b = WhiteBitmap(6, 2);
+    b->Canvas()->Brush()->SetColor(clBlack);
+    b->Canvas()->FillRect(TRect(0, 0, 6, 2));
+    b->Canvas()->Draw(0, 0, &sprite);
+    EXPECT_EQ(Mask(*b, clWhite), Rows({"#.#...", "......"}));
+    sprite.SetTransparent(true);
+    sprite.SetTransparentColor(clWhite);
+    b->Canvas()->Draw(3, 1, &sprite);
+    EXPECT_EQ(Mask(*b, clRed), Rows({".#....", "....#."}));
+
+    auto s = WhiteBitmap(6, 2);
+    sprite.SetTransparent(false);
+    s->Canvas()->StretchDraw(TRect(0, 0, 6, 2), &sprite);
+    EXPECT_EQ(Mask(*s, clRed), Rows({"..##..", "..##.."}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// DrawEdge, with a palette whose edge colours all differ
+// ---------------------------------------------------------------------------------------------
+class DrawEdgeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = QApplication::palette();
+        QPalette pal = m_saved;
+        pal.setColor(QPalette::Light, QColor(250, 250, 250));     // clBtnHighlight
+        pal.setColor(QPalette::Midlight, QColor(220, 220, 220));  // cl3DLight
+        pal.setColor(QPalette::Dark, QColor(128, 128, 128));      // clBtnShadow
+        pal.setColor(QPalette::Shadow, QColor(10, 10, 10));       // cl3DDkShadow, clWindowFrame
+        pal.setColor(QPalette::Button, QColor(192, 192, 192));    // clBtnFace
+        pal.setColor(QPalette::Base, QColor(255, 255, 240));      // clWindow
+        QApplication::setPalette(pal);
+        m_bmp = std::make_unique<TBitmap>(8, 8);
+        m_bmp->Canvas()->Brush()->SetColor(clRed);
+        m_bmp->Canvas()->FillRect(TRect(0, 0, 8, 8));
+    }
+    void TearDown() override { QApplication::setPalette(m_saved); }
+    TColor At(int x, int y) { return m_bmp->Canvas()->Pixel(x, y); }
+
+    QPalette m_saved;
+    std::unique_ptr<TBitmap> m_bmp;
+};
+
+TEST_F(DrawEdgeTest, RaisedEdgeUsesTheClassicColoursAndAdjustShrinksByTwo)
+{
+    TRect r(0, 0, 8, 8);
+    EXPECT_TRUE(DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_ADJUST));
+    EXPECT_EQ(r, TRect(2, 2, 6, 6));
+    EXPECT_EQ(At(0, 3), ColorToRGB(cl3DLight));       // outer left
+    EXPECT_EQ(At(3, 0), ColorToRGB(cl3DLight));       // outer top
+    EXPECT_EQ(At(7, 3), ColorToRGB(cl3DDkShadow));    // outer right
+    EXPECT_EQ(At(3, 7), ColorToRGB(cl3DDkShadow));    // outer bottom
+    EXPECT_EQ(At(7, 0), ColorToRGB(cl3DDkShadow));    // bottom-right wins the shared corners
+    EXPECT_EQ(At(0, 7), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(At(1, 3), ColorToRGB(clBtnHighlight));  // inner left
+    EXPECT_EQ(At(6, 3), ColorToRGB(clBtnShadow));     // inner right
+    EXPECT_EQ(At(3, 3), clRed);                       // no BF_MIDDLE: interior untouched
+}
+
+TEST_F(DrawEdgeTest, SunkenEdgeAndMiddle)
+{
+    TRect r(0, 0, 8, 8);
+    DrawEdge(m_bmp->Canvas(), r, EDGE_SUNKEN, BF_RECT | BF_MIDDLE);
+    EXPECT_EQ(r, TRect(0, 0, 8, 8));   // unchanged without BF_ADJUST
+    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(1, 3), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(At(6, 3), ColorToRGB(cl3DLight));
+    EXPECT_EQ(At(3, 3), ColorToRGB(clBtnFace));
+}
+
+TEST_F(DrawEdgeTest, SingleOuterPartOnSomeSidesAdjustsOnlyThoseSides)
+{
+    TRect r(0, 0, 8, 8);
+    DrawEdge(m_bmp->Canvas(), r, BDR_SUNKENOUTER, BF_TOPLEFT | BF_ADJUST);
+    EXPECT_EQ(r, TRect(1, 1, 8, 8));
+    EXPECT_EQ(At(0, 4), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(4, 0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(7, 4), clRed);
+    EXPECT_EQ(At(4, 7), clRed);
+}
+
+TEST_F(DrawEdgeTest, FlatMonoAndSoftVariants)
+{
+    TRect r(0, 0, 8, 8);
+    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_FLAT | BF_MIDDLE);
+    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(1, 3), ColorToRGB(clBtnFace));
+    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_MONO | BF_MIDDLE);
+    EXPECT_EQ(At(0, 3), ColorToRGB(clWindowFrame));
+    EXPECT_EQ(At(1, 3), ColorToRGB(clWindow));
+    EXPECT_EQ(At(3, 3), ColorToRGB(clWindow));
+    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_SOFT);
+    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(1, 3), ColorToRGB(cl3DLight));
+    EXPECT_EQ(At(7, 3), ColorToRGB(cl3DDkShadow));
+}
+
+TEST_F(DrawEdgeTest, LoneInnerPartIsOnePixelWideAndEmptyRectFails)
+{
+    TRect r(0, 0, 8, 8);
+    DrawEdge(m_bmp->Canvas(), r, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
+    EXPECT_EQ(r, TRect(1, 1, 7, 7));
+    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(1, 3), clRed);
+    TRect empty(3, 3, 3, 8);
+    EXPECT_FALSE(DrawEdge(m_bmp->Canvas(), empty, EDGE_RAISED, BF_RECT | BF_ADJUST));
+    EXPECT_EQ(empty, TRect(3, 3, 3, 8));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+// ---------------------------------------------------------------------------------------------
+struct FontCase {
+    const char* name;
+    int height;
+    TFontStyles style;
+    int extra;
+};
+
+class TextWidthTest : public ::testing::TestWithParam<FontCase> {};
+
+// Drawing "abc" and then "def" at the measured width of "abc" must give exactly the pixels
+// of "abcdef": the measured advance is where the drawing really continues.
+TEST_P(TextWidthTest, DrawnTextContinuesExactlyAtTheMeasuredWidth)
+{
+    const FontCase fc = GetParam();
+    const QString first = QStringLiteral("Wave of \u0422\u0438\u0440 1"), second = QStringLiteral("liTy, AV!");
+    auto whole = WhiteBitmap(400, 40), parts = WhiteBitmap(400, 40);
+    for (TBitmap* b : {whole.get(), parts.get()}) {
+        b->Canvas()->Font()->SetName(QString::fromLatin1(fc.name));
+        b->Canvas()->Font()->SetHeight(fc.height);
+        b->Canvas()->Font()->SetStyle(fc.style);
+        b->Canvas()->Font()->SetColor(clBlack);
+        b->Canvas()->SetTextCharacterExtra(fc.extra);
+        b->Canvas()->SetBkModeTransparent(true);
+    }
+    TRect r(3, 2, 400, 40);
+    whole->Canvas()->DrawTextEx(first + second, r, DT_SINGLELINE | DT_NOPREFIX);
+    TRect r1 = r;
+    parts->Canvas()->DrawTextEx(first, r1, DT_SINGLELINE | DT_NOPREFIX);
+    TPoint w;
+    ASSERT_TRUE(parts->Canvas()->GetTextExtentPoint(first, w));
+    TRect r2(r.Left + w.X, r.Top, 400, 40);
+    parts->Canvas()->DrawTextEx(second, r2, DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_TRUE(SamePixels(*whole, *parts));
+
+    // The whole text's ink ends within its measured width (plus a glyph's overhang).
+    TRect calc(3, 2, 3, 2);
+    whole->Canvas()->DrawTextEx(first + second, calc, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    const TRect ink = InkBounds(*whole);
+    EXPECT_GE(ink.Left, 3);
+    EXPECT_LE(ink.Right, calc.Right + 2);
+    EXPECT_GE(ink.Right, calc.Right - 6 - fc.extra);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, TextWidthTest,
+                         ::testing::Values(FontCase{"MS Sans Serif", -11, 0, 0}, FontCase{"MS Sans Serif", -11, 0, 2},
+                                           FontCase{"Times New Roman", -19, fsBold, 0},
+                                           FontCase{"Arial", 16, fsItalic, 1}, FontCase{"DejaVu Sans", -13, 0, -1}));
+
+class CanvasText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_bmp = std::make_unique<TBitmap>(200, 60);
+        c = m_bmp->Canvas();
+        c->Font()->SetName(QStringLiteral("Arial"));
+        c->Font()->SetHeight(-16);
+        c->Font()->SetColor(clBlack);
+        c->SetBkModeTransparent(true);
+        fm = std::make_unique<QFontMetrics>(c->Font()->ToQFont());
+    }
+    int Width(const QString& s, uint32_t flags = DT_SINGLELINE | DT_NOPREFIX)
+    {
+        TRect r(0, 0, 0, 0);
+        c->DrawTextEx(s, r, flags | DT_CALCRECT);
+        return r.Width();
+    }
+    std::unique_ptr<TBitmap> m_bmp;
+    TCanvas* c = nullptr;
+    std::unique_ptr<QFontMetrics> fm;
+};
+
+TEST_F(CanvasText, CalcRectKeepsLeftTopAndCountsTrailingBlanks)
+{
+    TRect r(10, 20, 15, 21);
+    const int h = c->DrawTextEx(QStringLiteral("Hello  "), r, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(r.Left, 10);
+    EXPECT_EQ(r.Top, 20);
+    EXPECT_EQ(r.Width(), fm->horizontalAdvance(QStringLiteral("Hello  ")));
+    EXPECT_EQ(r.Height(), fm->height());
+    EXPECT_EQ(h, fm->height());
+    EXPECT_EQ(Width(QStringLiteral("Hello  ")), Width(QStringLiteral("Hello")) + 2 * fm->horizontalAdvance(QLatin1Char(' ')));
+    EXPECT_EQ(c->TextExtent(QStringLiteral("Hello  ")), TPoint(r.Width(), r.Height()));
+    EXPECT_EQ(InkBounds(*m_bmp), TRect());   // measuring draws nothing
+}
+
+TEST_F(CanvasText, CharacterExtraIsAddedAfterEveryCharacter)
+{
+    const int plain = Width(QStringLiteral("abcd"));
+    EXPECT_EQ(c->SetTextCharacterExtra(3), 0);
+    EXPECT_EQ(Width(QStringLiteral("abcd")), plain + 12);
+    EXPECT_EQ(c->TextWidth(QStringLiteral("abcd")), plain + 12);
+    EXPECT_EQ(c->SetTextCharacterExtra(0), 3);
+    EXPECT_EQ(Width(QStringLiteral("abcd")), plain);
+}
+
+TEST_F(CanvasText, TextStartsAtTheLeftEdgeWithItsBaselineAtTopPlusAscent)
+{
+    TRect r(20, 10, 200, 60);
+    c->DrawTextEx(QStringLiteral("H"), r, DT_SINGLELINE | DT_NOPREFIX);
+    const TRect ink = InkBounds(*m_bmp);
+    EXPECT_GE(ink.Left, 20);
+    EXPECT_LE(ink.Left, 23);
+    EXPECT_EQ(ink.Bottom, 10 + fm->ascent());
+}
+
+TEST_F(CanvasText, PrefixUnderlinesTheMnemonicAndDoubleAmpersandShowsOne)
+{
+    EXPECT_EQ(Width(QStringLiteral("&File"), DT_SINGLELINE), Width(QStringLiteral("File")));
+    EXPECT_EQ(Width(QStringLiteral("A&&B"), DT_SINGLELINE), Width(QStringLiteral("A&B")));
+    EXPECT_EQ(Width(QStringLiteral("&File"), DT_SINGLELINE | DT_NOPREFIX), Width(QStringLiteral("&File")));
+
+    auto underlined = [&](uint32_t flags) {
+        auto b = WhiteBitmap(100, 40);
+        b->Canvas()->Font()->Assign(c->Font());
+        b->Canvas()->SetBkModeTransparent(true);
+        TRect r(0, 0, 100, 40);
+        b->Canvas()->DrawTextEx(QStringLiteral("&File"), r, DT_SINGLELINE | flags);
+        // The underline runs below the baseline, where no glyph of "File" has ink.
+        int ink = 0;
+        for (int y = fm->ascent(); y < fm->height(); ++y)
+            for (int x = 0; x < 100; ++x) ink += b->Canvas()->Pixel(x, y) != clWhite;
+        return ink;
+    };
+    EXPECT_GE(underlined(0), fm->horizontalAdvance(QLatin1Char('F')) - 1);
+    EXPECT_EQ(underlined(DT_HIDEPREFIX), 0);
+    EXPECT_EQ(underlined(DT_NOPREFIX), 0);
+}
+
+TEST_F(CanvasText, ExpandTabsAdvancesToEightAverageCharacterWidths)
+{
+    const int tab = 8 * fm->averageCharWidth();
+    EXPECT_EQ(Width(QStringLiteral("a\tb"), DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS),
+              tab + fm->horizontalAdvance(QLatin1Char('b')));
+    EXPECT_EQ(Width(QStringLiteral("a\t\tb"), DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS),
+              2 * tab + fm->horizontalAdvance(QLatin1Char('b')));
+}
+
+TEST_F(CanvasText, WordBreakWrapsAtBlanksAndLineBreaksStartNewLines)
+{
+    const QString text = QStringLiteral("one two three");
+    const int one = Width(QStringLiteral("one two"));
+    TRect narrow(0, 0, one, 0);
+    EXPECT_EQ(c->DrawTextEx(text, narrow, DT_WORDBREAK | DT_CALCRECT), 2 * fm->height());
+    EXPECT_EQ(narrow.Width(), one);
+    TRect tiny(0, 0, 5, 0);
+    EXPECT_EQ(c->DrawTextEx(text, tiny, DT_WORDBREAK | DT_CALCRECT), 3 * fm->height());
+    EXPECT_EQ(tiny.Width(), Width(QStringLiteral("three")));   // a long word is not split
+    TRect wide(0, 0, 1000, 0);
+    EXPECT_EQ(c->DrawTextEx(text, wide, DT_WORDBREAK | DT_CALCRECT), fm->height());
+    TRect lines(0, 0, 1000, 0);
+    EXPECT_EQ(c->DrawTextEx(QStringLiteral("a\r\nb\nc"), lines, DT_CALCRECT), 3 * fm->height());
+    TRect single(0, 0, 1000, 0);
+    EXPECT_EQ(c->DrawTextEx(QStringLiteral("a\r\nb\nc"), single, DT_SINGLELINE | DT_CALCRECT), fm->height());
+}
+
+TEST_F(CanvasText, AlignmentAndClipping)
+{
+    const QString s = QStringLiteral("Wide text");
+    const int w = Width(s);
+    TRect r(0, 0, 200, 60);
+    c->DrawTextEx(s, r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    TRect ink = InkBounds(*m_bmp);
+    EXPECT_LE(ink.Right, 200);
+    EXPECT_GE(ink.Left, 200 - w);
+    EXPECT_LE(ink.Bottom, 60);
+    EXPECT_GT(ink.Top, 60 - fm->height() - 1);
+
+    auto b = WhiteBitmap(200, 60);
+    b->Canvas()->Font()->Assign(c->Font());
+    TRect centre(0, 0, 200, 60);
+    b->Canvas()->SetBkModeTransparent(true);
+    b->Canvas()->DrawTextEx(s, centre, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    ink = InkBounds(*b);
+    EXPECT_NEAR(ink.Left + ink.Right, 200, 4);
+    EXPECT_NEAR(ink.Top + ink.Bottom, 60, fm->height() / 2);
+
+    auto clipped = WhiteBitmap(200, 60), unclipped = WhiteBitmap(200, 60);
+    for (auto* bb : {clipped.get(), unclipped.get()}) bb->Canvas()->Font()->Assign(c->Font());
+    TRect small(0, 0, w / 2, 60);
+    clipped->Canvas()->DrawTextEx(s, small, DT_SINGLELINE);
+    unclipped->Canvas()->DrawTextEx(s, small, DT_SINGLELINE | DT_NOCLIP);
+    EXPECT_LE(InkBounds(*clipped).Right, w / 2);
+    EXPECT_GT(InkBounds(*unclipped).Right, w / 2);
+}
+
+TEST_F(CanvasText, OpaqueBackgroundUsesTheBrushUnlessTransparentOrClear)
+{
+    c->SetBkModeTransparent(false);
+    c->Brush()->SetColor(clYellow);
+    TRect r(10, 10, 200, 60);
+    c->DrawTextEx(QStringLiteral("x y"), r, DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(c->Pixel(10, 10), clYellow);
+    EXPECT_EQ(c->Pixel(10 + Width(QStringLiteral("x y")) - 1, 10 + fm->height() - 1), clYellow);
+    EXPECT_EQ(c->Pixel(10 + Width(QStringLiteral("x y")), 10), clWhite);
+
+    auto b = WhiteBitmap(50, 30);
+    b->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    b->Canvas()->TextOut(0, 0, QStringLiteral("x y"));
+    EXPECT_EQ(b->Canvas()->Pixel(0, 0), clWhite);
+    EXPECT_NE(InkBounds(*b), TRect());
+}
+
+TEST_F(CanvasText, PathCollectsTextAndStrokePathOutlinesItWithThePen)
+{
+    c->Font()->SetHeight(-48);
+    c->Font()->SetStyle(fsBold);
+    c->BeginPath();
+    TRect r(5, 0, 200, 60);
+    c->DrawTextEx(QStringLiteral("O"), r, DT_SINGLELINE | DT_NOPREFIX);
+    c->EndPath();
+    EXPECT_EQ(InkBounds(*m_bmp), TRect());   // nothing drawn while collecting
+    c->Pen()->SetColor(clRed);
+    c->Pen()->SetWidth(1);
+    c->StrokePath();
+    const TRect ink = InkBounds(*m_bmp);
+    ASSERT_FALSE(ink.IsEmpty());
+    const QFontMetrics big(c->Font()->ToQFont());
+    EXPECT_NEAR(ink.Bottom, big.ascent(), 2);
+    int red = 0, other = 0;
+    for (int y = ink.Top; y < ink.Bottom; ++y)
+        for (int x = ink.Left; x < ink.Right; ++x) {
+            const TColor p = c->Pixel(x, y);
+            red += p == clRed;
+            other += p != clRed && p != clWhite;
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(other, 0);
+    // Not filled: the middle of the letter stays white.
+    EXPECT_EQ(c->Pixel((ink.Left + ink.Right) / 2, (ink.Top + ink.Bottom) / 2), clWhite);
+}
+
+TEST_F(CanvasText, MeasuringCanvasWithoutTargetMeasuresAndDrawsNothing)
+{
+    TCanvas screen;
+    screen.Font()->Assign(c->Font());
+    TPoint size;
+    ASSERT_TRUE(screen.GetTextExtentPoint(QStringLiteral("Abc"), size));
+    EXPECT_EQ(size, c->TextExtent(QStringLiteral("Abc")));
+    TRect r(0, 0, 50, 50);
+    EXPECT_EQ(screen.DrawTextEx(QStringLiteral("Abc"), r, DT_SINGLELINE), fm->height());
+    EXPECT_EQ(screen.Painter(), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fonts
+// ---------------------------------------------------------------------------------------------
+TEST(Font, DefaultsAndSizeHeightConversionAt96Ppi)
+{
+    TFont f;
+    EXPECT_EQ(f.Name(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(f.Height(), -11);
+    EXPECT_EQ(f.Size(), 8);
+    EXPECT_EQ(f.Color(), clWindowText);
+    EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
+    EXPECT_EQ(f.ToQFont().pixelSize(), 11);
+    f.SetHeight(-19);
+    EXPECT_EQ(f.Size(), 14);
+    f.SetSize(14);
+    EXPECT_EQ(f.Height(), -19);
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -13);
+    EXPECT_FALSE(f.ToQFont().kerning());
+}
+
+TEST(Font, PositiveHeightIsACellHeight)
+{
+    TFont f;
+    f.SetName(QStringLiteral("Arial"));
+    for (int cell : {12, 16, 25, 40}) {
+        f.SetHeight(cell);
+        const QFont q = f.ToQFont();
+        const QFontMetrics fm(q);
+        EXPECT_LE(fm.ascent() + fm.descent(), cell);
+        QFont bigger = q;
+        bigger.setPixelSize(q.pixelSize() + 1);
+        const QFontMetrics fm2(bigger);
+        EXPECT_GT(fm2.ascent() + fm2.descent(), cell) << cell;
+    }
+}
+
+TEST(Font, FacesMapToInstalledFontsAndNamesAreCut)
+{
+    TFont f;
+    EXPECT_EQ(QFontInfo(f.ToQFont()).family(), QStringLiteral("Liberation Sans"));
+    f.SetName(QStringLiteral("Times New Roman"));
+    EXPECT_EQ(QFontInfo(f.ToQFont()).family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(f.Name(), QStringLiteral("Times New Roman"));
+    f.SetName(QString(40, QLatin1Char('x')));
+    EXPECT_EQ(f.Name(), QString(31, QLatin1Char('x')));
+}
+
+TEST(Font, OnChangeFiresOncePerRealChangeAndTheQtFontFollows)
+{
+    TFont f;
+    int changes = 0;
+    f.OnChange = [&](TObject* s) { EXPECT_EQ(s, &f); ++changes; };
+    f.SetHeight(-11);
+    f.SetName(QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(changes, 0);
+    const QFont* cached = &f.ToQFont();
+    EXPECT_EQ(&f.ToQFont(), cached);
+    f.SetHeight(-20);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(f.ToQFont().pixelSize(), 20);
+    f.SetStyle(fsBold | fsUnderline);
+    EXPECT_TRUE(f.ToQFont().bold());
+    EXPECT_TRUE(f.ToQFont().underline());
+    f.SetColor(clRed);
+    f.SetColor(clRed);
+    EXPECT_EQ(changes, 3);
+    TFont g;
+    g.Assign(&f);
+    f.Assign(&g);   // identical: no change
+    EXPECT_EQ(changes, 3);
+    g.SetSize(12);
+    f.Assign(&g);
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(f.Height(), -16);
+
+    QFont q(QStringLiteral("DejaVu Serif"));
+    q.setPointSize(14);
+    q.setItalic(true);
+    f.AssignQFont(q);
+    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(f.Height(), -19);
+    EXPECT_EQ(f.Style(), fsItalic);
+    EXPECT_EQ(f.Name(), QStringLiteral("DejaVu Serif"));
+}
+
+TEST(Font, CanvasTextFollowsFontChanges)
+{
+    TCanvas canvas;
+    canvas.Font()->SetHeight(-11);
+    const int small = canvas.TextWidth(QStringLiteral("Hello"));
+    canvas.Font()->SetHeight(-30);
+    EXPECT_GT(canvas.TextWidth(QStringLiteral("Hello")), small * 2);
+    EXPECT_EQ(canvas.TextHeight(QStringLiteral("Hello")), QFontMetrics(canvas.Font()->ToQFont()).height());
+}
+
+TEST(BrushPen, ChangesAndAssign)
+{
+    TBrush b;
+    int changes = 0;
+    b.OnChange = [&](TObject*) { ++changes; };
+    b.SetStyle(TBrushStyle::bsClear);
+    b.SetColor(clWhite);   // same colour still makes a clear brush solid
+    EXPECT_EQ(b.Style(), TBrushStyle::bsSolid);
+    b.SetColor(clWhite);
+    EXPECT_EQ(changes, 2);
+    TPen p;
+    p.SetColor(clRed);
+    p.SetWidth(4);
+    TPen q;
+    q.Assign(&p);
+    EXPECT_EQ(q.Color(), clRed);
+    EXPECT_EQ(q.Width(), 4);
+    EXPECT_THROW(q.Assign(&b), EConvertError);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bitmaps
+// ---------------------------------------------------------------------------------------------
+TEST(Bitmap, ScanLineIsBlueGreenRedAndRowsAreBytesPerLineApart)
+{
+    TBitmap b(5, 3);
+    b.Canvas()->SetPixel(1, 2, RGB(10, 20, 30));
+    const uint8_t* row = b.ScanLine(2);
+    EXPECT_EQ(row[3], 30);
+    EXPECT_EQ(row[4], 20);
+    EXPECT_EQ(row[5], 10);
+    EXPECT_EQ(b.ScanLine(2) - b.ScanLine(1), b.BytesPerLine());
+    EXPECT_GE(b.BytesPerLine(), 15);
+    b.ScanLine(0)[0] = 0;   // blue of pixel (0, 0)
+    EXPECT_EQ(b.Canvas()->Pixel(0, 0), RGB(255, 255, 0));
+    b.Canvas()->SetPixel(4, 0, clBlack);   // the canvas draws again after direct access
+    EXPECT_EQ(b.ScanLine(0)[12], 0);
+    EXPECT_THROW(b.ScanLine(3), EInvalidOperation);
+}
+
+TEST(Bitmap, SetSizeKeepsTheTopLeftAndAddsWhite)
+{
+    TBitmap b(3, 3);
+    b.Canvas()->Brush()->SetColor(clRed);
+    b.Canvas()->FillRect(TRect(0, 0, 3, 3));
+    int changes = 0;
+    b.OnChange = [&](TObject*) { ++changes; };
+    b.SetSize(5, 2);
+    EXPECT_EQ(Mask(b, clRed), Rows({"###..", "###.."}));
+    EXPECT_EQ(Mask(b, clWhite), Rows({"...##", "...##"}));
+    EXPECT_EQ(changes, 1);
+    b.SetSize(5, 2);
+    EXPECT_EQ(changes, 1);
+    b.SetSize(0, 0);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_TRUE(b.Image().isNull());
+    b.SetWidth(7);   // the width survives a zero height
+    b.SetHeight(4);
+    EXPECT_EQ(b.Width(), 7);
+    EXPECT_EQ(b.Height(), 4);
+    EXPECT_EQ(b.Image().format(), QImage::Format_BGR888);
+    b.SetPixelFormat(TPixelFormat::pf8bit);
+    EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(b.Image().format(), QImage::Format_BGR888);
+}
+
+TEST(Bitmap, AssignCopiesPixelsAndAttributesIndependently)
+{
+    TBitmap a(4, 2);
+    a.Canvas()->SetPixel(3, 1, clBlue);
+    a.SetTransparent(true);
+    a.SetTransparentColor(clLime);
+    a.SetPixelFormat(TPixelFormat::pf32bit);
+    TBitmap b;
+    int changes = 0;
+    b.OnChange = [&](TObject*) { ++changes; };
+    b.Assign(&a);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(b.Width(), 4);
+    EXPECT_TRUE(b.Transparent());
+    EXPECT_EQ(b.TransparentColor(), clLime);
+    EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(b.Canvas()->Pixel(3, 1), clBlue);
+    a.Canvas()->SetPixel(3, 1, clRed);
+    EXPECT_EQ(b.Canvas()->Pixel(3, 1), clBlue);
+}
+
+TEST(Bitmap, LoadFromFileReadsJpegAndPng)
+{
+    QTemporaryDir dir;
+    QImage img(6, 4, QImage::Format_RGB32);
+    img.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(img.save(dir.filePath(QStringLiteral("a.png"))));
+    ASSERT_TRUE(img.save(dir.filePath(QStringLiteral("a.jpg")), "JPEG", 100));
+    for (const char* name : {"a.png", "a.jpg"}) {
+        TBitmap b;
+        int changes = 0;
+        b.OnChange = [&](TObject*) { ++changes; };
+        ASSERT_TRUE(b.LoadFromFile(dir.filePath(QString::fromLatin1(name))));
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(b.Width(), 6);
+        EXPECT_EQ(b.Height(), 4);
+        EXPECT_GE(b.ScanLine(1)[0], 240);   // blue first
+        EXPECT_LE(b.ScanLine(1)[2], 15);
+    }
+    TBitmap missing;
+    EXPECT_FALSE(missing.LoadFromFile(dir.filePath(QStringLiteral("none.jpg"))));
+}
