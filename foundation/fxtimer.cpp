@@ -1,0 +1,332 @@
+#include "foundation/fxtimer.h"
+
+#include "platform/application.h"
+#include "platform/mmsystem.h"
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+// What a timer shares with its workers. A worker holds it after the timer is gone, so it
+// never reads a freed timer: `alive` says whether `owner` may still be used.
+struct TFxHiTimerLink {
+    TFxHiTimer* owner = nullptr;
+    std::atomic<bool> alive{true};
+    std::atomic<bool> enabled{false};
+    std::atomic<bool> synchronize{true};
+    // Held by a worker while it runs a tick on itself, and by the GUI thread while it changes
+    // what such a tick reads (the handler) or ends the timer's life.
+    std::mutex tickLock;
+    // The current worker; the worker clears it as its loop ends, so the timer never addresses
+    // a worker that has freed itself.
+    std::mutex workerLock;
+    TFxThreadedTimer* worker = nullptr;
+};
+
+namespace {
+
+// Every worker whose loop runs, so that finalisation can wake them from their sleep.
+struct Workers {
+    std::mutex mutex;
+    std::set<TFxThreadedTimer*> running;
+    std::atomic<bool> stopped{false};
+};
+
+Workers& workers()
+{
+    static Workers* w = new Workers;
+    return *w;
+}
+
+const QString kNotEnoughTimers = QStringLiteral("Not enough timers available");
+
+// Runs on the platform's timer thread: only hands the tick to the GUI thread. A window that
+// is gone is ignored by PostMessage.
+void hiTimerCallback(uint32_t uTimerID, uint32_t, uintptr_t dwUser, uintptr_t, uintptr_t)
+{
+    PostMessage(HWND(dwUser), WM_TIMER, uTimerID, 0);
+}
+
+} // namespace
+
+void FxThreadedTimersStop(bool stop)
+{
+    Workers& w = workers();
+    std::lock_guard<std::mutex> lock(w.mutex);
+    w.stopped = stop;
+    if (stop)
+        for (TFxThreadedTimer* t : w.running) t->wake();
+}
+
+// =============================================================================================
+// TFxThreadedTimer
+// =============================================================================================
+TFxThreadedTimer::TFxThreadedTimer(TFxHiTimer* AOwner) : m_link(AOwner->m_link)
+{
+    m_period = 1000;
+    SetFreeOnTerminate(true);
+}
+
+TFxThreadedTimer::~TFxThreadedTimer() = default;
+
+void TFxThreadedTimer::TerminatedSet()
+{
+    wake();
+}
+
+void TFxThreadedTimer::wake()
+{
+    std::lock_guard<std::mutex> lock(m_sleepMutex);
+    m_sleepCv.notify_all();
+}
+
+bool TFxThreadedTimer::mustIdle() const
+{
+    return Terminated() || workers().stopped.load() || (Application && Application->Terminated())
+        || !m_link->alive.load();
+}
+
+bool TFxThreadedTimer::sleepPeriod()
+{
+    // A period of 0 (an interval that is a multiple of 65536) would spin.
+    const auto period = std::chrono::milliseconds(std::max<int>(1, m_period.load()));
+    const auto deadline = std::chrono::steady_clock::now() + period;
+    std::unique_lock<std::mutex> lock(m_sleepMutex);
+    return !m_sleepCv.wait_until(lock, deadline, [this] { return Terminated() || workers().stopped.load(); });
+}
+
+void TFxThreadedTimer::Execute()
+{
+    Workers& all = workers();
+    {
+        std::lock_guard<std::mutex> lock(all.mutex);
+        all.running.insert(this);
+    }
+    struct Leave {
+        TFxThreadedTimer* self;
+        ~Leave()
+        {
+            {
+                Workers& all = workers();
+                std::lock_guard<std::mutex> lock(all.mutex);
+                all.running.erase(self);
+            }
+            TFxHiTimerLink& link = *self->m_link;
+            std::lock_guard<std::mutex> lock(link.workerLock);
+            if (link.worker == self) link.worker = nullptr;
+        }
+    } leave{this};
+
+    TFxHiTimerLink& link = *m_link;
+    while (!Terminated() && !all.stopped.load()) {
+        if (mustIdle()) {
+            // While the application terminates, wait for the termination request without
+            // spinning.
+            sleepPeriod();
+            continue;
+        }
+        if (!sleepPeriod()) continue;
+        if (mustIdle()) continue;
+        if (!link.enabled.load()) continue;
+        if (link.synchronize.load()) {
+            // The GUI thread checks again: by the time it runs this, the timer may have been
+            // re-armed (this worker told to terminate) or destroyed.
+            Synchronize([this, &link] {
+                if (!Terminated() && link.alive.load()) link.owner->Timer();
+            });
+        } else {
+            std::lock_guard<std::mutex> lock(link.tickLock);
+            if (!Terminated() && link.alive.load()) link.owner->Timer();
+        }
+    }
+}
+
+// =============================================================================================
+// TFxHiTimer
+// =============================================================================================
+TFxHiTimer::TFxHiTimer(TComponent* AOwner) : TFxHiTimer(AOwner, 1000) {}
+
+TFxHiTimer::TFxHiTimer(TComponent* AOwner, uint16_t AInterval)
+    : TFxCustomComponent(AOwner), m_link(std::make_shared<TFxHiTimerLink>())
+{
+    m_link->owner = this;
+    m_inTick = false;
+    GetCaps();
+    // The resolution request lasts as long as the timer, whichever mode it runs in.
+    timeBeginPeriod(m_minPeriod);
+    m_interval = AInterval;
+}
+
+TFxHiTimer::~TFxHiTimer()
+{
+    StopTicks();
+}
+
+void TFxHiTimer::StopTicks()
+{
+    if (m_stopped) return;
+    m_stopped = true;
+    Destroying();
+    {
+        // Waits for a tick that a worker runs on itself right now.
+        std::lock_guard<std::mutex> lock(m_link->tickLock);
+        m_link->alive = false;
+        m_onTimer = nullptr;
+    }
+    stopSources();
+    timeEndPeriod(m_minPeriod);
+    m_link->enabled = false;
+    DeallocateHWnd(m_window);
+    m_window = 0;
+}
+
+void TFxHiTimer::GetCaps()
+{
+    TIMECAPS caps{0, 0};
+    timeGetDevCaps(&caps, sizeof(caps));
+    m_minPeriod = caps.wPeriodMin;
+    m_maxPeriod = caps.wPeriodMax;
+}
+
+int32_t TFxHiTimer::GetInteger(int Index) const
+{
+    switch (Index) {
+    case 0: return int32_t(m_maxPeriod);
+    case 1: return int32_t(m_minPeriod);
+    default: return 0;
+    }
+}
+
+bool TFxHiTimer::Enabled() const
+{
+    return m_link->enabled.load();
+}
+
+void TFxHiTimer::SetEnabled(bool value)
+{
+    if (value == m_link->enabled.load()) return;
+    m_link->enabled = value;
+    UpdateTimer();
+}
+
+void TFxHiTimer::SetInterval(uint32_t value)
+{
+    if (value == m_interval) return;
+    m_interval = std::clamp(value, m_minPeriod, m_maxPeriod);
+    UpdateTimer();
+}
+
+void TFxHiTimer::SetOnTimer(TNotifyEvent value)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_link->tickLock);
+        m_onTimer = std::move(value);
+    }
+    UpdateTimer();
+}
+
+bool TFxHiTimer::Synchronize() const
+{
+    return m_link->synchronize.load();
+}
+
+void TFxHiTimer::SetSynchronize(bool value)
+{
+    m_link->synchronize = value;
+}
+
+void TFxHiTimer::SetUseThread(bool value)
+{
+    if (value == m_useThread) return;
+    m_useThread = value;
+    UpdateTimer();
+}
+
+void TFxHiTimer::SetThreadPriority(TThreadPriority value)
+{
+    if (value == m_threadPriority) return;
+    m_threadPriority = value;
+    if (m_useThread) UpdateTimer();
+}
+
+bool TFxHiTimer::HasWorker() const
+{
+    std::lock_guard<std::mutex> lock(m_link->workerLock);
+    return m_link->worker != nullptr;
+}
+
+void TFxHiTimer::stopSources()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_link->workerLock);
+        if (m_link->worker) {
+            // It ends after its current sleep or tick and frees itself.
+            m_link->worker->Terminate();
+            m_link->worker = nullptr;
+        }
+    }
+    if (m_timerId != 0) {
+        timeKillEvent(m_timerId);
+        m_timerId = 0;
+    }
+}
+
+void TFxHiTimer::UpdateTimer()
+{
+    if (IsDesigning()) return;
+    stopSources();
+    if (IsDestroying()) return;
+    const bool armed = m_link->enabled.load() && bool(m_onTimer);
+    if (m_useThread) {
+        if (m_window != 0) {
+            DeallocateHWnd(m_window);
+            m_window = 0;
+        }
+        if (armed) {
+            auto* worker = new TFxThreadedTimer(this);
+            worker->SetPeriod(uint16_t(m_interval & 0xFFFF));
+            worker->SetPriority(m_threadPriority);
+            {
+                // Known to the timer before it runs, so that it cannot end unnoticed.
+                std::lock_guard<std::mutex> lock(m_link->workerLock);
+                m_link->worker = worker;
+            }
+            worker->Resume();
+        }
+    } else {
+        if (m_window == 0) m_window = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+        if (m_interval != 0 && armed) {
+            m_timerId = timeSetEvent(m_interval, m_interval, hiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
+            m_inTick = false;
+            if (m_timerId == 0) throw EOutOfResources(kNotEnoughTimers);
+        }
+    }
+}
+
+void TFxHiTimer::WndProc(TMessage& Message)
+{
+    if (Message.Msg != WM_TIMER || m_timerId == 0 || Message.WParam != m_timerId) {
+        Message.Result = DefWindowProc(m_window, Message.Msg, Message.WParam, Message.LParam);
+        return;
+    }
+    if (m_inTick) return;
+    m_inTick = true;
+    // The handler may destroy this timer; the link tells whether it still exists.
+    const std::shared_ptr<TFxHiTimerLink> link = m_link;
+    try {
+        Timer();
+    } catch (...) {
+        // Cleared also on failure, so that one failing tick does not silence the timer.
+        if (link->alive.load()) m_inTick = false;
+        if (Application) Application->HandleException(this);
+        return;
+    }
+    if (!link->alive.load()) return;
+    m_inTick = false;
+    Message.Result = 0;
+}
+
+void TFxHiTimer::Timer()
+{
+    if (TNotifyEvent handler = m_onTimer) handler(this);
+}

@@ -1,0 +1,253 @@
+#include "platform/messages.h"
+
+#include "platform/application.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+QEvent::Type wakeEventType()
+{
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+class HiddenWindow;
+
+// Every window that exists, by handle. Posting happens while the lock is held, and a window
+// leaves the registry under the same lock before it is deleted, so no thread ever posts to a
+// deleted window. The registry is never destroyed: timer threads may still post while the
+// process shuts down.
+struct Registry {
+    std::mutex mutex;
+    std::unordered_map<HWND, HiddenWindow*> windows;
+    HWND lastHandle = 0;
+    bool closed = false; // the application object is gone: nothing can be delivered any more
+};
+
+Registry& registry()
+{
+    static Registry* r = new Registry;
+    return *r;
+}
+
+void closeRegistry()
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.closed = true;
+}
+
+// The window object. Messages posted from other threads wait in `queue` (guarded by the
+// registry's mutex, which ThreadSanitizer can follow, unlike Qt's own locks); the Qt event
+// posted to the window carries no data and only wakes its thread up to drain the queue.
+class HiddenWindow : public QObject {
+public:
+    HiddenWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
+
+    HWND handle() const { return m_handle; }
+
+    // Called with the registry's lock held.
+    void enqueue(const TMessage& message)
+    {
+        queue.push_back(message);
+        if (!wakePosted) {
+            wakePosted = true;
+            QCoreApplication::postEvent(this, new QEvent(wakeEventType()));
+        }
+    }
+
+    intptr_t dispatch(TMessage& message)
+    {
+        if (m_released || !m_method) return 0;
+        // The procedure may release this window; keep the callable alive on our stack.
+        TWndMethod method = m_method;
+        ++m_dispatching;
+        SafeCall(nullptr, [&] { method(message); });
+        --m_dispatching;
+        return message.Result;
+    }
+
+    uintptr_t setTimer(uintptr_t id, uint32_t elapse)
+    {
+        killTimerById(id);
+        const uint32_t period = std::clamp(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+        const int qtId = startTimer(std::chrono::milliseconds(period), Qt::PreciseTimer);
+        if (qtId == 0) return 0;
+        m_timers.emplace_back(id, qtId);
+        return id;
+    }
+
+    bool killTimerById(uintptr_t id)
+    {
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+            if (it->first == id) {
+                killTimer(it->second);
+                m_timers.erase(it);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // On the window's thread, after it left the registry.
+    void release()
+    {
+        m_released = true;
+        for (const auto& t : m_timers) killTimer(t.second);
+        m_timers.clear();
+        m_method = nullptr;
+        if (m_dispatching > 0) deleteLater();
+        else delete this;
+    }
+
+    // Guarded by the registry's mutex.
+    std::deque<TMessage> queue;
+    bool wakePosted = false;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != wakeEventType()) return QObject::event(e);
+        // Take what is queued now; messages posted while these run wake us again, so a
+        // procedure slower than the posting rate cannot starve the rest of the event loop.
+        std::deque<TMessage> batch;
+        {
+            std::lock_guard<std::mutex> lock(registry().mutex);
+            batch.swap(queue);
+            wakePosted = false;
+        }
+        QPointer guard(this);
+        for (TMessage& m : batch) {
+            if (!guard || m_released) break;
+            dispatch(m);
+        }
+        return true;
+    }
+
+    void timerEvent(QTimerEvent* e) override
+    {
+        for (const auto& t : m_timers) {
+            if (t.second == e->timerId()) {
+                TMessage m{WM_TIMER, t.first, 0, 0};
+                dispatch(m);
+                return;
+            }
+        }
+    }
+
+private:
+    HWND m_handle;
+    TWndMethod m_method;
+    std::vector<std::pair<uintptr_t, int>> m_timers; // (IDEvent, Qt timer id); owner thread only
+    int m_dispatching = 0;
+    bool m_released = false;
+};
+
+// The window for a handle, if it exists and belongs to the calling thread.
+HiddenWindow* ownWindow(HWND wnd)
+{
+    HiddenWindow* w = nullptr;
+    {
+        Registry& r = registry();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        auto it = r.windows.find(wnd);
+        if (it != r.windows.end()) w = it->second;
+    }
+    // Only the owning thread deletes a window, so the pointer stays valid for this caller.
+    if (w && w->thread() != QThread::currentThread()) return nullptr;
+    return w;
+}
+
+} // namespace
+
+HWND AllocateHWnd(TWndMethod Method)
+{
+    static std::once_flag postRoutine;
+    std::call_once(postRoutine, [] { qAddPostRoutine(closeRegistry); });
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    const HWND handle = ++r.lastHandle;
+    r.windows.emplace(handle, new HiddenWindow(handle, std::move(Method)));
+    return handle;
+}
+
+void DeallocateHWnd(HWND Wnd)
+{
+    if (Wnd == 0) return;
+    HiddenWindow* w = nullptr;
+    {
+        Registry& r = registry();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        auto it = r.windows.find(Wnd);
+        if (it == r.windows.end()) return;
+        w = it->second;
+        if (w->thread() != QThread::currentThread()) return;
+        r.windows.erase(it);
+        w->queue.clear();
+    }
+    w->release();
+}
+
+bool IsWindow(HWND Wnd)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.windows.count(Wnd) != 0;
+}
+
+bool PostMessage(HWND Wnd, uint32_t Msg, uintptr_t WParam, intptr_t LParam)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (r.closed) return false;
+    auto it = r.windows.find(Wnd);
+    if (it == r.windows.end()) return false;
+    it->second->enqueue(TMessage{Msg, WParam, LParam, 0});
+    return true;
+}
+
+intptr_t SendMessage(HWND Wnd, uint32_t Msg, uintptr_t WParam, intptr_t LParam)
+{
+    HiddenWindow* w = ownWindow(Wnd);
+    if (!w) return 0;
+    TMessage m{Msg, WParam, LParam, 0};
+    return w->dispatch(m);
+}
+
+intptr_t DefWindowProc(HWND, uint32_t, uintptr_t, intptr_t)
+{
+    return 0;
+}
+
+uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, uint32_t Elapse)
+{
+    HiddenWindow* w = ownWindow(Wnd);
+    if (!w) return 0;
+    return w->setTimer(IDEvent == 0 ? 1 : IDEvent, Elapse);
+}
+
+bool KillTimer(HWND Wnd, uintptr_t IDEvent)
+{
+    HiddenWindow* w = ownWindow(Wnd);
+    return w && w->killTimerById(IDEvent);
+}
+
+int HiddenWindowCount()
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return int(r.windows.size());
+}

@@ -1,0 +1,198 @@
+#include "platform/mmsystem.h"
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <cerrno>
+
+namespace {
+
+constexpr uint32_t kPeriodMin = 1;
+constexpr uint32_t kPeriodMax = 1000000;
+// A sleeping event thread looks at its stop flag at least this often, so that timeKillEvent
+// never waits long for a thread whose period is long.
+constexpr int64_t kSliceNs = 10'000'000;
+
+std::atomic<int> g_periodRequests{0};
+
+struct TimerEvent {
+    uint32_t id = 0;
+    uint32_t delay = 0;
+    LPTIMECALLBACK proc = nullptr;
+    uintptr_t user = 0;
+    bool periodic = false;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+struct EventRegistry {
+    std::mutex mutex;
+    std::unordered_map<uint32_t, std::shared_ptr<TimerEvent>> events;
+    uint32_t lastId = 0;
+
+    // Joinable threads must not outlive the registry: stop and join whatever is left.
+    ~EventRegistry()
+    {
+        std::unordered_map<uint32_t, std::shared_ptr<TimerEvent>> left;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            left.swap(events);
+        }
+        for (auto& e : left) {
+            e.second->stop = true;
+            if (e.second->thread.joinable()) {
+                if (e.second->thread.get_id() == std::this_thread::get_id()) e.second->thread.detach();
+                else e.second->thread.join();
+            }
+        }
+    }
+};
+
+EventRegistry& eventRegistry()
+{
+    static EventRegistry r;
+    return r;
+}
+
+void addNs(timespec& t, int64_t ns)
+{
+    t.tv_nsec += long(ns % 1'000'000'000);
+    t.tv_sec += time_t(ns / 1'000'000'000);
+    if (t.tv_nsec >= 1'000'000'000) {
+        t.tv_nsec -= 1'000'000'000;
+        ++t.tv_sec;
+    }
+}
+
+bool before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Sleeps until the absolute monotonic deadline, in slices; false when told to stop.
+bool sleepUntil(const timespec& deadline, const std::atomic<bool>& stop)
+{
+    for (;;) {
+        if (stop.load()) return false;
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (!before(now, deadline)) return true;
+        timespec slice = now;
+        addNs(slice, kSliceNs);
+        const timespec& until = before(deadline, slice) ? deadline : slice;
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
+    }
+}
+
+void runEvent(TimerEvent* e)
+{
+    const int64_t periodNs = int64_t(e->delay) * 1'000'000;
+    timespec deadline;
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    addNs(deadline, periodNs);
+    while (sleepUntil(deadline, e->stop)) {
+        e->proc(e->id, 0, e->user, 0, 0);
+        if (!e->periodic) return;
+        addNs(deadline, periodNs);
+        // A callback that took longer than a whole period does not cause a burst of calls
+        // to catch up: the schedule starts afresh from now.
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (before(deadline, now)) {
+            deadline = now;
+            addNs(deadline, periodNs);
+        }
+    }
+}
+
+} // namespace
+
+MMRESULT timeGetDevCaps(TIMECAPS* ptc, uint32_t cbtc)
+{
+    if (!ptc || cbtc != sizeof(TIMECAPS)) return MMSYSERR_INVALPARAM;
+    ptc->wPeriodMin = kPeriodMin;
+    ptc->wPeriodMax = kPeriodMax;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeBeginPeriod(uint32_t uPeriod)
+{
+    if (uPeriod < kPeriodMin || uPeriod > kPeriodMax) return TIMERR_NOCANDO;
+    ++g_periodRequests;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeEndPeriod(uint32_t uPeriod)
+{
+    if (uPeriod < kPeriodMin || uPeriod > kPeriodMax) return TIMERR_NOCANDO;
+    --g_periodRequests;
+    return TIMERR_NOERROR;
+}
+
+int TimePeriodRequests()
+{
+    return g_periodRequests.load();
+}
+
+uint32_t timeSetEvent(uint32_t uDelay, uint32_t uResolution, LPTIMECALLBACK lpTimeProc, uintptr_t dwUser, uint32_t fuEvent)
+{
+    if (uDelay < kPeriodMin || uDelay > kPeriodMax || !lpTimeProc) return 0;
+    auto e = std::make_shared<TimerEvent>();
+    e->delay = uDelay;
+    e->proc = lpTimeProc;
+    e->user = dwUser;
+    e->periodic = (fuEvent & TIME_PERIODIC) != 0;
+    EventRegistry& r = eventRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    if (int(r.events.size()) >= MaxTimerEvents) return 0;
+    do {
+        ++r.lastId;
+    } while (r.lastId == 0);
+    e->id = r.lastId;
+    // The thread holds the event through the shared pointer it was given.
+    e->thread = std::thread([e] { runEvent(e.get()); });
+    r.events.emplace(e->id, e);
+    return e->id;
+}
+
+MMRESULT timeKillEvent(uint32_t uTimerID)
+{
+    std::shared_ptr<TimerEvent> e;
+    {
+        EventRegistry& r = eventRegistry();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        auto it = r.events.find(uTimerID);
+        if (it == r.events.end()) return MMSYSERR_INVALPARAM;
+        e = it->second;
+        r.events.erase(it);
+    }
+    e->stop = true;
+    if (e->thread.get_id() == std::this_thread::get_id()) e->thread.detach();
+    else e->thread.join();
+    return TIMERR_NOERROR;
+}
+
+int TimerEventCount()
+{
+    EventRegistry& r = eventRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return int(r.events.size());
+}
+
+uint32_t SleepEx(uint32_t dwMilliseconds, bool)
+{
+    if (dwMilliseconds == 0) {
+        std::this_thread::yield();
+        return 0;
+    }
+    timespec deadline;
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    addNs(deadline, int64_t(dwMilliseconds) * 1'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {}
+    return 0;
+}

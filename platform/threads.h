@@ -1,0 +1,94 @@
+// TThread: the framework's thread class on std::thread, with priorities and Synchronize.
+//
+// A thread is created suspended (C++ cannot run a descendant's Execute before the descendant
+// is constructed) and runs Execute on a new thread from Resume/Start on. Terminate only
+// asks: Execute polls Terminated (or overrides TerminatedSet to wake itself). A thread with
+// FreeOnTerminate deletes itself once Execute has returned; nobody may touch it after that.
+// Otherwise the owner deletes it, which terminates it and waits for it.
+//
+// Synchronize hands a method to the GUI thread (the thread of the QApplication), waits until
+// it has run there and rethrows in the calling thread any exception the method raised. The
+// hand-over uses our own mutex and condition variable. A thread that waits for another one on
+// the GUI thread (WaitFor, WaitForAll) keeps running the methods handed over meanwhile, so
+// waiting for a thread that is inside Synchronize never deadlocks.
+#pragma once
+
+#include "platform/classes.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+using TThreadMethod = std::function<void()>;
+
+class TThread : public TObject {
+public:
+    TThread();
+    // Terminates and waits for a thread that still runs (never for one that frees itself).
+    ~TThread() override;
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+    QString ClassName() const override { return QStringLiteral("TThread"); }
+
+    // Starts a suspended thread; does nothing once it runs.
+    void Resume();
+    void Start() { Resume(); }
+    bool Suspended() const { return m_suspended.load(); }
+
+    // Asks the thread to end: Terminated becomes true and TerminatedSet is called.
+    void Terminate();
+    bool Terminated() const { return m_terminated.load(); }
+    bool Finished() const { return m_finished.load(); }
+
+    bool FreeOnTerminate() const;
+    void SetFreeOnTerminate(bool value);
+
+    // Linux lets an unprivileged thread only lower its priority; a raise that the system
+    // refuses is ignored (the stored value still changes).
+    TThreadPriority Priority() const { return m_priority.load(); }
+    void SetPriority(TThreadPriority value);
+
+    // Waits until Execute has returned and gives ReturnValue. Not for a FreeOnTerminate thread.
+    int WaitFor();
+    // The exception that ended Execute, if any.
+    std::exception_ptr FatalException() const;
+
+    // Runs AMethod on the GUI thread and waits for it; rethrows what it raised. Must not be
+    // called on the GUI thread. Raises EThread when the application is gone.
+    static void Synchronize(TThread* AThread, const TThreadMethod& AMethod);
+    // Runs the methods handed to the GUI thread so far; GUI thread only. True if any ran.
+    static bool CheckSynchronize();
+    static bool IsGuiThread();
+    // Waits until every TThread has finished Execute (and freed itself where asked), at most
+    // TimeoutMs milliseconds; true when none runs any more.
+    static bool WaitForAll(int TimeoutMs);
+    static int RunningCount();
+
+protected:
+    virtual void Execute() = 0;
+    // Called by Terminate, on the terminating thread, after Terminated became true.
+    virtual void TerminatedSet() {}
+    void Synchronize(const TThreadMethod& AMethod) { Synchronize(this, AMethod); }
+
+    std::atomic<int> ReturnValue{0};
+
+private:
+    void run();
+    void applyPriority();
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_finishedCv;
+    std::thread m_thread;
+    std::atomic<bool> m_suspended{true};
+    std::atomic<bool> m_terminated{false};
+    std::atomic<bool> m_finished{false};
+    std::atomic<TThreadPriority> m_priority{TThreadPriority::tpNormal};
+    std::atomic<int> m_tid{0};
+    bool m_freeOnTerminate = false; // guarded by m_mutex
+    std::exception_ptr m_fatal;     // guarded by m_mutex
+};
