@@ -2,7 +2,7 @@
 
 #include "foundation/fxtimer.h"
 #include "platform/application.h"
-#include "platform/extctrls.h"
+#include "platform/extctrls_timer.h"
 #include "platform/threads.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/extctrls.h"
+#include "platform/extctrls_timer.h"
 
 #include "platform/application.h"
 
