@@ -22,38 +22,36 @@ const QByteArray kDesignedText1251(
 
 QByteArray Padded(const QByteArray& s) { return s + QByteArray(SettingsStringWidth - s.size(), ' '); }
 
-TSettingsRecord ExampleRecord()
+TSettingsRecord MakeRecord(int32_t left, int32_t top, int32_t style, TColor text, TColor back, int32_t steps,
+                           int32_t size, const QString& line, const QString& face, int32_t charset)
 {
     TSettingsRecord r;
-    r.Left = 2;
-    r.Top = 700;
-    r.Style = 1;
-    r.TextColor = clYellow;
-    r.BackColor = clNavy;
-    r.Steps = 300;
-    r.FontSize = 14;
-    r.Text = QStringLiteral("Для вызова меню нажмите правую кнопку мыши на панели Тирлинка.");
-    r.FontName = QStringLiteral("Times New Roman");
-    r.Charset = 1;
+    r.Left = left;
+    r.Top = top;
+    r.Style = style;
+    r.TextColor = text;
+    r.BackColor = back;
+    r.Steps = steps;
+    r.FontSize = size;
+    r.Text = line;
+    r.FontName = face;
+    r.Charset = charset;
     return r;
+}
+
+TSettingsRecord ExampleRecord()
+{
+    return MakeRecord(2, 700, 1, clYellow, clNavy, 300, 14,
+                      QStringLiteral("Для вызова меню нажмите правую кнопку мыши на панели Тирлинка."),
+                      QStringLiteral("Times New Roman"), 1);
 }
 
 // A record whose every value differs from the designed one, so that a field that was not read
 // shows up as the designed value.
 TSettingsRecord OtherRecord()
 {
-    TSettingsRecord r;
-    r.Left = 17;
-    r.Top = -5;
-    r.Style = 2;
-    r.TextColor = clRed;
-    r.BackColor = clWhite;
-    r.Steps = 1234;
-    r.FontSize = 22;
-    r.Text = QStringLiteral("Бегущая строка");
-    r.FontName = QStringLiteral("Liberation Sans");
-    r.Charset = 204;
-    return r;
+    return MakeRecord(17, -5, 2, clRed, clWhite, 1234, 22, QStringLiteral("Бегущая строка"),
+                      QStringLiteral("Liberation Sans"), 204);
 }
 
 QByteArray FileBytes(const QString& path)
