@@ -318,70 +318,59 @@ protected:
     std::unique_ptr<TBitmap> m_bmp;
 };
 
-TEST_F(DrawEdgeTest, RaisedEdgeUsesTheClassicColoursAndAdjustShrinksByTwo)
+// Pixels looked at on the 8 x 8 red square: outer left (0, 3), top (3, 0), right (7, 3),
+// bottom (3, 7); inner left (1, 3), inner right (6, 3); middle (3, 3). Red = untouched.
+struct EdgeCase {
+    const char* name;
+    uint32_t edge, flags;
+    TRect after;
+    TColor outerLeft, outerTop, outerRight, outerBottom, innerLeft, innerRight, middle;
+};
+
+class DrawEdgeCases : public DrawEdgeTest, public ::testing::WithParamInterface<EdgeCase> {};
+
+TEST_P(DrawEdgeCases, ColoursOfEachPartAndTheAdjustedRectangle)
+{
+    const EdgeCase e = GetParam();
+    TRect r(0, 0, 8, 8);
+    EXPECT_TRUE(DrawEdge(m_bmp->Canvas(), r, e.edge, e.flags));
+    EXPECT_EQ(r, e.after);
+    const std::pair<TPoint, TColor> probes[] = {{Point(0, 3), e.outerLeft},  {Point(3, 0), e.outerTop},
+                                                {Point(7, 3), e.outerRight}, {Point(3, 7), e.outerBottom},
+                                                {Point(1, 3), e.innerLeft},  {Point(6, 3), e.innerRight},
+                                                {Point(3, 3), e.middle}};
+    for (const auto& [pt, colour] : probes)
+        EXPECT_EQ(At(pt.X, pt.Y), ColorToRGB(colour)) << "at " << pt.X << "," << pt.Y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, DrawEdgeCases,
+    ::testing::Values(
+        EdgeCase{"RaisedAdjust", EDGE_RAISED, BF_RECT | BF_ADJUST, TRect(2, 2, 6, 6), cl3DLight, cl3DLight,
+                 cl3DDkShadow, cl3DDkShadow, clBtnHighlight, clBtnShadow, clRed},
+        EdgeCase{"SunkenMiddle", EDGE_SUNKEN, BF_RECT | BF_MIDDLE, TRect(0, 0, 8, 8), clBtnShadow, clBtnShadow,
+                 clBtnHighlight, clBtnHighlight, cl3DDkShadow, cl3DLight, clBtnFace},
+        EdgeCase{"OuterTopLeftOnly", BDR_SUNKENOUTER, BF_TOPLEFT | BF_ADJUST, TRect(1, 1, 8, 8), clBtnShadow,
+                 clBtnShadow, clRed, clRed, clRed, clRed, clRed},
+        EdgeCase{"Flat", EDGE_RAISED, BF_RECT | BF_FLAT | BF_MIDDLE, TRect(0, 0, 8, 8), clBtnShadow, clBtnShadow,
+                 clBtnShadow, clBtnShadow, clBtnFace, clBtnFace, clBtnFace},
+        EdgeCase{"Mono", EDGE_RAISED, BF_RECT | BF_MONO | BF_MIDDLE, TRect(0, 0, 8, 8), clWindowFrame,
+                 clWindowFrame, clWindowFrame, clWindowFrame, clWindow, clWindow, clWindow},
+        EdgeCase{"Soft", EDGE_RAISED, BF_RECT | BF_SOFT, TRect(0, 0, 8, 8), clBtnHighlight, clBtnHighlight,
+                 cl3DDkShadow, cl3DDkShadow, cl3DLight, clBtnShadow, clRed},
+        EdgeCase{"LoneInner", BDR_RAISEDINNER, BF_RECT | BF_ADJUST, TRect(1, 1, 7, 7), clBtnHighlight,
+                 clBtnHighlight, clBtnShadow, clBtnShadow, clRed, clRed, clRed},
+        EdgeCase{"RaisedAndSunkenCancel", BDR_OUTER, BF_RECT | BF_ADJUST, TRect(0, 0, 8, 8), clRed, clRed, clRed,
+                 clRed, clRed, clRed, clRed}),
+    [](const ::testing::TestParamInfo<EdgeCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DrawEdgeTest, BottomRightWinsTheSharedCornersAndAnEmptyRectFails)
 {
     TRect r(0, 0, 8, 8);
-    EXPECT_TRUE(DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_ADJUST));
-    EXPECT_EQ(r, TRect(2, 2, 6, 6));
-    EXPECT_EQ(At(0, 3), ColorToRGB(cl3DLight));       // outer left
-    EXPECT_EQ(At(3, 0), ColorToRGB(cl3DLight));       // outer top
-    EXPECT_EQ(At(7, 3), ColorToRGB(cl3DDkShadow));    // outer right
-    EXPECT_EQ(At(3, 7), ColorToRGB(cl3DDkShadow));    // outer bottom
-    EXPECT_EQ(At(7, 0), ColorToRGB(cl3DDkShadow));    // bottom-right wins the shared corners
+    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT);
+    EXPECT_EQ(At(7, 0), ColorToRGB(cl3DDkShadow));
     EXPECT_EQ(At(0, 7), ColorToRGB(cl3DDkShadow));
-    EXPECT_EQ(At(1, 3), ColorToRGB(clBtnHighlight));  // inner left
-    EXPECT_EQ(At(6, 3), ColorToRGB(clBtnShadow));     // inner right
-    EXPECT_EQ(At(3, 3), clRed);                       // no BF_MIDDLE: interior untouched
-}
-
-TEST_F(DrawEdgeTest, SunkenEdgeAndMiddle)
-{
-    TRect r(0, 0, 8, 8);
-    DrawEdge(m_bmp->Canvas(), r, EDGE_SUNKEN, BF_RECT | BF_MIDDLE);
-    EXPECT_EQ(r, TRect(0, 0, 8, 8));   // unchanged without BF_ADJUST
-    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(1, 3), ColorToRGB(cl3DDkShadow));
-    EXPECT_EQ(At(6, 3), ColorToRGB(cl3DLight));
-    EXPECT_EQ(At(3, 3), ColorToRGB(clBtnFace));
-}
-
-TEST_F(DrawEdgeTest, SingleOuterPartOnSomeSidesAdjustsOnlyThoseSides)
-{
-    TRect r(0, 0, 8, 8);
-    DrawEdge(m_bmp->Canvas(), r, BDR_SUNKENOUTER, BF_TOPLEFT | BF_ADJUST);
-    EXPECT_EQ(r, TRect(1, 1, 8, 8));
-    EXPECT_EQ(At(0, 4), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(4, 0), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(7, 4), clRed);
-    EXPECT_EQ(At(4, 7), clRed);
-}
-
-TEST_F(DrawEdgeTest, FlatMonoAndSoftVariants)
-{
-    TRect r(0, 0, 8, 8);
-    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_FLAT | BF_MIDDLE);
-    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(1, 3), ColorToRGB(clBtnFace));
-    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_MONO | BF_MIDDLE);
-    EXPECT_EQ(At(0, 3), ColorToRGB(clWindowFrame));
-    EXPECT_EQ(At(1, 3), ColorToRGB(clWindow));
-    EXPECT_EQ(At(3, 3), ColorToRGB(clWindow));
-    DrawEdge(m_bmp->Canvas(), r, EDGE_RAISED, BF_RECT | BF_SOFT);
-    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(1, 3), ColorToRGB(cl3DLight));
-    EXPECT_EQ(At(7, 3), ColorToRGB(cl3DDkShadow));
-}
-
-TEST_F(DrawEdgeTest, LoneInnerPartIsOnePixelWideAndEmptyRectFails)
-{
-    TRect r(0, 0, 8, 8);
-    DrawEdge(m_bmp->Canvas(), r, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
-    EXPECT_EQ(r, TRect(1, 1, 7, 7));
-    EXPECT_EQ(At(0, 3), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(At(7, 3), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(At(1, 3), clRed);
+    EXPECT_EQ(At(0, 0), ColorToRGB(cl3DLight));
     TRect empty(3, 3, 3, 8);
     EXPECT_FALSE(DrawEdge(m_bmp->Canvas(), empty, EDGE_RAISED, BF_RECT | BF_ADJUST));
     EXPECT_EQ(empty, TRect(3, 3, 3, 8));
