@@ -30,6 +30,7 @@
 
 #include <QCursor>
 #include <QPointer>
+#include <QWidget>
 #include <map>
 
 class QWidget;
