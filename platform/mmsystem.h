@@ -20,7 +20,7 @@ constexpr uint32_t TIME_ONESHOT = 0;
 constexpr uint32_t TIME_PERIODIC = 1;
 
 // At most this many events exist at once; timeSetEvent fails beyond it.
-constexpr int MaxTimerEvents = 256;
+constexpr int MaxTimerEvents = 64;
 
 struct TIMECAPS {
     uint32_t wPeriodMin;

@@ -4,7 +4,10 @@
 // is constructed) and runs Execute on a new thread from Resume/Start on. Terminate only
 // asks: Execute polls Terminated (or overrides TerminatedSet to wake itself). A thread with
 // FreeOnTerminate deletes itself once Execute has returned; nobody may touch it after that.
-// Otherwise the owner deletes it, which terminates it and waits for it.
+// Otherwise the owner deletes it, which terminates it and waits for it. Since a descendant's
+// members are gone before the base destructor runs, a descendant that may be deleted while
+// it runs calls Terminate and WaitFor in its own destructor (both are safe on a thread that
+// never started or has already finished).
 //
 // Synchronize hands a method to the GUI thread (the thread of the QApplication), waits until
 // it has run there and rethrows in the calling thread any exception the method raised. The
