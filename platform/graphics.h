@@ -42,7 +42,8 @@ constexpr uint8_t RUSSIAN_CHARSET = 204;
 
 // A font description. Height is the framework's signed pixel height: negative for a
 // character height (Qt's pixel size), positive for a cell height (the pixel size whose
-// ascent + descent equals it), 0 for the platform's default height. Size is in points at
+// ascent + descent equals it), 0 for the platform's default height (13 pixels, the size of
+// 10-point dialog text at 96 pixels per inch). Size is in points at
 // 96 pixels per inch: Size = -MulDiv(Height, 72, 96). The name holds at most 31 characters
 // (longer names are cut when assigned). The character set is kept for the settings file.
 class TFont : public TGraphicsObject {

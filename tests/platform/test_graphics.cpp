@@ -139,6 +139,27 @@ TEST(CanvasShapes, WidePenDrawsThickLines)
     EXPECT_EQ(b->Canvas()->Pen()->Width(), 1);
 }
 
+TEST(CanvasShapes, WideRectanglePenIsCentredOnTheEdgeOrInsideTheFrame)
+{
+    auto b = WhiteBitmap(12, 12);
+    b->Canvas()->Pen()->SetWidth(3);
+    b->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    b->Canvas()->Rectangle(2, 2, 10, 10);
+    EXPECT_EQ(InkBounds(*b), TRect(1, 1, 11, 11));
+    EXPECT_EQ(b->Canvas()->Pixel(3, 5), clBlack);
+    EXPECT_EQ(b->Canvas()->Pixel(4, 5), clWhite);
+
+    auto d = WhiteBitmap(12, 12);
+    d->Canvas()->Pen()->SetWidth(3);
+    d->Canvas()->Pen()->SetStyle(TPenStyle::psInsideFrame);
+    d->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    d->Canvas()->Rectangle(2, 2, 10, 10);
+    EXPECT_EQ(InkBounds(*d), TRect(2, 2, 10, 10));
+    EXPECT_EQ(d->Canvas()->Pixel(4, 5), clBlack);
+    EXPECT_EQ(d->Canvas()->Pixel(5, 5), clWhite);
+    EXPECT_EQ(d->Canvas()->Pixel(7, 5), clBlack);
+}
+
 TEST(CanvasShapes, EllipseStaysInsideItsBoundingBoxAndTouchesItsSides)
 {
     auto b = WhiteBitmap(14, 12);
@@ -269,6 +290,26 @@ TEST(CanvasCopy, CopyRectSeesWhatTheSourceCanvasDrewJustBefore)
         b->Canvas()->CopyRect(TRect(0, 0, 4, 4), src.Canvas(), TRect(0, 0, 4, 4));
         EXPECT_EQ(b->Canvas()->Pixel(3, 3), col);
     }
+}
+
+TEST(CanvasCopy, CopyModesCombineSourceAndDestination)
+{
+    TBitmap src(1, 1);
+    src.Canvas()->SetPixel(0, 0, RGB(0xF0, 0x0F, 0x33));
+    auto combine = [&](TCopyMode mode) {
+        TBitmap dst(1, 1);
+        dst.Canvas()->SetPixel(0, 0, RGB(0x3C, 0x3C, 0x0F));
+        dst.Canvas()->SetCopyMode(mode);
+        dst.Canvas()->CopyRect(TRect(0, 0, 1, 1), src.Canvas(), TRect(0, 0, 1, 1));
+        return dst.Canvas()->Pixel(0, 0);
+    };
+    EXPECT_EQ(combine(TCopyMode::cmSrcCopy), RGB(0xF0, 0x0F, 0x33));
+    EXPECT_EQ(combine(TCopyMode::cmSrcAnd), RGB(0x30, 0x0C, 0x03));
+    EXPECT_EQ(combine(TCopyMode::cmSrcPaint), RGB(0xFC, 0x3F, 0x3F));
+    EXPECT_EQ(combine(TCopyMode::cmSrcInvert), RGB(0xCC, 0x33, 0x3C));
+    EXPECT_EQ(combine(TCopyMode::cmNotSrcCopy), RGB(0x0F, 0xF0, 0xCC));
+    EXPECT_EQ(combine(TCopyMode::cmBlackness), clBlack);
+    EXPECT_EQ(combine(TCopyMode::cmWhiteness), clWhite);
 }
 
 TEST(CanvasCopy, DrawSkipsTheTransparentColourAndStretchDrawScales)
@@ -507,6 +548,34 @@ TEST_F(CanvasText, PrefixUnderlinesTheMnemonicAndDoubleAmpersandShowsOne)
     EXPECT_EQ(underlined(DT_NOPREFIX), 0);
 }
 
+TEST_F(CanvasText, UnderlinedAndStruckOutFontsDrawTheirLines)
+{
+    // "nnnn" has no ink below the baseline or across its upper half except the lines.
+    auto rowInk = [&](TFontStyles style, int y) {
+        auto b = WhiteBitmap(100, 40);
+        b->Canvas()->Font()->Assign(c->Font());
+        b->Canvas()->Font()->SetStyle(style);
+        b->Canvas()->SetBkModeTransparent(true);
+        TRect r(0, 0, 100, 40);
+        b->Canvas()->DrawTextEx(QStringLiteral("nnnn"), r, DT_SINGLELINE | DT_NOPREFIX);
+        int ink = 0;
+        for (int x = 0; x < 100; ++x) ink += b->Canvas()->Pixel(x, y) != clWhite;
+        return ink;
+    };
+    const int width = fm->horizontalAdvance(QStringLiteral("nnnn"));
+    int under = 0;
+    for (int y = fm->ascent(); y < fm->height(); ++y) under = std::max(under, rowInk(fsUnderline, y));
+    EXPECT_GE(under, width - 2);
+    EXPECT_EQ(rowInk(0, fm->ascent() + fm->underlinePos()), 0);
+    int strike = 0, plain = 0;
+    for (int y = 0; y < fm->ascent(); ++y) {
+        strike = std::max(strike, rowInk(fsStrikeOut, y));
+        plain = std::max(plain, rowInk(0, y));
+    }
+    EXPECT_GE(strike, width - 2);
+    EXPECT_GT(strike, plain);
+}
+
 TEST_F(CanvasText, ExpandTabsAdvancesToEightAverageCharacterWidths)
 {
     const int tab = 8 * fm->averageCharWidth();
@@ -610,6 +679,25 @@ TEST_F(CanvasText, PathCollectsTextAndStrokePathOutlinesItWithThePen)
     EXPECT_EQ(c->Pixel((ink.Left + ink.Right) / 2, (ink.Top + ink.Bottom) / 2), clWhite);
 }
 
+TEST_F(CanvasText, StrokedPathOutlineIsAsWideAsThePen)
+{
+    c->Font()->SetHeight(-60);
+    auto stroke = [&](int width) {
+        m_bmp->Canvas()->Brush()->SetColor(clWhite);
+        m_bmp->Canvas()->FillRect(TRect(0, 0, 200, 60));
+        c->BeginPath();
+        TRect r(10, 0, 200, 60);
+        c->DrawTextEx(QStringLiteral("l"), r, DT_SINGLELINE | DT_NOPREFIX);
+        c->EndPath();
+        c->Pen()->SetWidth(width);
+        c->StrokePath();
+        return InkBounds(*m_bmp).Width();
+    };
+    const int thin = stroke(1), thick = stroke(5);
+    EXPECT_GE(thick - thin, 3);
+    EXPECT_LE(thick - thin, 5);
+}
+
 TEST_F(CanvasText, MeasuringCanvasWithoutTargetMeasuresAndDrawsNothing)
 {
     TCanvas screen;
@@ -641,6 +729,9 @@ TEST(Font, DefaultsAndSizeHeightConversionAt96Ppi)
     f.SetSize(10);
     EXPECT_EQ(f.Height(), -13);
     EXPECT_FALSE(f.ToQFont().kerning());
+    f.SetHeight(0);
+    EXPECT_EQ(f.ToQFont().pixelSize(), 13);
+    EXPECT_EQ(f.Size(), 0);
 }
 
 TEST(Font, PositiveHeightIsACellHeight)
