@@ -1,0 +1,64 @@
+// The common colour and font dialogs of the framework, over Qt's dialogs.
+//
+// Execute() runs the dialog modally and answers whether the user confirmed it; only then do
+// Color or Font take the choice. Tests replace the modal run with TCommonDialog::ExecuteHook,
+// which receives the prepared Qt dialog, may choose a value in it, and answers for the user.
+#pragma once
+
+#include "platform/graphics.h"
+
+#include <functional>
+
+class QDialog;
+
+class TCommonDialog : public TComponent {
+public:
+    explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+    QString ClassName() const override { return QStringLiteral("TCommonDialog"); }
+    virtual bool Execute() = 0;
+
+    // When set, called instead of the modal run: true means the user confirmed.
+    static std::function<bool(QDialog*)> ExecuteHook;
+
+protected:
+    // Runs dialog modally (or through ExecuteHook); true when confirmed.
+    static bool Run(QDialog& dialog);
+};
+
+// Opens with Color (black at first) and keeps the confirmed choice in Color, so the next run
+// opens with the colour last chosen.
+class TColorDialog : public TCommonDialog {
+public:
+    explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+    QString ClassName() const override { return QStringLiteral("TColorDialog"); }
+    TColor Color() const { return m_color; }
+    void SetColor(TColor v) { m_color = v; }
+    bool Execute() override;
+
+private:
+    TColor m_color = clBlack;
+};
+
+// Opens with Font and, when confirmed, takes the chosen face, size and bold / italic style
+// into Font. There is no choice of effects: underline, strike-out and colour are never taken
+// from the dialog (the font keeps its colour, character set and pitch; underline and
+// strike-out come back off). MinFontSize and MaxFontSize of 0 set no limits; sizes are points
+// at 96 pixels per inch.
+class TFontDialog : public TCommonDialog {
+public:
+    explicit TFontDialog(TComponent* AOwner);
+    ~TFontDialog() override;
+    QString ClassName() const override { return QStringLiteral("TFontDialog"); }
+    TFont* Font() const { return m_font.get(); }
+    void SetFont(const TFont* f) { m_font->Assign(f); }
+    int MinFontSize() const { return m_minFontSize; }
+    void SetMinFontSize(int v) { m_minFontSize = v; }
+    int MaxFontSize() const { return m_maxFontSize; }
+    void SetMaxFontSize(int v) { m_maxFontSize = v; }
+    bool Execute() override;
+
+private:
+    std::unique_ptr<TFont> m_font;
+    int m_minFontSize = 0;
+    int m_maxFontSize = 0;
+};

@@ -1,0 +1,737 @@
+// Index
+//   1. Shared helpers and the standard-control base
+//   2. TPanel
+//   3. TGroupBox, TLabel, TBitBtn
+//   4. TMemo and its line list
+//   5. TEdit, TCheckBox, TTrackBar, TImage
+//   6. Tab order
+#include "platform/stdctrls.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <algorithm>
+
+// ---------------------------------------------------------------------------------------------
+// 1. Shared helpers
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+QColor ToQColor(TColor c)
+{
+    const TColor rgb = ColorToRGB(c);
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+}  // namespace
+
+void SetWidgetTextColor(QWidget* widget, TColor color)
+{
+    if (!widget) return;
+    QPalette pal = widget->palette();
+    const QColor c = ToQColor(color);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        pal.setColor(QPalette::Active, role, c);
+        pal.setColor(QPalette::Inactive, role, c);
+    }
+    widget->setPalette(pal);
+}
+
+TStdWinControl::TStdWinControl(TComponent* AOwner, QWidget* widget) : TWinControl(AOwner, widget)
+{
+    SetWidgetTextColor(widget, Font()->Color());
+}
+
+void TStdWinControl::FontChanged()
+{
+    SetWidgetTextColor(Widget(), Font()->Color());
+    if (Widget()) Widget()->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 2. TPanel
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+class TPanelWidget : public QFrame {
+public:
+    explicit TPanelWidget(TPanel* panel) : m_panel(panel) { setFrameShape(QFrame::NoFrame); }
+    void Detach() { m_panel = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!m_panel) return;
+        QPainter p(this);
+        m_panel->PaintPanel(p);
+    }
+
+private:
+    TPanel* m_panel;
+};
+
+// One bevel ring of the classic look: the top and left edges in one colour, the bottom and
+// right edges (with the top-right and bottom-left corners) in the other; r shrinks by width.
+void Frame3D(QPainter& p, TRect& r, const QColor& topLeft, const QColor& bottomRight, int width)
+{
+    for (int i = 0; i < width && !r.IsEmpty(); ++i) {
+        const int right = r.Right - 1, bottom = r.Bottom - 1;
+        p.fillRect(QRect(r.Left, r.Top, r.Width() - 1, 1), topLeft);     // top, without top-right
+        p.fillRect(QRect(r.Left, r.Top, 1, r.Height() - 1), topLeft);    // left, without bottom-left
+        p.fillRect(QRect(right, r.Top, 1, r.Height()), bottomRight);     // right
+        p.fillRect(QRect(r.Left, bottom, r.Width(), 1), bottomRight);    // bottom
+        r.Inflate(-1, -1);
+    }
+}
+
+void PaintBevel(QPainter& p, TRect& r, TBevelCut cut, int width)
+{
+    const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
+    switch (cut) {
+    case TBevelCut::bvRaised: Frame3D(p, r, light, dark, width); break;
+    case TBevelCut::bvLowered: Frame3D(p, r, dark, light, width); break;
+    case TBevelCut::bvSpace: r.Inflate(-width, -width); break;
+    case TBevelCut::bvNone: break;
+    }
+}
+
+}  // namespace
+
+TPanel::TPanel(TComponent* AOwner) : TStdWinControl(AOwner, new TPanelWidget(this))
+{
+    ApplyWidgetPalette();
+}
+
+void TPanel::SetBevelOuter(TBevelCut v)
+{
+    if (m_bevelOuter == v) return;
+    m_bevelOuter = v;
+    Invalidate();
+}
+
+void TPanel::SetBevelInner(TBevelCut v)
+{
+    if (m_bevelInner == v) return;
+    m_bevelInner = v;
+    Invalidate();
+}
+
+void TPanel::SetBevelWidth(int v)
+{
+    v = std::max(1, v);
+    if (m_bevelWidth == v) return;
+    m_bevelWidth = v;
+    Invalidate();
+}
+
+void TPanel::PaintPanel(QPainter& p) const
+{
+    TRect r(0, 0, Width(), Height());
+    p.fillRect(ToQRect(r), ToQColor(Color()));
+    PaintBevel(p, r, m_bevelOuter, m_bevelWidth);
+    PaintBevel(p, r, m_bevelInner, m_bevelWidth);
+    if (!Caption().isEmpty() && !r.IsEmpty()) {
+        p.setFont(Font()->ToQFont());
+        p.setPen(ToQColor(Font()->Color()));
+        p.drawText(ToQRect(r), Qt::AlignCenter | Qt::TextSingleLine, Caption());
+    }
+}
+
+void TPanel::ColorChanged()
+{
+    Invalidate();
+}
+
+void TPanel::TextChanged()
+{
+    Invalidate();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 3. TGroupBox, TLabel, TBitBtn
+// ---------------------------------------------------------------------------------------------
+TGroupBox::TGroupBox(TComponent* AOwner) : TStdWinControl(AOwner, new QGroupBox) {}
+
+QGroupBox* TGroupBox::GroupBox() const
+{
+    return static_cast<QGroupBox*>(Widget());
+}
+
+void TGroupBox::TextChanged()
+{
+    if (GroupBox()) GroupBox()->setTitle(Caption());
+}
+
+TLabel::TLabel(TComponent* AOwner) : TStdWinControl(AOwner, new QLabel)
+{
+    Label()->setTextFormat(Qt::PlainText);
+    Label()->setMargin(0);
+    Label()->setIndent(0);
+    SetParentColor(true);
+    ApplyAlignment();
+    ColorChanged();
+}
+
+QLabel* TLabel::Label() const
+{
+    return static_cast<QLabel*>(Widget());
+}
+
+void TLabel::SetAlignment(TAlignment v)
+{
+    if (m_alignment == v) return;
+    m_alignment = v;
+    ApplyAlignment();
+}
+
+void TLabel::SetLayout(TTextLayout v)
+{
+    if (m_layout == v) return;
+    m_layout = v;
+    ApplyAlignment();
+}
+
+void TLabel::SetAutoSize(bool v)
+{
+    if (m_autoSize == v) return;
+    m_autoSize = v;
+    ApplyAutoSize();
+}
+
+void TLabel::SetTransparent(bool v)
+{
+    if (m_transparent == v) return;
+    m_transparent = v;
+    ColorChanged();
+}
+
+void TLabel::SetWordWrap(bool v)
+{
+    if (m_wordWrap == v) return;
+    m_wordWrap = v;
+    if (Label()) Label()->setWordWrap(v);
+    ApplyAutoSize();
+}
+
+void TLabel::ApplyAlignment()
+{
+    if (!Label()) return;
+    Qt::Alignment a;
+    switch (m_alignment) {
+    case TAlignment::taLeftJustify: a = Qt::AlignLeft; break;
+    case TAlignment::taRightJustify: a = Qt::AlignRight; break;
+    case TAlignment::taCenter: a = Qt::AlignHCenter; break;
+    }
+    switch (m_layout) {
+    case TTextLayout::tlTop: a |= Qt::AlignTop; break;
+    case TTextLayout::tlCenter: a |= Qt::AlignVCenter; break;
+    case TTextLayout::tlBottom: a |= Qt::AlignBottom; break;
+    }
+    Label()->setAlignment(a);
+}
+
+void TLabel::ApplyAutoSize()
+{
+    if (!m_autoSize || !Label() || IsLoading()) return;
+    const QSize hint = Label()->sizeHint();
+    SetBounds(Left(), Top(), m_wordWrap ? Width() : hint.width(), hint.height());
+}
+
+void TLabel::TextChanged()
+{
+    if (!Label()) return;
+    Label()->setText(Caption());
+    ApplyAutoSize();
+}
+
+void TLabel::ColorChanged()
+{
+    if (!Label()) return;
+    ApplyWidgetPalette();
+    Label()->setAutoFillBackground(!m_transparent);
+}
+
+TBitBtn::TBitBtn(TComponent* AOwner) : TStdWinControl(AOwner, new QPushButton)
+{
+    Button()->setIconSize(QSize(16, 16));
+    Button()->setAutoDefault(false);
+    SetTabStop(true);
+    QObject::connect(Button(), &QPushButton::clicked, Button(), [this] { SafeCall(this, [this] { TControl::Click(); }); });
+}
+
+QPushButton* TBitBtn::Button() const
+{
+    return static_cast<QPushButton*>(Widget());
+}
+
+void TBitBtn::SetGlyph(const QPixmap& normal, const QPixmap& disabled)
+{
+    m_glyph = normal;
+    m_disabledGlyph = disabled;
+    QIcon icon;
+    icon.addPixmap(normal, QIcon::Normal);
+    if (!disabled.isNull()) icon.addPixmap(disabled, QIcon::Disabled);
+    if (Button()) Button()->setIcon(icon);
+}
+
+void TBitBtn::Click()
+{
+    if (Button() && Enabled()) Button()->click();
+}
+
+void TBitBtn::TextChanged()
+{
+    if (Button()) Button()->setText(Caption());
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4. TMemo
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+// Length of a piece of memo text as the framework counts it: a line break is two characters.
+int FrameworkLength(const QString& s)
+{
+    int n = 0;
+    for (QChar c : s) n += (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+    return n;
+}
+
+// The longest start of s that fits in room framework characters.
+QString FitInto(const QString& s, int room)
+{
+    int used = 0, i = 0;
+    for (; i < s.size(); ++i) {
+        const int w = FrameworkLength(QString(s[i]));
+        if (used + w > room) break;
+        used += w;
+    }
+    return s.left(i);
+}
+
+}  // namespace
+
+class TMemoWidget : public QPlainTextEdit {
+public:
+    explicit TMemoWidget(TMemo* memo) : m_memo(memo) {}
+    void Detach() { m_memo = nullptr; }
+
+    // Characters the user may still add in place of the selection (-1: no limit).
+    int Room() const
+    {
+        if (!m_memo || m_memo->MaxLength() == 0) return -1;
+        const int selected = FrameworkLength(textCursor().selectedText());
+        return std::max(0, m_memo->MaxLength() - (m_memo->TextLength() - selected));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (m_memo && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+            if (!m_memo->WantReturns() && !(e->modifiers() & Qt::ControlModifier)) {
+                e->ignore();   // the form may use Enter (default button); the memo inserts nothing
+                return;
+            }
+            if (Room() >= 0 && Room() < 2) return;
+            textCursor().insertText(QStringLiteral("\n"));
+            return;
+        }
+        const QString typed = e->text();
+        const bool printable = !typed.isEmpty() && typed[0].isPrint();
+        if (printable && Room() >= 0 && FrameworkLength(typed) > Room()) {
+            const QString part = FitInto(typed, Room());
+            if (!part.isEmpty()) textCursor().insertText(part);
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (Room() < 0 || !source->hasText()) {
+            QPlainTextEdit::insertFromMimeData(source);
+            return;
+        }
+        textCursor().insertText(FitInto(source->text(), Room()));
+    }
+    void inputMethodEvent(QInputMethodEvent* e) override
+    {
+        if (Room() >= 0 && FrameworkLength(e->commitString()) > Room()) {
+            QInputMethodEvent cut(e->preeditString(), e->attributes());
+            cut.setCommitString(FitInto(e->commitString(), Room()), e->replacementStart(), e->replacementLength());
+            QPlainTextEdit::inputMethodEvent(&cut);
+            return;
+        }
+        QPlainTextEdit::inputMethodEvent(e);
+    }
+
+private:
+    TMemo* m_memo;
+};
+
+// The memo's lines as the box shows them. Each visual line is a (start, length) span of the
+// document; the list always ends with the line that holds the end of the text, which may be
+// empty.
+class TMemoStrings : public TStrings {
+public:
+    explicit TMemoStrings(TMemo* memo) : m_memo(memo) {}
+    QString ClassName() const override { return QStringLiteral("TMemoStrings"); }
+
+    int Count() const override
+    {
+        const auto lines = VisualLines();
+        return int(lines.size()) - (lines.back().second == 0 ? 1 : 0);
+    }
+    QString Get(int index) const override
+    {
+        const auto lines = VisualLines();
+        if (index < 0 || index >= int(lines.size())) return QString();
+        return Plain().mid(lines[size_t(index)].first, lines[size_t(index)].second);
+    }
+    void Put(int index, const QString& s) override
+    {
+        const auto lines = VisualLines();
+        if (index < 0 || index >= int(lines.size())) return;
+        Replace(lines[size_t(index)].first, lines[size_t(index)].second, s);
+    }
+    int Add(const QString& s) override
+    {
+        const int index = Count();
+        Insert(index, s);
+        return index;
+    }
+    // As the framework's memo: before an existing line, "S" and a line break; after the last
+    // line (only when it is not empty), a line break and "S".
+    void Insert(int index, const QString& s) override
+    {
+        const auto lines = VisualLines();
+        if (index < 0 || index > int(lines.size())) return;
+        if (index < int(lines.size())) {
+            Replace(lines[size_t(index)].first, 0, s + QLatin1Char('\n'));
+            return;
+        }
+        const auto& last = lines.back();
+        if (last.second == 0) return;
+        Replace(last.first + last.second, 0, QLatin1Char('\n') + s);
+    }
+    void Delete(int index) override
+    {
+        const auto lines = VisualLines();
+        if (index < 0 || index >= int(lines.size())) return;
+        const int start = lines[size_t(index)].first;
+        const int end = index + 1 < int(lines.size()) ? lines[size_t(index) + 1].first : int(Plain().size());
+        Replace(start, end - start, QString());
+    }
+    void Clear() override
+    {
+        ++m_memo->m_programmatic;
+        m_memo->Editor()->setPlainText(QString());
+        --m_memo->m_programmatic;
+    }
+
+private:
+    QString Plain() const { return m_memo->Editor()->toPlainText(); }
+
+    void Replace(int start, int length, const QString& s)
+    {
+        ++m_memo->m_programmatic;
+        QTextCursor c(m_memo->Editor()->document());
+        c.setPosition(start);
+        c.setPosition(start + length, QTextCursor::KeepAnchor);
+        c.insertText(s);
+        --m_memo->m_programmatic;
+    }
+
+    std::vector<std::pair<int, int>> VisualLines() const
+    {
+        QPlainTextEdit* editor = m_memo->Editor();
+        // A box that was never shown has not laid out its viewport yet: do it now, so that the
+        // lines wrap at the width the user will see.
+        if (editor->testAttribute(Qt::WA_PendingResizeEvent)) {
+            QResizeEvent ev(editor->size(), QSize());
+            QCoreApplication::sendEvent(editor, &ev);
+        }
+        QTextDocument* doc = editor->document();
+        auto* layout = qobject_cast<QPlainTextDocumentLayout*>(doc->documentLayout());
+        std::vector<std::pair<int, int>> out;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+            const int textLength = b.length() - 1;   // without the block's separator
+            if (layout && m_memo->WordWrap()) layout->ensureBlockLayout(b);
+            const QTextLayout* tl = b.layout();
+            if (!m_memo->WordWrap() || !tl || tl->lineCount() <= 1) {
+                out.emplace_back(b.position(), textLength);
+                continue;
+            }
+            for (int i = 0; i < tl->lineCount(); ++i) {
+                const QTextLine line = tl->lineAt(i);
+                out.emplace_back(b.position() + line.textStart(), std::min(line.textLength(), textLength - line.textStart()));
+            }
+        }
+        if (out.empty()) out.emplace_back(0, 0);
+        return out;
+    }
+
+    TMemo* m_memo;
+};
+
+TMemo::TMemo(TComponent* AOwner)
+    : TStdWinControl(AOwner, new TMemoWidget(this)), m_editor(static_cast<TMemoWidget*>(Widget())),
+      m_lines(new TMemoStrings(this))
+{
+    m_editor->setTabChangesFocus(true);
+    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_editor->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    SetTabStop(true);
+    SetColor(clWindow);
+    QObject::connect(m_editor->document(), &QTextDocument::contentsChange, m_editor,
+                     [this](int position, int removed, int added) { ContentsChanged(position, removed, added); });
+}
+
+TMemo::~TMemo()
+{
+    Destroying();
+    // The document outlives this object by a moment (the widget goes with the base class).
+    QObject::disconnect(m_editor->document(), nullptr, m_editor, nullptr);
+    m_editor->Detach();
+}
+
+QPlainTextEdit* TMemo::Editor() const
+{
+    return m_editor;
+}
+
+void TMemo::SetWantReturns(bool v)
+{
+    m_wantReturns = v;
+}
+
+void TMemo::SetWordWrap(bool v)
+{
+    if (m_wordWrap == v) return;
+    m_wordWrap = v;
+    m_editor->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+QString TMemo::MemoText() const
+{
+    QString s = m_editor->toPlainText();
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return s;
+}
+
+int TMemo::TextLength() const
+{
+    return FrameworkLength(m_editor->toPlainText());
+}
+
+void TMemo::ContentsChanged(int, int, int)
+{
+    if (OnChange) SafeCall(this, [this] { OnChange(this); });
+}
+
+void TMemo::ColorChanged()
+{
+    QPalette pal = m_editor->palette();
+    pal.setColor(QPalette::Base, ToQColor(Color()));
+    m_editor->setPalette(pal);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 5. TEdit, TCheckBox, TTrackBar, TImage
+// ---------------------------------------------------------------------------------------------
+TEdit::TEdit(TComponent* AOwner) : TStdWinControl(AOwner, new QLineEdit)
+{
+    SetTabStop(true);
+    SetColor(clWindow);
+    QObject::connect(LineEdit(), &QLineEdit::textChanged, LineEdit(), [this](const QString& t) {
+        SafeCall(this, [&] {
+            SetText(t);
+            if (OnChange) OnChange(this);
+        });
+    });
+}
+
+QLineEdit* TEdit::LineEdit() const
+{
+    return static_cast<QLineEdit*>(Widget());
+}
+
+void TEdit::SetMaxLength(int v)
+{
+    m_maxLength = std::max(0, v);
+    if (LineEdit()) LineEdit()->setMaxLength(m_maxLength == 0 ? 32767 : m_maxLength);
+}
+
+void TEdit::TextChanged()
+{
+    if (LineEdit() && LineEdit()->text() != Text()) LineEdit()->setText(Text());
+}
+
+void TEdit::ColorChanged()
+{
+    if (!LineEdit()) return;
+    QPalette pal = LineEdit()->palette();
+    pal.setColor(QPalette::Base, ToQColor(Color()));
+    LineEdit()->setPalette(pal);
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TStdWinControl(AOwner, new QCheckBox)
+{
+    SetTabStop(true);
+    QObject::connect(CheckBox(), &QCheckBox::toggled, CheckBox(), [this] { SafeCall(this, [this] { Click(); }); });
+}
+
+QCheckBox* TCheckBox::CheckBox() const
+{
+    return static_cast<QCheckBox*>(Widget());
+}
+
+bool TCheckBox::Checked() const
+{
+    return CheckBox() && CheckBox()->isChecked();
+}
+
+void TCheckBox::SetChecked(bool v)
+{
+    if (CheckBox()) CheckBox()->setChecked(v);
+}
+
+void TCheckBox::TextChanged()
+{
+    if (CheckBox()) CheckBox()->setText(Caption());
+}
+
+TTrackBar::TTrackBar(TComponent* AOwner) : TStdWinControl(AOwner, new QSlider(Qt::Horizontal))
+{
+    Slider()->setRange(0, 10);
+    SetTabStop(true);
+    ApplyTicks();
+    QObject::connect(Slider(), &QSlider::valueChanged, Slider(), [this] {
+        if (OnChange) SafeCall(this, [this] { OnChange(this); });
+    });
+}
+
+QSlider* TTrackBar::Slider() const
+{
+    return static_cast<QSlider*>(Widget());
+}
+
+int TTrackBar::Min() const { return Slider()->minimum(); }
+int TTrackBar::Max() const { return Slider()->maximum(); }
+int TTrackBar::Position() const { return Slider()->value(); }
+
+void TTrackBar::SetMin(int v)
+{
+    Slider()->setMinimum(v);
+}
+
+void TTrackBar::SetMax(int v)
+{
+    Slider()->setMaximum(v);
+}
+
+void TTrackBar::SetPosition(int v)
+{
+    Slider()->setValue(v);
+}
+
+void TTrackBar::SetFrequency(int v)
+{
+    if (m_frequency == v) return;
+    m_frequency = v;
+    ApplyTicks();
+}
+
+void TTrackBar::SetTickMarks(TTickMark v)
+{
+    if (m_tickMarks == v) return;
+    m_tickMarks = v;
+    ApplyTicks();
+}
+
+void TTrackBar::SetTickStyle(TTickStyle v)
+{
+    if (m_tickStyle == v) return;
+    m_tickStyle = v;
+    ApplyTicks();
+}
+
+void TTrackBar::ApplyTicks()
+{
+    if (m_tickStyle == TTickStyle::tsNone) {
+        Slider()->setTickPosition(QSlider::NoTicks);
+        return;
+    }
+    switch (m_tickMarks) {
+    case TTickMark::tmBottomRight: Slider()->setTickPosition(QSlider::TicksBelow); break;
+    case TTickMark::tmTopLeft: Slider()->setTickPosition(QSlider::TicksAbove); break;
+    case TTickMark::tmBoth: Slider()->setTickPosition(QSlider::TicksBothSides); break;
+    }
+    Slider()->setTickInterval(std::max(1, m_frequency));
+}
+
+TImage::TImage(TComponent* AOwner) : TStdWinControl(AOwner, new QLabel)
+{
+    Label()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label()->setMargin(0);
+}
+
+QLabel* TImage::Label() const
+{
+    return static_cast<QLabel*>(Widget());
+}
+
+bool TImage::LoadPicture(const QString& path)
+{
+    QPixmap p;
+    if (!p.load(path)) return false;
+    SetPicture(p);
+    return true;
+}
+
+void TImage::SetPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    if (Label()) Label()->setPixmap(picture);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 6. Tab order
+// ---------------------------------------------------------------------------------------------
+namespace {
+
+void CollectTabChain(TWinControl* parent, std::vector<QWidget*>& out)
+{
+    std::vector<TWinControl*> children;
+    for (int i = 0; i < parent->ControlCount(); ++i)
+        if (auto* w = dynamic_cast<TWinControl*>(parent->Controls(i))) children.push_back(w);
+    // Controls without a tab order keep their creation order, after the ordered ones.
+    std::stable_sort(children.begin(), children.end(), [](TWinControl* a, TWinControl* b) {
+        const unsigned ka = unsigned(a->TabOrder()), kb = unsigned(b->TabOrder());
+        return ka < kb;
+    });
+    for (TWinControl* c : children) {
+        if (QWidget* w = c->Widget(); w && c->TabStop() && (w->focusPolicy() & Qt::TabFocus)) out.push_back(w);
+        CollectTabChain(c, out);
+    }
+}
+
+}  // namespace
+
+void ChainTabOrder(TWinControl* root)
+{
+    std::vector<QWidget*> chain;
+    CollectTabChain(root, chain);
+    for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
