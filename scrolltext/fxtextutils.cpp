@@ -1,0 +1,241 @@
+#include "scrolltext/fxtextutils.h"
+
+namespace {
+
+using Style = TFxThreeDStyle;
+
+// The screen's measuring canvas. It lives as long as the process, as the screen's device
+// context does: it is never destroyed, so that it cannot outlive the font system at exit.
+TCanvas* ScreenCanvas()
+{
+    static TCanvas* const canvas = new TCanvas;
+    return canvas;
+}
+
+// The depth a style adds to a measured text: the calculating routine counts the outline's
+// pen and the extrusions, the quick width and height do not.
+int CalcDepth(const TFx3DCaption* s)
+{
+    switch (s->Style()) {
+    case Style::tdSunken:
+    case Style::tdRaised: return s->LightDepth();
+    case Style::tdSunkenShadow:
+    case Style::tdRaisedShadow:
+    case Style::tdPColorSunken:
+    case Style::tdPColorRaised: return s->LightDepth() + s->ShadowDepth();
+    case Style::tdShadow:
+    case Style::tdOutline:
+    case Style::tdExtrude:
+    case Style::tdExtrudeEnh: return s->ShadowDepth();
+    default: return 0;
+    }
+}
+
+int QuickDepth(const TFx3DCaption* s)
+{
+    switch (s->Style()) {
+    case Style::tdOutline:
+    case Style::tdExtrude:
+    case Style::tdExtrudeEnh: return 0;
+    default: return CalcDepth(s);
+    }
+}
+
+// Restores what FxDrawTextExt changes on the device context, also when drawing fails.
+struct DeviceStateGuard {
+    TCanvas* canvas;
+    bool clipped = false;
+    bool traced = false;
+    ~DeviceStateGuard()
+    {
+        if (clipped) canvas->ClearClip();
+        if (traced) canvas->SetTextCharacterExtra(0);
+    }
+};
+
+// Draws one copy of the text: moves T by (dx, dy), sets the font colour, draws.
+struct CopyDrawer {
+    TCanvas* canvas;
+    const QString& text;
+    uint32_t flags;
+    TRect& T;
+    void operator()(int dx, int dy, TColor color) const
+    {
+        T.Offset(dx, dy);
+        canvas->Font()->SetColor(color);
+        TRect r = T;
+        canvas->DrawTextEx(text, r, flags);
+    }
+};
+
+}  // namespace
+
+void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Style3D, const TRect& R,
+                   uint32_t TextFlags, TFxDrawTextStyles Styles, const TRect* Clip)
+{
+    TRect r = R;
+    if (Text.isEmpty() || r.IsEmpty()) return;
+    if (!Style3D) {
+        Canvas->DrawTextEx(Text, r, TextFlags);
+        return;
+    }
+    DeviceStateGuard guard{Canvas};
+    if (HasStyle(Styles, TFxDrawTextStyle::dtClip)) {
+        Canvas->SetClipRect(Clip ? *Clip : r);
+        guard.clipped = true;
+    }
+
+    Style e = Style3D->Style();
+    TColor face;
+    if (HasStyle(Styles, TFxDrawTextStyle::dtEnabled) || Style3D->DisabledStyle() == TFxDisabledStyle::dsNone) {
+        // The parent-colour styles paint the face in the background colour: only the edges show.
+        face = (e == Style::tdPColorSunken || e == Style::tdPColorRaised) ? Canvas->Brush()->Color()
+                                                                            : Canvas->Font()->Color();
+    } else {
+        face = clGrayText;
+        const TFxDisabledStyle ds = Style3D->DisabledStyle();
+        if (ds == TFxDisabledStyle::ds3d ||
+            (ds == TFxDisabledStyle::dsAuto && HasStyle(Styles, TFxDrawTextStyle::dt3DDisabled)))
+            e = Style::tdSunken;
+    }
+
+    TRect T = r;
+    if (Style3D->Tracing() != 0) {
+        Canvas->SetTextCharacterExtra(Style3D->Tracing());
+        guard.traced = true;
+    }
+
+    const int n = Style3D->ShadowDepth();
+    int dx = 0, dy = 0;
+    if (e == Style::tdExtrude || e == Style::tdExtrudeEnh) {
+        switch (Style3D->Orientation()) {
+        case TFxThreeDOrientation::toBottomLeft: T.Offset(0, n + 1); dx = 1; dy = -1; break;
+        case TFxThreeDOrientation::toBottomRight: T.Offset(n + 1, n + 1); dx = -1; dy = -1; break;
+        case TFxThreeDOrientation::toTopLeft: dx = 1; dy = 1; break;
+        case TFxThreeDOrientation::toTopRight: T.Offset(n + 1, 0); dx = -1; dy = 1; break;
+        }
+    }
+
+    Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+    const CopyDrawer draw{Canvas, Text, TextFlags, T};
+    const int ld = Style3D->LightDepth();
+    const int sd = Style3D->ShadowDepth();
+    const TColor light = Style3D->LightColor();
+    const TColor shadow = Style3D->ShadowColor();
+    switch (e) {
+    case Style::tdSunken:
+        T.Right -= ld;
+        draw(ld, ld, light);
+        draw(-ld, -ld, face);
+        break;
+    case Style::tdRaised:
+        T.Right -= ld;
+        draw(0, 0, light);
+        draw(ld, ld, face);
+        break;
+    case Style::tdSunkenShadow:
+    case Style::tdPColorSunken:
+        T.Right -= ld + sd;
+        draw(0, 0, shadow);
+        draw(ld + sd, ld + sd, light);
+        draw(-ld, -ld, face);
+        break;
+    case Style::tdRaisedShadow:
+    case Style::tdPColorRaised:
+        T.Right -= ld + sd;
+        draw(ld + sd, ld + sd, shadow);
+        draw(-(ld + sd), -(ld + sd), light);
+        draw(ld, ld, face);
+        break;
+    case Style::tdShadow:
+        T.Right -= sd;
+        draw(sd, sd, shadow);
+        draw(-sd, -sd, face);
+        break;
+    case Style::tdOutline:
+        Canvas->Pen()->SetStyle(TPenStyle::psSolid);
+        Canvas->BeginPath();
+        draw(sd / 2, sd / 2, face);
+        Canvas->EndPath();
+        Canvas->Pen()->SetColor(face);
+        Canvas->Pen()->SetWidth(sd);
+        Canvas->StrokePath();
+        break;
+    case Style::tdExtrude:
+        for (int i = 0; i < n; ++i) draw(dx, dy, shadow);
+        draw(0, 0, face);
+        break;
+    case Style::tdExtrudeEnh:
+        for (int i = n - 1; i >= 0; --i) draw(dx, dy, FxGradientGetColor(shadow, light, i, n));
+        draw(0, 0, face);
+        break;
+    default:
+        draw(0, 0, face);
+        break;
+    }
+}
+
+void FxDrawTextCalc(const QString& Text, const TFx3DCaption* Style3D, TRect& R, const TFont* Font, bool MultiLine,
+                    bool ShowAccel, int32_t Margin, int32_t ExtraFlags)
+{
+    FxDrawTextCalcExt(ScreenCanvas(), Text, Style3D, R, Font, MultiLine, ShowAccel, Margin, ExtraFlags);
+}
+
+void FxDrawTextCalcExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Style3D, TRect& R,
+                       const TFont* Font, bool MultiLine, bool ShowAccel, int32_t Margin, int32_t ExtraFlags)
+{
+    Canvas->SetFont(Font);
+    uint32_t flags = uint32_t(ExtraFlags) | DT_CALCRECT | DT_EXPANDTABS;
+    if (MultiLine) flags |= DT_WORDBREAK;
+    const bool blank = Text.isEmpty() || (ShowAccel && Text == QLatin1String("&"));
+    if (!ShowAccel) flags |= DT_NOPREFIX;
+    // The spacing belongs to this measurement only, as it would to a borrowed device context.
+    const int oldExtra = Canvas->TextCharacterExtra();
+    if (Style3D && Style3D->Tracing() != 0) Canvas->SetTextCharacterExtra(Style3D->Tracing());
+    struct Restore {
+        TCanvas* c;
+        int extra;
+        ~Restore() { c->SetTextCharacterExtra(extra); }
+    } restore{Canvas, oldExtra};
+    Canvas->DrawTextEx(blank ? QStringLiteral(" ") : Text, R, flags);
+    if (Style3D) {
+        const int depth = CalcDepth(Style3D);
+        R.Right += depth;
+        R.Bottom += depth;
+    }
+    const int margin = (Margin + 1) * 2;
+    R.Right += margin;
+    R.Bottom += margin;
+}
+
+int32_t FxGet3DTextWidth(const QString& Text, const TFx3DCaption* Style3D, const TFont* Font)
+{
+    if (!Style3D) return 0;
+    TCanvas* c = ScreenCanvas();
+    c->SetFont(Font);
+    const int old = c->SetTextCharacterExtra(Style3D->Tracing());
+    TPoint size;
+    const int width = c->GetTextExtentPoint(Text, size) ? size.X : 0;
+    c->SetTextCharacterExtra(old);
+    return width + QuickDepth(Style3D);
+}
+
+int32_t FxGet3DTextHeight(const TFx3DCaption* Style3D, const TFont* Font)
+{
+    TCanvas* c = ScreenCanvas();
+    c->SetFont(Font);
+    TPoint size;
+    const int height = c->GetTextExtentPoint(QStringLiteral("W"), size) ? size.Y : 0;
+    return height + (Style3D ? QuickDepth(Style3D) : 0);
+}
+
+TColor FxGradientGetColor(TColor Color1, TColor Color2, int32_t Index, int32_t Count)
+{
+    if (Count == 0) return Color1 & 0x00FFFFFF;
+    auto channel = [&](int shift) {
+        const double a = (Color1 >> shift) & 0xFF;
+        const double b = (Color2 >> shift) & 0xFF;
+        return Trunc(a + (b - a) * Index / Count) & 0xFF;
+    };
+    return TColor(channel(0) | (channel(8) << 8) | (channel(16) << 16));
+}
