@@ -1,0 +1,433 @@
+// TFxHiTimer in message mode and thread mode: the re-arming rules of its setters, where and
+// when ticks run, and that no tick reaches a stopped or destroyed timer, counted by ticks.
+#include "event_wait.h"
+#include "foundation/fxtimer.h"
+#include "platform/application.h"
+#include "platform/mmsystem.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+using testwait::Pump;
+using testwait::Until;
+
+namespace {
+
+struct ExceptionTrap {
+    std::vector<QString> messages;
+    std::vector<TObject*> senders;
+    TExceptionEvent saved;
+    ExceptionTrap()
+    {
+        saved = Application->OnException;
+        Application->OnException = [this](TObject* s, const Exception& e) {
+            senders.push_back(s);
+            messages.push_back(e.Message());
+        };
+    }
+    ~ExceptionTrap() { Application->OnException = saved; }
+};
+
+// Counts ticks from any thread and remembers on which thread the last one ran.
+struct TickCounter {
+    std::atomic<int> ticks{0};
+    std::atomic<bool> offGui{false};
+    std::atomic<TObject*> sender{nullptr};
+    const std::thread::id gui = std::this_thread::get_id();
+    TNotifyEvent handler()
+    {
+        return [this](TObject* s) {
+            sender = s;
+            if (std::this_thread::get_id() != gui) offGui = true;
+            ++ticks;
+        };
+    }
+};
+
+// All workers of timers destroyed so far have ended.
+bool WorkersGone()
+{
+    return Until([] { return TThread::RunningCount() == 0; }, 10000);
+}
+
+} // namespace
+
+TEST(HiTimer, StartsIdleWithItsDefaultsAndHoldsTheTimerResolution)
+{
+    const int periods = TimePeriodRequests();
+    {
+        TFxHiTimer t(nullptr);
+        EXPECT_EQ(TimePeriodRequests(), periods + 1);
+        EXPECT_FALSE(t.Enabled());
+        EXPECT_EQ(t.Interval(), 1000u);
+        EXPECT_TRUE(t.UseThread());
+        EXPECT_TRUE(t.Synchronize());
+        EXPECT_EQ(t.ThreadPriority(), TThreadPriority::tpNormal);
+        EXPECT_EQ(t.GetInteger(0), 1000000);
+        EXPECT_EQ(t.GetInteger(1), 1);
+        EXPECT_EQ(t.GetInteger(2), 0);
+        EXPECT_EQ(t.Handle(), 0u);
+        EXPECT_EQ(t.TimerID(), 0u);
+        EXPECT_FALSE(t.HasWorker());
+        TFxHiTimer withInterval(nullptr, 25);
+        EXPECT_EQ(withInterval.Interval(), 25u);
+    }
+    EXPECT_EQ(TimePeriodRequests(), periods);
+}
+
+TEST(HiTimer, IntervalIsClampedToThePlatformPeriodsAndEqualValuesReArmNothing)
+{
+    TickCounter c;
+    TFxHiTimer t(nullptr);
+    t.SetUseThread(false);
+    t.SetInterval(5000);
+    t.SetOnTimer(c.handler());
+    t.SetEnabled(true);
+    const uint32_t armed = t.TimerID();
+    ASSERT_NE(armed, 0u);
+    t.SetInterval(5000);
+    EXPECT_EQ(t.TimerID(), armed) << "the same value re-arms nothing";
+    t.SetInterval(0);
+    EXPECT_EQ(t.Interval(), 1u);
+    EXPECT_NE(t.TimerID(), armed);
+    // 0 differs from the stored 1 before clamping, so it re-arms again, and stays 1.
+    const uint32_t atMin = t.TimerID();
+    t.SetInterval(0);
+    EXPECT_EQ(t.Interval(), 1u);
+    EXPECT_NE(t.TimerID(), atMin);
+    t.SetInterval(2000000);
+    EXPECT_EQ(t.Interval(), 1000000u);
+    t.SetInterval(4294967295u);
+    EXPECT_EQ(t.Interval(), 1000000u);
+}
+
+TEST(HiTimer, EnabledWithoutAHandlerArmsNothingUntilOneIsAssigned)
+{
+    for (bool thread : {false, true}) {
+        TickCounter c;
+        TFxHiTimer t(nullptr, 5);
+        t.SetUseThread(thread);
+        t.SetEnabled(true);
+        EXPECT_EQ(t.TimerID(), 0u);
+        EXPECT_FALSE(t.HasWorker());
+        Pump(30);
+        t.SetOnTimer(c.handler());
+        EXPECT_TRUE(thread ? t.HasWorker() : t.TimerID() != 0);
+        ASSERT_TRUE(Until([&] { return c.ticks >= 3; })) << "thread mode " << thread;
+        EXPECT_EQ(c.sender.load(), &t);
+        EXPECT_FALSE(c.offGui.load()) << "ticks run on the GUI thread";
+        if (!thread) {
+            // Assigning a handler always re-arms, also the same one.
+            const uint32_t id = t.TimerID();
+            t.SetOnTimer(t.OnTimer());
+            EXPECT_NE(t.TimerID(), id);
+        }
+        t.SetEnabled(false);
+        EXPECT_EQ(t.TimerID(), 0u);
+        EXPECT_FALSE(t.HasWorker());
+        const int stopped = c.ticks;
+        Pump(40);
+        EXPECT_EQ(c.ticks.load(), stopped) << "no tick after SetEnabled(false), thread mode " << thread;
+    }
+}
+
+TEST(HiTimer, SwitchingModesReleasesAndRecreatesTheHiddenWindow)
+{
+    TickCounter c;
+    TFxHiTimer t(nullptr, 5);
+    t.SetOnTimer(c.handler());
+    t.SetUseThread(false);
+    const HWND first = t.Handle();
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(t.TimerID(), 0u) << "not enabled: only the window exists";
+    t.SetEnabled(true);
+    const int events = TimerEventCount();
+    ASSERT_NE(t.TimerID(), 0u);
+    t.SetUseThread(true);
+    EXPECT_EQ(t.Handle(), 0u);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(t.TimerID(), 0u);
+    EXPECT_EQ(TimerEventCount(), events - 1) << "the multimedia timer was killed";
+    EXPECT_TRUE(t.HasWorker());
+    t.SetUseThread(false);
+    EXPECT_NE(t.Handle(), 0u);
+    EXPECT_NE(t.Handle(), first);
+    EXPECT_FALSE(t.HasWorker());
+    ASSERT_TRUE(Until([&] { return c.ticks >= 2; }));
+}
+
+TEST(HiTimer, AKilledMultimediaTimersLateMessagesProduceNoTick)
+{
+    TickCounter c;
+    TFxHiTimer t(nullptr, 100000);
+    t.SetUseThread(false);
+    t.SetOnTimer(c.handler());
+    t.SetEnabled(true);
+    const uint32_t old = t.TimerID();
+    PostMessage(t.Handle(), WM_TIMER, old, 0);
+    ASSERT_TRUE(Until([&] { return c.ticks == 1; }));
+    t.SetInterval(90000); // re-arm: a new identifier
+    ASSERT_NE(t.TimerID(), old);
+    PostMessage(t.Handle(), WM_TIMER, old, 0);
+    PostMessage(t.Handle(), WM_TIMER, 12345, 0);
+    Pump(30);
+    EXPECT_EQ(c.ticks.load(), 1);
+
+    // Real late messages: a 1 ms timer piles up messages while the GUI thread is busy; once
+    // disabled, none of them ticks.
+    t.SetInterval(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    t.SetEnabled(false);
+    Pump(40);
+    EXPECT_EQ(c.ticks.load(), 1);
+}
+
+TEST(HiTimer, ATickThatComesDuringATickIsDropped)
+{
+    int ticks = 0, nested = 0;
+    TFxHiTimer t(nullptr, 100000);
+    t.SetUseThread(false);
+    t.SetOnTimer([&](TObject*) {
+        ++ticks;
+        if (ticks == 1) {
+            // A nested event loop delivers the next tick message while this one runs.
+            PostMessage(t.Handle(), WM_TIMER, t.TimerID(), 0);
+            Pump(20);
+            nested = ticks;
+        }
+    });
+    t.SetEnabled(true);
+    PostMessage(t.Handle(), WM_TIMER, t.TimerID(), 0);
+    ASSERT_TRUE(Until([&] { return ticks >= 1 && nested != 0; }));
+    EXPECT_EQ(nested, 1);
+    PostMessage(t.Handle(), WM_TIMER, t.TimerID(), 0);
+    ASSERT_TRUE(Until([&] { return ticks == 2; }));
+}
+
+TEST(HiTimer, AFailingMessageModeTickIsReportedAndTickingGoesOn)
+{
+    ExceptionTrap trap;
+    int ticks = 0;
+    TFxHiTimer t(nullptr, 2);
+    t.SetUseThread(false);
+    t.SetOnTimer([&](TObject*) {
+        ++ticks;
+        throw EInvalidOperation(QStringLiteral("tick failed"));
+    });
+    t.SetEnabled(true);
+    ASSERT_TRUE(Until([&] { return ticks >= 3; }));
+    EXPECT_EQ(trap.messages.at(0), QStringLiteral("tick failed"));
+    EXPECT_EQ(trap.senders.at(0), &t);
+}
+
+TEST(HiTimer, AFailingThreadModeTickEndsTheWorkerSilentlyUntilReArmed)
+{
+    for (bool sync : {true, false}) {
+        ExceptionTrap trap;
+        std::atomic<int> ticks{0};
+        TFxHiTimer t(nullptr, 2);
+        t.SetSynchronize(sync);
+        t.SetOnTimer([&](TObject*) {
+            ++ticks;
+            throw EInvalidOperation(QStringLiteral("worker tick failed"));
+        });
+        t.SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return !t.HasWorker(); })) << "the worker ended, and the timer knows";
+        EXPECT_EQ(ticks.load(), 1);
+        Pump(30);
+        EXPECT_EQ(ticks.load(), 1);
+        EXPECT_TRUE(trap.messages.empty()) << "nothing is shown";
+        t.SetEnabled(false); // re-arming addresses no ended worker
+        t.SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return ticks.load() == 2; }));
+    }
+    EXPECT_TRUE(WorkersGone());
+}
+
+TEST(HiTimer, ThreadModeTakesTheLowSixteenBitsOfTheInterval)
+{
+    // 65536 + 20 ms gives a 20 ms worker; 65536 gives 0, which the worker stretches to 1 ms.
+    for (uint32_t interval : {65536u + 20u, 65536u}) {
+        TickCounter c;
+        TFxHiTimer t(nullptr);
+        t.SetInterval(interval);
+        t.SetOnTimer(c.handler());
+        t.SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return c.ticks >= 3; }, 3000)) << interval;
+    }
+}
+
+TEST(HiTimer, TicksWaitAtLeastTheInterval)
+{
+    for (bool thread : {false, true}) {
+        TickCounter c;
+        TFxHiTimer t(nullptr, 20);
+        t.SetUseThread(thread);
+        t.SetOnTimer(c.handler());
+        QElapsedTimer clock;
+        clock.start();
+        t.SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return c.ticks >= 5; }));
+        EXPECT_GE(clock.elapsed(), 5 * 20 - 2) << "thread mode " << thread;
+    }
+}
+
+TEST(HiTimer, WithoutSynchronizeTicksRunOnTheWorkerWithItsPriority)
+{
+    std::atomic<int> ticks{0};
+    std::atomic<int> nice{-100};
+    const std::thread::id gui = std::this_thread::get_id();
+    std::atomic<bool> onGui{false};
+    TFxHiTimer t(nullptr, 2);
+    t.SetSynchronize(false);
+    t.SetOnTimer([&](TObject*) {
+        if (std::this_thread::get_id() == gui) onGui = true;
+        nice = ::getpriority(PRIO_PROCESS, id_t(::syscall(SYS_gettid)));
+        ++ticks;
+    });
+    t.SetEnabled(true);
+    ASSERT_TRUE(Until([&] { return ticks >= 2; }));
+    EXPECT_FALSE(onGui.load());
+    // A new priority in thread mode replaces the worker by one with that priority.
+    t.SetThreadPriority(TThreadPriority::tpIdle);
+    ASSERT_TRUE(Until([&] { return nice.load() == 19; }));
+    // In message mode it is only stored; the next worker uses it.
+    t.SetUseThread(false);
+    const uint32_t id = t.TimerID();
+    t.SetThreadPriority(TThreadPriority::tpLower);
+    EXPECT_EQ(t.TimerID(), id);
+    EXPECT_EQ(t.ThreadPriority(), TThreadPriority::tpLower);
+    t.SetUseThread(true);
+    ASSERT_TRUE(Until([&] { return nice.load() != 19 && nice.load() != -100; }));
+    EXPECT_GE(nice.load(), 5);
+}
+
+TEST(HiTimer, NothingIsArmedInDesignMode)
+{
+    for (bool thread : {false, true}) {
+        TickCounter c;
+        TFxHiTimer t(nullptr, 1);
+        t.SetDesigning(true);
+        t.SetUseThread(thread);
+        t.SetOnTimer(c.handler());
+        t.SetEnabled(true);
+        t.SetInterval(2);
+        t.SetThreadPriority(TThreadPriority::tpLower);
+        EXPECT_EQ(t.TimerID(), 0u);
+        EXPECT_EQ(t.Handle(), 0u);
+        EXPECT_FALSE(t.HasWorker());
+        Pump(30);
+        EXPECT_EQ(c.ticks.load(), 0);
+    }
+}
+
+TEST(HiTimer, StoppedOrDestroyedFromInsideItsOwnTick)
+{
+    for (bool thread : {false, true}) {
+        int ticks = 0;
+        auto* t = new TFxHiTimer(nullptr, 1);
+        t->SetUseThread(thread);
+        t->SetOnTimer([&](TObject* s) {
+            ++ticks;
+            delete static_cast<TFxHiTimer*>(s);
+        });
+        t->SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return ticks == 1; }));
+        Pump(30);
+        EXPECT_EQ(ticks, 1) << "thread mode " << thread;
+
+        int stops = 0;
+        TFxHiTimer s(nullptr, 1);
+        s.SetUseThread(thread);
+        s.SetOnTimer([&](TObject*) { ++stops; s.SetEnabled(false); });
+        s.SetEnabled(true);
+        ASSERT_TRUE(Until([&] { return stops == 1; }));
+        Pump(30);
+        EXPECT_EQ(stops, 1);
+    }
+    EXPECT_TRUE(WorkersGone());
+}
+
+// Timers of every mode re-armed and destroyed while they run, from inside and outside their
+// ticks, thousands of times: a tick must never reach a destroyed timer (checked against the
+// set of live timers, also for ticks that run on workers), nothing may crash or hang, and
+// every worker must end.
+TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
+{
+    std::mutex liveLock;
+    std::set<TObject*> live;
+    std::atomic<int> ticks{0}, stray{0};
+    std::vector<TFxHiTimer*> timers;
+    // A timer leaves the live set only once its destructor has returned: a tick that was
+    // under way while it was being destroyed is legitimate, one after that is not.
+    auto destroy = [&](TFxHiTimer* t) {
+        timers.erase(std::find(timers.begin(), timers.end(), t));
+        delete t;
+        std::lock_guard<std::mutex> lock(liveLock);
+        live.erase(t);
+    };
+
+    std::function<void(TObject*)> onTick = [&](TObject* s) {
+        {
+            std::lock_guard<std::mutex> lock(liveLock);
+            if (!live.count(s)) {
+                ++stray;
+                return;
+            }
+        }
+        const int n = ++ticks;
+        if (!TThread::IsGuiThread()) return; // a worker's tick must not change its timer
+        auto* t = static_cast<TFxHiTimer*>(s);
+        switch (n % 5) {
+        case 0: t->SetInterval(1 + n % 3); break;
+        case 1: t->SetEnabled(false); t->SetEnabled(true); break;
+        case 2: t->SetUseThread(!t->UseThread()); break;
+        case 3:
+            if (std::find(timers.begin(), timers.end(), t) != timers.end()) destroy(t);
+            break;
+        default: t->SetOnTimer(t->OnTimer()); break;
+        }
+    };
+    auto make = [&](int i) {
+        auto* t = new TFxHiTimer(nullptr, uint16_t(1 + i % 3));
+        {
+            std::lock_guard<std::mutex> lock(liveLock);
+            live.insert(t);
+        }
+        t->SetUseThread(i % 3 != 0);
+        t->SetSynchronize(i % 3 != 2);
+        t->SetOnTimer(onTick);
+        t->SetEnabled(true);
+        timers.push_back(t);
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    int made = 0;
+    for (int round = 0; round < 1500 && clock.elapsed() < 15000; ++round) {
+        while (timers.size() < 12) make(made++);
+        QCoreApplication::processEvents();
+        TFxHiTimer* t = timers[size_t(round) % timers.size()];
+        switch (round % 4) {
+        case 0: destroy(t); break; // from outside, while it runs
+        case 1: t->SetUseThread(!t->UseThread()); break;
+        case 2: t->SetSynchronize(!t->Synchronize()); t->SetInterval(1 + round % 4); break;
+        default: t->SetThreadPriority(round % 8 < 4 ? TThreadPriority::tpLower : TThreadPriority::tpNormal); break;
+        }
+    }
+    EXPECT_GT(made, 300);
+    EXPECT_GT(ticks.load(), 100);
+    while (!timers.empty()) destroy(timers.back());
+    Pump(30);
+    EXPECT_EQ(stray.load(), 0);
+    EXPECT_TRUE(WorkersGone());
+    EXPECT_EQ(TimerEventCount(), 0);
+}
