@@ -46,8 +46,10 @@ QCursor LkHandPointCursor()
     // Two 1-bit masks, as a monochrome cursor holds them: the shape (which pixels are drawn)
     // and the colour of each drawn pixel.
     QImage shape(32, 32, QImage::Format_MonoLSB), ink(32, 32, QImage::Format_MonoLSB);
-    shape.fill(0);
-    ink.fill(0);
+    for (QImage* img : {&shape, &ink}) {
+        img->setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});   // bit 1 is black, as in a bitmap
+        img->fill(0);
+    }
     for (int y = 0; y < 32; ++y) {
         const char* row = kHandPointer[y];
         const int n = int(std::strlen(row));
