@@ -1,0 +1,58 @@
+// TFxBitmapEffectObject: the background effects of a library control, applied in place to a
+// 24-bit image: mirrors, grey scale, invert, brightness and an alpha blend with a fill. With
+// Buffered set it keeps its result and hands it out again until a change or DestroyBuffer.
+#pragma once
+
+#include "foundation/fxalphaobject.h"
+#include "foundation/fxobject.h"
+
+#include <memory>
+
+class TFxBitmapEffectObject : public TFxObject {
+public:
+    // Every effect off, Brightness 0, not buffered; the alpha object with its defaults.
+    TFxBitmapEffectObject();
+    ~TFxBitmapEffectObject() override;
+    QString ClassName() const override { return QStringLiteral("TFxBitmapEffectObject"); }
+
+    // From another effect object: the flags and Brightness without notification, Buffered
+    // through its setter, then the alpha object's Assign.
+    void Assign(const TPersistent* Source) override;
+    // "{alpha,FV,FH,GS,INV,B}" for the effects in use, or "{Disabled}".
+    QString GetSetStr() const override;
+    // Notifies (OnChange), then drops the kept result.
+    void GetChange(TObject* Sender) override;
+
+    // Applies the effects to Image in place: mirror left to right, mirror top to bottom, grey
+    // scale, invert, brightness, alpha blend, in that order. With a valid buffer, copies the
+    // kept result onto Image instead.
+    void Draw(TBitmap* Image);
+    // Marks the kept result as stale; the owner calls it when its size or background changed.
+    void DestroyBuffer() { m_bufferValid = false; }
+
+    // Index 0 FlipVertical, 1 FlipHorizontal, 2 GrayScale, 3 Invert, 4 Buffered.
+    void SetBoolean(int Index, bool Value);
+    bool FlipVertical() const { return m_flags[0]; }      // mirror left to right
+    bool FlipHorizontal() const { return m_flags[1]; }    // mirror top to bottom
+    bool GrayScale() const { return m_flags[2]; }
+    bool Invert() const { return m_flags[3]; }
+    bool Buffered() const { return m_flags[4]; }
+    void SetFlipVertical(bool v) { SetBoolean(0, v); }
+    void SetFlipHorizontal(bool v) { SetBoolean(1, v); }
+    void SetGrayScale(bool v) { SetBoolean(2, v); }
+    void SetInvert(bool v) { SetBoolean(3, v); }
+    void SetBuffered(bool v) { SetBoolean(4, v); }
+    int Brightness() const { return m_brightness; }
+    void SetBrightness(int v);   // -255 .. 255
+
+    TFxAlphaObject* AlphaBlend() const { return m_alphaBlend.get(); }
+    // Copies the given alpha object.
+    void SetAlphaObject(const TFxAlphaObject* v) { m_alphaBlend->Assign(v); }
+
+private:
+    std::unique_ptr<TFxAlphaObject> m_alphaBlend;
+    bool m_flags[5] = {false, false, false, false, false};
+    int16_t m_brightness = 0;
+    std::unique_ptr<TBitmap> m_buffer;
+    bool m_bufferValid = false;
+};
