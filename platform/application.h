@@ -4,6 +4,7 @@
 
 #include "platform/classes.h"
 
+#include <atomic>
 #include <functional>
 
 class TCustomForm;
@@ -22,7 +23,8 @@ public:
     // first.
     void Run();
     void Terminate();
-    bool Terminated() const { return m_terminated; }
+    // Read by worker threads too (timer workers stop ticking once the application ends).
+    bool Terminated() const { return m_terminated.load(); }
     // Handles the events waiting in the loop, then returns.
     void ProcessMessages();
 
@@ -42,7 +44,7 @@ public:
 
 private:
     TCustomForm* m_mainForm = nullptr;
-    bool m_terminated = false;
+    std::atomic<bool> m_terminated{false};
     bool m_showingException = false;
 };
 
