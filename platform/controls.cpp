@@ -487,9 +487,10 @@ void TControl::DispatchMouseUp(TMouseButton Button, TShiftState Shift, int X, in
     QPointer<QWidget> alive(m_widget);
     SafeCall(this, [&] {
         const bool inside = X >= 0 && Y >= 0 && X < m_width && Y < m_height;
-        MouseUp(Button, Shift, X, Y);
-        if (!alive) return;
+        // As in the framework, a click is reported before the release hook runs.
         if (wasPressed && inside && Button == TMouseButton::mbLeft && (m_controlStyle & csClickEvents)) Click();
+        if (!alive) return;
+        MouseUp(Button, Shift, X, Y);
         if (!alive) return;
         if (Button == TMouseButton::mbRight && m_popupMenu) m_popupMenu->Popup(screen.X, screen.Y);
     });
@@ -866,4 +867,12 @@ TPoint MouseCursorPos()
     if (g_haveCursorPos) return g_lastCursorPos;
     const QPoint p = QCursor::pos();
     return TPoint(p.x(), p.y());
+}
+
+QImage GrabScreenRect(const TRect& r)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || r.IsEmpty()) return QImage();
+    const QImage grabbed = screen->grabWindow(0, r.Left, r.Top, r.Width(), r.Height()).toImage();
+    return grabbed.isNull() ? QImage() : grabbed.convertToFormat(QImage::Format_BGR888);
 }

@@ -387,6 +387,12 @@ extern TScreen* Screen;
 // system reports it now when there has been none).
 TPoint MouseCursorPos();
 
+// The desktop's pixels in r (screen coordinates) as the window system shows them, 24 bits per
+// pixel; a null image where the window system offers no pixels. Note that inside one of this
+// program's own windows this is the last frame put on screen, not what lies under a control:
+// for that, a control renders its parent (TGraphicControl::RenderParentBackground).
+QImage GrabScreenRect(const TRect& r);
+
 // Creates a form the way the application object does: constructs it with the application as
 // owner, stores it in ref, registers it (the first one is the main form), then fires OnCreate.
 template <class T>

@@ -1,0 +1,535 @@
+// Index
+//   1. Construction and destruction
+//   2. Properties
+//   3. Running: start, stop, reverse, the tick
+//   4. Tick sources
+//   5. Change handling and measuring
+//   6. Frames: the segment walk, PaintImage, Paint
+//   7. The picture behind the control
+#include "scrolltext/fxscrolltext.h"
+
+#include "scrolltext/fxtextutils.h"
+
+namespace {
+
+const QLatin1String kBoldOn("<b>");
+const QLatin1String kBoldOff("</b>");
+constexpr uint32_t kSegmentFlags = DT_SINGLELINE | DT_NOPREFIX;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// 1. Construction and destruction
+// ---------------------------------------------------------------------------------------------
+TFxScrollText::TFxScrollText(TComponent* AOwner) : TFxGraphicControl(AOwner)
+{
+    DisableTransMode();
+    m_lines = std::make_unique<TStringList>();
+    m_lines->Add(ClassName());
+    // Bound after the first line, so that it causes no notification.
+    m_lines->OnChange = [this](TObject* s) { GetChange(s); };
+    m_font3D = std::make_unique<TFx3DCaption>();
+    m_font3D->OnChange = [this](TObject* s) { GetChange(s); };
+    SetWidth(200);
+    SetHeight(20);
+    m_snapshot = std::make_unique<TBitmap>();
+    ActivateTimer();
+}
+
+TFxScrollText::~TFxScrollText()
+{
+    Destroying();
+    Stop();
+    DeActivateTimer(m_timerMode);
+    m_snapshot.reset();
+    m_font3D->OnChange = nullptr;
+    m_lines->OnChange = nullptr;
+    m_font3D.reset();
+    m_lines.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 2. Properties
+// ---------------------------------------------------------------------------------------------
+void TFxScrollText::SetAlignment(TAlignment Value)
+{
+    if (m_alignment == Value) return;
+    m_alignment = Value;
+    if (!m_scroll) InvalidateControl();
+}
+
+void TFxScrollText::SetDirection(TFxScrollDirection Value)
+{
+    if (m_direction == Value) return;
+    Stop();
+    m_direction = Value;
+}
+
+void TFxScrollText::SetInterval(TFxTimerInterval Value)
+{
+    if (m_interval == Value) return;
+    if (!IsLoading()) Stop();
+    m_interval = Value;
+}
+
+void TFxScrollText::SetScrollStyle(TFxScrollStyle Value)
+{
+    if (m_scrollStyle == Value) return;
+    Stop();
+    m_scrollStyle = Value;
+}
+
+void TFxScrollText::SetScrollMode(TFxScrollMode Value)
+{
+    if (m_scrollMode == Value) return;
+    Stop();
+    m_scrollMode = Value;
+}
+
+void TFxScrollText::SetSteps(int32_t Value)
+{
+    if (m_steps == Value || Value <= 0) return;
+    Stop();
+    m_steps = Value;
+}
+
+void TFxScrollText::SetBool(int Index, bool Value)
+{
+    switch (Index) {
+    case 0:
+        m_makeVisible = Value;
+        break;
+    case 1:
+        if (Value == m_scroll) return;
+        if (Value) {
+            Execute();
+        } else {
+            Stop();
+            if (IsDesigning()) InvalidateControl();
+        }
+        break;
+    case 2:
+        if (Value == m_transparentProp) return;
+        m_transparentProp = Value;
+        TFxGraphicControl::SetTransparent(Value);
+        Stop();
+        if (Value) {
+            m_backStale = true;
+        } else {
+            m_snapshot->SetSize(0, 0);
+        }
+        InvalidateControl();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// 3. Running
+// ---------------------------------------------------------------------------------------------
+void TFxScrollText::ExecuteEnh(int32_t Step)
+{
+    if (IsLoading() || GetEmpty()) return;
+    if (m_scroll) Stop();
+    if (!Visible()) {
+        if (!m_makeVisible) return;
+        SetVisible(true);
+    }
+    m_scroll = true;
+    m_step = (Step >= 0 && Step <= m_steps - 1) ? Step : 0;
+    if (OnStart) OnStart(this);
+    PaintImage();
+    EnableTimer(true);
+}
+
+void TFxScrollText::Stop()
+{
+    if (!m_scroll) return;
+    EnableTimer(false);
+    m_scroll = false;
+    m_step = 0;
+    if (!IsDestroying() && OnStop) OnStop(this);
+}
+
+void TFxScrollText::Reverse()
+{
+    m_step = m_steps - m_step;
+    switch (m_direction) {
+    case TFxScrollDirection::sdBottomToTop: m_direction = TFxScrollDirection::sdTopToBottom; break;
+    case TFxScrollDirection::sdTopToBottom: m_direction = TFxScrollDirection::sdBottomToTop; break;
+    case TFxScrollDirection::sdLeftToRight: m_direction = TFxScrollDirection::sdRightToLeft; break;
+    case TFxScrollDirection::sdRightToLeft: m_direction = TFxScrollDirection::sdLeftToRight; break;
+    }
+}
+
+void TFxScrollText::GetTimer(TObject* Sender)
+{
+    if (!m_scroll) return;
+    ++m_step;
+    PaintImage();
+    if (m_step <= m_steps) return;
+    switch (m_scrollStyle) {
+    case TFxScrollStyle::ssLoop: m_step = 0; break;
+    case TFxScrollStyle::ssLoopReverse: Reverse(); break;
+    case TFxScrollStyle::ssOnce: Stop(); break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4. Tick sources
+// ---------------------------------------------------------------------------------------------
+void TFxScrollText::ActivateTimer()
+{
+    const TNotifyEvent tick = [this](TObject* s) { GetTimer(s); };
+    switch (m_timerMode) {
+    case TFxTimerMode::tmNormal:
+    case TFxTimerMode::tmGlobalTimer:
+        m_poolTimer = new TFxTimer(m_interval, tick, false, m_timerMode == TFxTimerMode::tmGlobalTimer);
+        break;
+    case TFxTimerMode::tmHiTimer:
+    case TFxTimerMode::tmThreaded:
+        m_hiTimer = new TFxHiTimer(this);
+        m_hiTimer->SetOnTimer(tick);
+        m_hiTimer->SetUseThread(m_timerMode == TFxTimerMode::tmThreaded);
+        break;
+    }
+}
+
+void TFxScrollText::DeActivateTimer(TFxTimerMode Mode)
+{
+    switch (Mode) {
+    case TFxTimerMode::tmNormal:
+    case TFxTimerMode::tmGlobalTimer:
+        delete m_poolTimer;
+        m_poolTimer = nullptr;
+        break;
+    case TFxTimerMode::tmHiTimer:
+    case TFxTimerMode::tmThreaded:
+        delete m_hiTimer;
+        m_hiTimer = nullptr;
+        break;
+    }
+}
+
+void TFxScrollText::EnableTimer(bool Enable)
+{
+    switch (m_timerMode) {
+    case TFxTimerMode::tmNormal:
+    case TFxTimerMode::tmGlobalTimer:
+        if (!m_poolTimer) return;
+        if (Enable) m_poolTimer->SetInterval(m_interval);
+        m_poolTimer->SetEnabled(Enable);
+        break;
+    case TFxTimerMode::tmHiTimer:
+    case TFxTimerMode::tmThreaded:
+        if (!m_hiTimer) return;
+        if (Enable) {
+            m_hiTimer->SetInterval(m_interval);
+            m_hiTimer->SetThreadPriority(m_threadPriority);
+        }
+        m_hiTimer->SetEnabled(Enable);
+        break;
+    }
+}
+
+void TFxScrollText::SetTimerMode(TFxTimerMode Value)
+{
+    if (m_timerMode == Value) return;
+    if (IsLoading()) {
+        m_timerMode = Value;
+        return;
+    }
+    Stop();
+    DeActivateTimer(m_timerMode);
+    m_timerMode = Value;
+    ActivateTimer();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 5. Change handling and measuring
+// ---------------------------------------------------------------------------------------------
+void TFxScrollText::GetChange(TObject* Sender)
+{
+    if (Sender == m_lines.get()) m_tickerTextStale = true;
+    if (IsLoading()) return;
+    if (Sender == Font() || Sender == m_font3D.get() || Sender == m_lines.get()) CalculateDimensions();
+    TFxGraphicControl::GetChange(Sender);
+}
+
+void TFxScrollText::WndProc(TMessage& Message)
+{
+    TFxGraphicControl::WndProc(Message);
+    if (Message.Msg == CM_FONTCHANGED) GetChange(Font());
+}
+
+void TFxScrollText::Loaded()
+{
+    TFxGraphicControl::Loaded();
+    if (m_timerMode != TFxTimerMode::tmNormal) {
+        DeActivateTimer(TFxTimerMode::tmNormal);
+        ActivateTimer();
+    }
+    CalculateDimensions();
+}
+
+QString TFxScrollText::GetAsTickerText() const
+{
+    if (m_tickerTextStale) {
+        QString s;
+        for (int i = 0; i < m_lines->Count(); ++i) {
+            s += m_lines->Get(i);
+            s += QLatin1Char(' ');
+        }
+        m_tickerText = s;
+        m_tickerTextStale = false;
+    }
+    return m_tickerText;
+}
+
+void TFxScrollText::CalculateDimensions()
+{
+    if (IsLoading()) return;
+    m_lineHeight = FxGet3DTextHeight(m_font3D.get(), Font());
+    m_textHeight = m_lines->Count() * m_lineHeight;
+    m_textWidth = 0;
+    if (m_scrollMode == TFxScrollMode::smMarquee) {
+        for (int i = 0; i < m_lines->Count(); ++i)
+            m_textWidth = std::max(m_textWidth, FxGet3DTextWidth(m_lines->Get(i), m_font3D.get(), Font()));
+    } else {
+        m_textHeight = m_lineHeight;
+        const int32_t w = FxGet3DTextWidth(GetAsTickerText(), m_font3D.get(), Font());
+        if (w > 0) m_textWidth = w;
+    }
+}
+
+void TFxScrollText::Invalidate()
+{
+    TFxGraphicControl::Invalidate();
+    if (m_transparentProp) m_backStale = true;
+}
+
+void TFxScrollText::BackUpdate()
+{
+    if (IsLoading()) return;
+    if (CheckOptimized() || m_transparentProp) {
+        m_backStale = true;
+        BackFX()->DestroyBuffer();
+        GetChange(nullptr);
+    }
+}
+
+void TFxScrollText::BoundsChange(TFxBoundsChangeStates State)
+{
+    TFxGraphicControl::BoundsChange(State);
+    BackFX()->DestroyBuffer();
+    if (m_transparentProp) m_backStale = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// 6. Frames
+// ---------------------------------------------------------------------------------------------
+// Cuts a text into the pieces between the tags. Tags at the front are consumed one after the
+// other (each switching Bold); the segment runs up to the nearer of the next tags. An empty
+// segment means the text is used up.
+struct TFxScrollText::SegmentWalk {
+    const QString& text;
+    bool& bold;
+    qsizetype pos = 0;
+
+    QString Next()
+    {
+        for (;;) {
+            const QStringView rest = QStringView(text).mid(pos);
+            if (rest.startsWith(kBoldOff)) {
+                bold = false;
+                pos += kBoldOff.size();
+            } else if (rest.startsWith(kBoldOn)) {
+                bold = true;
+                pos += kBoldOn.size();
+            } else {
+                break;
+            }
+        }
+        if (pos >= text.size()) return QString();
+        qsizetype end = text.size();
+        const qsizetype b = text.indexOf(kBoldOn, pos);
+        const qsizetype e = text.indexOf(kBoldOff, pos);
+        if (b >= 0) end = b;
+        if (e >= 0 && e < end) end = e;
+        // The whole text comes back shared, without a copy.
+        QString segment = text.mid(pos, end - pos);
+        pos = end;
+        return segment;
+    }
+};
+
+void TFxScrollText::ApplyBold(TCanvas* Canvas, bool Bold) const
+{
+    const TFontStyles base = Font()->Style();
+    Canvas->Font()->SetStyle(Bold ? TFontStyles(base | fsBold) : TFontStyles(base & ~fsBold));
+}
+
+int32_t TFxScrollText::MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const
+{
+    SegmentWalk walk{Line, Bold};
+    int32_t total = 0;
+    for (;;) {
+        const QString segment = walk.Next();
+        ApplyBold(Canvas, Bold);
+        if (segment.isEmpty()) break;
+        TRect r(0, 0, 0, 0);
+        FxDrawTextCalc(segment, m_font3D.get(), r, Canvas->Font(), false, false, 0, 0);
+        total += r.Right;
+    }
+    return total;
+}
+
+void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold)
+{
+    const TFxDrawTextStyles styles =
+        Enabled() ? DrawTextStyles(TFxDrawTextStyle::dtEnabled) : DrawTextStyles(TFxDrawTextStyle::dtDisabled);
+    SegmentWalk walk{Line, Bold};
+    for (;;) {
+        const QString segment = walk.Next();
+        ApplyBold(Canvas, Bold);
+        if (segment.isEmpty()) break;
+        if (OnDrawSegment) OnDrawSegment(segment, R, Canvas->Font()->Style());
+        FxDrawTextExt(Canvas, segment, m_font3D.get(), R, kSegmentFlags, styles, nullptr);
+        FxDrawTextCalc(segment, m_font3D.get(), R, Canvas->Font(), false, false, 0, 0);
+        R.Left = R.Right;
+        R.Right = L.Right;
+    }
+}
+
+void TFxScrollText::PaintImage()
+{
+    // A fresh work image per frame, freed on every way out.
+    const std::unique_ptr<TBitmap> work(new TBitmap);
+    work->SetPixelFormat(TPixelFormat::pf24bit);
+    work->SetSize(m_innerWidth, m_innerHeight);
+    TCanvas* wc = work->Canvas();
+    wc->SetFont(Font());
+
+    if (m_transparentProp) {
+        wc->Draw(0, 0, m_snapshot.get());
+    } else {
+        wc->Brush()->SetColor(Color());
+        wc->Brush()->SetStyle(TBrushStyle::bsSolid);
+        wc->Pen()->SetStyle(TPenStyle::psClear);
+        wc->FillRect(TRect(0, 0, m_innerWidth, m_innerHeight));
+    }
+    BackFX()->Draw(work.get());
+
+    m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
+    const double f = double(m_step) / double(m_steps);
+    const int32_t spanX = m_textWidth + m_innerWidth;
+    const int32_t spanY = m_textHeight + m_innerHeight;
+    TPoint p(0, m_centerOffset);
+    switch (m_direction) {
+    case TFxScrollDirection::sdBottomToTop: p.Y = Round(spanY * (1.0 - f)) - m_textHeight; break;
+    case TFxScrollDirection::sdTopToBottom: p.Y = Round(spanY * f) - m_textHeight; break;
+    case TFxScrollDirection::sdLeftToRight: p.X = Round(spanX * f) - m_textWidth; break;
+    case TFxScrollDirection::sdRightToLeft: p.X = Round(spanX * (1.0 - f)) - m_textWidth; break;
+    }
+    m_origin = p;
+
+    const bool horizontal =
+        m_direction == TFxScrollDirection::sdLeftToRight || m_direction == TFxScrollDirection::sdRightToLeft;
+    auto lineRect = [&](int32_t y) {
+        return horizontal ? TRect(p.X, y, p.X + m_textWidth, y + m_lineHeight)
+                          : TRect(0, y, m_innerWidth, y + m_lineHeight);
+    };
+    const TRect visible(0, 0, m_innerWidth, m_innerHeight);
+    bool bold = false;
+
+    auto prepareColours = [&] {
+        wc->Brush()->SetColor(Color());
+        wc->Font()->SetColor(Font()->Color());
+    };
+    if (m_scrollMode == TFxScrollMode::smMarquee) {
+        int32_t y = p.Y;
+        for (int i = 0; i < m_lines->Count(); ++i, y += m_lineHeight) {
+            const QString line = m_lines->Get(i);
+            const TRect L = lineRect(y);
+            TRect overlap;
+            if (!IntersectRect(overlap, L, visible)) {
+                // Out of view: walked only to carry the bold state on to the next lines.
+                SegmentWalk walk{line, bold};
+                while (!walk.Next().isEmpty()) {
+                }
+                ApplyBold(wc, bold);
+                continue;
+            }
+            prepareColours();
+            const int32_t t = MeasureLine(wc, line, bold);
+            TRect R = L;
+            switch (m_alignment) {
+            case TAlignment::taLeftJustify: R.Right = L.Left + t; break;
+            case TAlignment::taRightJustify: R.Left = L.Right - t; break;
+            case TAlignment::taCenter:
+                R.Left = L.Left + (L.Right - L.Left - t) / 2;
+                R.Right = R.Left + t;
+                break;
+            }
+            DrawSegments(wc, line, R, L, bold);
+        }
+    } else {
+        prepareColours();
+        const TRect L = lineRect(p.Y);
+        DrawSegments(wc, GetAsTickerText(), L, L, bold);
+    }
+
+    if (OnScroll) OnScroll(this);
+    if (work->Empty()) return;
+    const int b = BevelExt();
+    Canvas()->CopyRect(TRect(b, b, Width() - b, Height() - b), wc, TRect(0, 0, m_innerWidth, m_innerHeight));
+}
+
+void TFxScrollText::Paint()
+{
+    if (IsLoading() || m_painting) return;
+    m_painting = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_painting};
+
+    const TRect client = ClientRect();
+    const TRect inner = Bevel()->PaintBevel(Canvas(), client, false);
+    m_innerWidth = std::max(0, inner.Width());
+    m_innerHeight = std::max(0, inner.Height());
+
+    if (m_backStale && m_transparentProp) {
+        if (CheckOptimized()) {
+            m_snapshot->SetSize(Width(), Height());
+            BackDrawArea(m_snapshot->Canvas(), client, TPoint(0, 0), 0);
+        } else {
+            FxBmpFromDesktop(m_snapshot.get(), GetScreenRect(inner), this);
+        }
+        m_backStale = false;
+    }
+    PaintImage();
+    if (IsDesigning() && !m_scroll && BevelExt() == 0) DrawDashedFrame();
+}
+
+// ---------------------------------------------------------------------------------------------
+// 7. The picture behind the control
+// ---------------------------------------------------------------------------------------------
+void FxBmpFromDesktop(TBitmap* Bitmap, const TRect& Rect, const TGraphicControl* Control)
+{
+    if (!Bitmap || Rect.IsEmpty()) return;
+    Bitmap->SetSize(Rect.Width(), Rect.Height());
+    if (Control && Control->Parent() && Control->Width() > 0 && Control->Height() > 0) {
+        // The screen shows the control's own last frame here: render what its parent paints
+        // under it instead, as the paint cycle does, and take the requested part of that.
+        QImage under(Control->Width(), Control->Height(), QImage::Format_RGB32);
+        under.fill(0xFFFFFFFFu);
+        Control->RenderParentBackground(under);
+        const TPoint origin = Control->ScreenToClient(Rect.TopLeft());
+        Bitmap->SetImage(under.copy(ToQRect(Bounds(origin.X, origin.Y, Rect.Width(), Rect.Height()))));
+        return;
+    }
+    const QImage grabbed = GrabScreenRect(Rect);
+    if (!grabbed.isNull()) Bitmap->SetImage(grabbed);
+}

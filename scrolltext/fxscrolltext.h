@@ -1,0 +1,179 @@
+// TFxScrollText: a windowless control that moves a block of text across its client area, one
+// step per timer tick, composing every frame off screen and copying it onto the control in one
+// piece.
+//
+// The text is the list Lines, drawn in Font with the 3D look of Font3D. In marquee mode every
+// line is drawn on its own row, aligned by Alignment; in ticker mode the lines are joined into
+// one line. The inline tags "<b>" and "</b>" switch bold on and off and are never drawn.
+//
+// A pass takes Steps + 1 ticks: at step s the block stands at s / Steps of the way from just
+// outside the side it enters from to just outside the opposite side.
+//
+// Threads: everything runs on the GUI thread; ticks reach GetTimer there in every timer mode
+// (the threaded mode hands each tick over through its synchronising call). Once stopped, no
+// tick moves the text; destroying the control stops it without OnStop.
+#pragma once
+
+#include "foundation/fxclass.h"
+#include "foundation/fxgraphiccontrol.h"
+#include "foundation/fxtimer.h"
+#include "foundation/fxtypes.h"
+#include "platform/threads.h"
+#include "scrolltext/fx3dcaption.h"
+
+#include <memory>
+
+enum class TFxScrollDirection { sdBottomToTop, sdLeftToRight, sdRightToLeft, sdTopToBottom };
+enum class TFxScrollStyle { ssLoop, ssLoopReverse, ssOnce };
+enum class TFxScrollMode { smMarquee, smTicker };
+
+// Copies what the screen shows in Rect (screen coordinates) into Bitmap, sized to Rect. With a
+// Control that sits in one of this program's windows, what lies under the control is rendered
+// from its parent (the screen itself would show the control's own last frame); elsewhere the
+// desktop's pixels are copied. Nothing without a bitmap or for an empty rectangle.
+void FxBmpFromDesktop(TBitmap* Bitmap, const TRect& Rect, const TGraphicControl* Control = nullptr);
+
+class TFxScrollText : public TFxGraphicControl {
+public:
+    // Opaque, 200 x 20, one line "TFxScrollText", bottom to top, marquee, loop, Steps 100,
+    // Interval 100, tmNormal with its (disabled) timer already made.
+    explicit TFxScrollText(TComponent* AOwner);
+    // Stops without OnStop, frees the timer, the snapshot, Font3D and Lines.
+    ~TFxScrollText() override;
+    QString ClassName() const override { return QStringLiteral("TFxScrollText"); }
+
+    // -- Properties ------------------------------------------------------------------------
+    // Each setter of a property that stops the scrolling does so only for a new value.
+    TAlignment Alignment() const { return m_alignment; }
+    void SetAlignment(TAlignment Value);          // repaints when not scrolling
+    TFxScrollDirection Direction() const { return m_direction; }
+    void SetDirection(TFxScrollDirection Value);  // stops
+    TFx3DCaption* Font3D() const { return m_font3D.get(); }
+    void SetFont3D(const TFx3DCaption* Value) { m_font3D->Assign(Value); }
+    TFxTimerInterval Interval() const { return m_interval; }
+    void SetInterval(TFxTimerInterval Value);     // stops (not while loading); used at the next start
+    TStringList* Lines() const { return m_lines.get(); }
+    void SetLines(const TStrings* Value) { m_lines->Assign(Value); }
+    TFxScrollStyle ScrollStyle() const { return m_scrollStyle; }
+    void SetScrollStyle(TFxScrollStyle Value);    // stops
+    TFxScrollMode ScrollMode() const { return m_scrollMode; }
+    void SetScrollMode(TFxScrollMode Value);      // stops
+    int32_t Steps() const { return m_steps; }
+    void SetSteps(int32_t Value);                 // stops; 0 and negative values are ignored
+    TFxTimerMode TimerMode() const { return m_timerMode; }
+    // Stops and replaces the tick source (only stores while loading); does not restart.
+    void SetTimerMode(TFxTimerMode Value);
+    TThreadPriority ThreadPriority() const { return m_threadPriority; }
+    void SetThreadPriority(TThreadPriority Value) { m_threadPriority = Value; }
+
+    // The Boolean properties: 0 MakeVisible, 1 Scroll, 2 Transparent.
+    void SetBool(int Index, bool Value);
+    bool MakeVisible() const { return m_makeVisible; }
+    void SetMakeVisible(bool v) { SetBool(0, v); }
+    bool Scroll() const { return m_scroll; }
+    void SetScroll(bool v) { SetBool(1, v); }
+    bool Transparent() const { return m_transparentProp; }
+    // Switches see-through mode, stops, and repaints.
+    void SetTransparent(bool v) { SetBool(2, v); }
+
+    // -- Running ---------------------------------------------------------------------------
+    void Execute() { ExecuteEnh(0); }
+    // Starts at Step (0 when outside 0 .. Steps - 1): OnStop first when already scrolling,
+    // then OnStart, the first frame, and the timer. Refused silently while loading, with no
+    // lines, or when hidden and MakeVisible is false.
+    void ExecuteEnh(int32_t Step);
+    // Disables the timer, resets the step counter, fires OnStop (not while destroying). The
+    // last frame stays on screen.
+    void Stop();
+    // Mirrors the position (counter := Steps - counter) and the direction, without stopping.
+    void Reverse();
+    // The tick handler given to either timer: advances and paints one frame.
+    void GetTimer(TObject* Sender);
+
+    // -- Tick source -----------------------------------------------------------------------
+    void ActivateTimer();
+    void DeActivateTimer(TFxTimerMode Mode);
+    // Interval and ThreadPriority reach the timer here, at each start.
+    void EnableTimer(bool Enable);
+
+    // -- Painting --------------------------------------------------------------------------
+    bool GetEmpty() const override { return m_lines->Count() == 0; }
+    // Re-measures for changes of Font, Font3D and Lines, then repaints (nothing while loading).
+    void GetChange(TObject* Sender) override;
+    // Measures line height, text height and text width (nothing while loading).
+    void CalculateDimensions();
+    // The lines joined, each followed by one blank.
+    QString GetAsTickerText() const;
+    // Composes the frame for the current step off screen, fires OnScroll, copies it onto the
+    // control inside the bevel.
+    void PaintImage();
+    // The bevel, the background snapshot when stale (see-through), then PaintImage.
+    void Paint() override;
+
+    void Loaded() override;
+    void Invalidate() override;
+    void BackUpdate() override;
+    void BoundsChange(TFxBoundsChangeStates State) override;
+    void WndProc(TMessage& Message) override;
+
+    // -- Events (Sender = the control) -----------------------------------------------------
+    TNotifyEvent OnStart;    // a start was accepted; before its first frame
+    TNotifyEvent OnScroll;   // a frame is composed and about to be copied onto the control
+    TNotifyEvent OnStop;     // the scrolling ended (never while destroying)
+    // Told of every text segment drawn, with its rectangle and font style (diagnostics).
+    std::function<void(const QString& Segment, const TRect& R, TFontStyles Style)> OnDrawSegment;
+
+    // -- State for diagnostics and tests -----------------------------------------------------
+    int32_t StepCounter() const { return m_step; }
+    // The text block's top-left corner in the last frame.
+    TPoint Origin() const { return m_origin; }
+    int32_t InnerWidth() const { return m_innerWidth; }
+    int32_t InnerHeight() const { return m_innerHeight; }
+    int32_t LineHeight() const { return m_lineHeight; }
+    int32_t TextHeight() const { return m_textHeight; }
+    int32_t TextWidth() const { return m_textWidth; }
+    int32_t CenterOffset() const { return m_centerOffset; }
+    bool BackgroundStale() const { return m_backStale; }
+    const TBitmap* Snapshot() const { return m_snapshot.get(); }
+    TFxTimer* PoolTimer() const { return m_poolTimer; }
+    TFxHiTimer* HiTimer() const { return m_hiTimer; }
+
+private:
+    // One text being cut into segments at the tags; Bold follows the tags consumed.
+    struct SegmentWalk;
+    // Sets the work font's style for the bold flag.
+    void ApplyBold(TCanvas* Canvas, bool Bold) const;
+    // Segment drawing of one line from R onwards, bounded by the line rectangle L.
+    void DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold);
+    // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
+    int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
+    void StopIfChanged(bool changed);
+
+    std::unique_ptr<TStringList> m_lines;
+    std::unique_ptr<TFx3DCaption> m_font3D;
+    TAlignment m_alignment = TAlignment::taCenter;
+    TFxScrollDirection m_direction = TFxScrollDirection::sdBottomToTop;
+    TFxTimerInterval m_interval = 100;
+    bool m_makeVisible = true;
+    bool m_scroll = false;
+    TFxScrollStyle m_scrollStyle = TFxScrollStyle::ssLoop;
+    TFxScrollMode m_scrollMode = TFxScrollMode::smMarquee;
+    int32_t m_steps = 100;
+    bool m_transparentProp = false;
+    TFxTimerMode m_timerMode = TFxTimerMode::tmNormal;
+    TThreadPriority m_threadPriority = TThreadPriority::tpNormal;
+
+    int32_t m_step = 0;
+    int32_t m_innerWidth = 0, m_innerHeight = 0;
+    int32_t m_lineHeight = 0, m_textHeight = 0, m_textWidth = 0;
+    int32_t m_centerOffset = 0;
+    TPoint m_origin;
+    std::unique_ptr<TBitmap> m_snapshot;
+    bool m_backStale = false;
+    // The joined lines, rebuilt after the lines change.
+    mutable QString m_tickerText;
+    mutable bool m_tickerTextStale = true;
+
+    TFxTimer* m_poolTimer = nullptr;     // owned
+    TFxHiTimer* m_hiTimer = nullptr;     // owned (as a component, freed by DeActivateTimer)
+};

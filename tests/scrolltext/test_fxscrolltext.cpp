@@ -1,0 +1,617 @@
+// The scrolling text control: where the text stands at each step in every direction, the
+// inline bold markup, alignment, the events and their order, the scroll styles, properties
+// that stop the scrolling, the tick sources, transparency, and the frames it puts on the
+// control. Ticks are driven through the tick handler unless a test is about real timers.
+#include "scrolltext/fxscrolltext.h"
+#include "scrolltext/fxtextutils.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class FxLibraryEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { FxInitialize(); }
+    void TearDown() override { FxFinalize(); }
+};
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new FxLibraryEnvironment);
+
+struct Segment {
+    QString text;
+    TRect r;
+    TFontStyles style;
+};
+
+struct ScrollTextTest : ::testing::Test {
+    std::unique_ptr<TForm> form{new TForm(nullptr)};
+    TFxScrollText* st = nullptr;
+    std::vector<std::string> events;
+    std::vector<Segment> segments;   // of the last frame
+    std::vector<Segment> pending;    // of the frame being composed
+
+    void SetUp() override
+    {
+        st = new TFxScrollText(form.get());
+        st->SetParent(form.get());
+        st->Font()->SetName(QStringLiteral("DejaVu Sans"));
+        st->Font()->SetHeight(-16);
+        st->Font()->SetColor(clYellow);
+        st->SetColor(clNavy);
+        st->OnStart = [this](TObject* s) { EXPECT_EQ(s, st); events.push_back("start"); };
+        st->OnStop = [this](TObject* s) { EXPECT_EQ(s, st); events.push_back("stop"); };
+        st->OnScroll = [this](TObject* s) { EXPECT_EQ(s, st); events.push_back("scroll"); segments.swap(pending); pending.clear(); };
+        st->OnDrawSegment = [this](const QString& t, const TRect& r, TFontStyles f) { pending.push_back({t, r, f}); };
+    }
+    // Sizes the control and takes the inner size through a repaint.
+    void Size(int w, int h)
+    {
+        st->SetBounds(0, 0, w, h);
+        st->Paint();
+        events.clear();
+    }
+    void Text(const QString& t)
+    {
+        st->Lines()->Clear();
+        st->Lines()->Add(t);
+    }
+    void Ticks(int n)
+    {
+        for (int i = 0; i < n; ++i) st->GetTimer(nullptr);
+    }
+    int Count(const std::string& e) const { return int(std::count(events.begin(), events.end(), e)); }
+    // The width a segment takes on its line (its measured extent with the margin).
+    int SegmentWidth(const QString& s, TFontStyles style) const
+    {
+        TFont f;
+        f.Assign(st->Font());
+        f.SetStyle(style);
+        TRect r(0, 0, 0, 0);
+        FxDrawTextCalc(s, st->Font3D(), r, &f, false, false, 0, 0);
+        return r.Right;
+    }
+};
+
+struct StepCase {
+    TFxScrollDirection direction;
+    std::vector<int> xs;   // P.x + text width for the steps 0 ..
+};
+
+class StepTable : public ScrollTextTest, public ::testing::WithParamInterface<StepCase> {};
+
+bool WaitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+}  // namespace
+
+TEST_F(ScrollTextTest, ANewControlHoldsItsClassNameAndStartsOpaqueAndStopped)
+{
+    TFxScrollText fresh(nullptr);
+    ASSERT_EQ(fresh.Lines()->Count(), 1);
+    EXPECT_EQ(fresh.Lines()->Get(0), QStringLiteral("TFxScrollText"));
+    EXPECT_EQ(fresh.Width(), 200);
+    EXPECT_EQ(fresh.Height(), 20);
+    EXPECT_FALSE(fresh.Transparent());
+    EXPECT_FALSE(fresh.isTransparentSet());
+    EXPECT_TRUE(fresh.ControlStyle() & csOpaque);
+    EXPECT_EQ(fresh.Direction(), TFxScrollDirection::sdBottomToTop);
+    EXPECT_EQ(fresh.ScrollMode(), TFxScrollMode::smMarquee);
+    EXPECT_EQ(fresh.ScrollStyle(), TFxScrollStyle::ssLoop);
+    EXPECT_EQ(fresh.Alignment(), TAlignment::taCenter);
+    EXPECT_EQ(fresh.Steps(), 100);
+    EXPECT_EQ(fresh.Interval(), 100);
+    EXPECT_TRUE(fresh.MakeVisible());
+    EXPECT_FALSE(fresh.Scroll());
+    ASSERT_NE(fresh.PoolTimer(), nullptr);
+    EXPECT_FALSE(fresh.PoolTimer()->Enabled());
+    EXPECT_FALSE(fresh.PoolTimer()->Global());
+    EXPECT_EQ(fresh.HiTimer(), nullptr);
+    EXPECT_EQ(fresh.GetAsTickerText(), QStringLiteral("TFxScrollText "));
+}
+
+TEST_P(StepTable, TheBlockStandsAtItsShareOfThePathAtEachStep)
+{
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    Text(QStringLiteral("Tick"));
+    st->SetDirection(GetParam().direction);
+    st->SetSteps(4);
+    // Inner width chosen so that text width + inner width = 400, as in a 100 + 300 layout.
+    const int tw = st->TextWidth();
+    ASSERT_GT(tw, 0);
+    Size(400 - tw, 30);
+    st->Execute();
+    std::vector<int> xs{st->Origin().X + tw};
+    for (int i = 0; i < 5; ++i) {
+        Ticks(1);
+        xs.push_back(st->Origin().X + tw);
+    }
+    EXPECT_EQ(xs, GetParam().xs);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].r.Left, st->Origin().X);   // the ticker line starts at the block's corner
+}
+
+INSTANTIATE_TEST_SUITE_P(Horizontal, StepTable,
+                         ::testing::Values(StepCase{TFxScrollDirection::sdRightToLeft, {400, 300, 200, 100, 0, -100}},
+                                           StepCase{TFxScrollDirection::sdLeftToRight, {0, 100, 200, 300, 400, 500}}));
+
+TEST_F(ScrollTextTest, TheTickerTextHalfWayIsHalfThePathLessItsWidth)
+{
+    // The ticker's own layout: 1916 pixels inside, Steps 300.
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    st->SetSteps(300);
+    st->Font()->SetName(QStringLiteral("Times New Roman"));
+    st->Font()->SetHeight(-19);
+    Text(QStringLiteral("Для вызова меню нажмите правую кнопку мыши на панели Тирлинка."));
+    Size(1916, 29);
+    const int tw = st->TextWidth();
+    st->ExecuteEnh(150);
+    EXPECT_EQ(st->Origin().X, (tw + 1916) / 2 - tw);
+    if (tw == 804) EXPECT_EQ(st->Origin().X, 556);
+    Ticks(1);
+    // One step moves the text left by about (text width + inner width) / Steps.
+    EXPECT_EQ(st->Origin().X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
+}
+
+TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
+{
+    st->Lines()->Clear();
+    st->Lines()->Add(QStringLiteral("one"));
+    st->Lines()->Add(QStringLiteral("three"));
+    st->SetDirection(TFxScrollDirection::sdTopToBottom);
+    st->SetSteps(10);
+    Size(300, 100);
+    const int th = st->TextHeight();
+    const int lh = st->LineHeight();
+    EXPECT_EQ(th, 2 * lh);
+    st->ExecuteEnh(5);
+    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.5) - th);
+    ASSERT_EQ(segments.size(), 2u);
+    // Marquee lines are centred across the full inner width, one line height apart.
+    const int w3 = SegmentWidth(QStringLiteral("three"), 0);
+    EXPECT_EQ(segments[1].r.Left, (300 - w3) / 2);
+    EXPECT_EQ(segments[1].r.Top, segments[0].r.Top + lh);
+    st->SetDirection(TFxScrollDirection::sdBottomToTop);
+    st->ExecuteEnh(3);
+    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.7) - th);
+
+    // A ticker line starts at the left edge in a vertical direction.
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->ExecuteEnh(3);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].r.Left, 0);
+}
+
+TEST_F(ScrollTextTest, AHorizontalBlockIsCentredVerticallyUnlessItIsTallerThanTheArea)
+{
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    Size(300, 60);
+    st->Execute();
+    EXPECT_EQ(st->CenterOffset(), (60 - st->TextHeight()) / 2);
+    EXPECT_EQ(st->Origin().Y, st->CenterOffset());
+    st->Lines()->Add(QStringLiteral("b"));
+    st->Lines()->Add(QStringLiteral("c"));
+    st->Lines()->Add(QStringLiteral("d"));
+    Size(300, 30);
+    st->Execute();
+    EXPECT_EQ(st->CenterOffset(), 0);
+    EXPECT_EQ(st->Origin().Y, 0);
+}
+
+TEST_F(ScrollTextTest, BoldTagsCutTheTextIntoSegmentsThatFollowEachOther)
+{
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    Text(QStringLiteral("x<b>y</b>z"));
+    Size(400, 30);
+    st->ExecuteEnh(50);
+    ASSERT_EQ(segments.size(), 3u);
+    EXPECT_EQ(segments[0].text, QStringLiteral("x"));
+    EXPECT_EQ(segments[1].text, QStringLiteral("y"));
+    EXPECT_EQ(segments[2].text, QStringLiteral("z "));
+    EXPECT_FALSE(segments[0].style & fsBold);
+    EXPECT_TRUE(segments[1].style & fsBold);
+    EXPECT_FALSE(segments[2].style & fsBold);
+    EXPECT_EQ(segments[0].r.Left, st->Origin().X);
+    EXPECT_EQ(segments[1].r.Left, segments[0].r.Left + SegmentWidth(QStringLiteral("x"), 0));
+    EXPECT_EQ(segments[2].r.Left, segments[1].r.Left + SegmentWidth(QStringLiteral("y"), fsBold));
+
+    // Tags are matched case-sensitively: capitals are text.
+    Text(QStringLiteral("x<B>y</B>z"));
+    st->ExecuteEnh(50);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].text, QStringLiteral("x<B>y</B>z "));
+
+    // Text outside a pair is never bold, whatever the font says.
+    st->Font()->SetStyle(fsBold | fsItalic);
+    Text(QStringLiteral("<b>a</b>b"));
+    st->ExecuteEnh(50);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0].style, fsBold | fsItalic);
+    EXPECT_EQ(segments[1].style, fsItalic);
+}
+
+TEST_F(ScrollTextTest, BoldOpenedInOneMarqueeLineCarriesIntoTheNextOnesEvenOutOfView)
+{
+    st->Lines()->Clear();
+    for (const char* l : {"a<b>", "<b></b><b>", "second", "third</b>", "plain"}) st->Lines()->Add(QString::fromLatin1(l));
+    st->SetDirection(TFxScrollDirection::sdBottomToTop);
+    st->SetSteps(100);
+    const int lh = st->LineHeight();
+    Size(200, lh * 3);
+    // Find a step at which the first line is above the area and the third is in view.
+    int step = 0;
+    for (; step <= 100; ++step) {
+        st->ExecuteEnh(step);
+        if (st->Origin().Y + lh <= 0 && st->Origin().Y + 2 * lh >= 0 && st->Origin().Y + 4 * lh < lh * 3) break;
+    }
+    ASSERT_LE(step, 100);
+    bool sawSecond = false;
+    for (const Segment& s : segments) {
+        EXPECT_NE(s.text, QStringLiteral("a"));   // out of view: not drawn
+        if (s.text == QStringLiteral("second")) {
+            sawSecond = true;
+            EXPECT_TRUE(s.style & fsBold);
+        }
+        if (s.text == QStringLiteral("third")) EXPECT_TRUE(s.style & fsBold);
+        if (s.text == QStringLiteral("plain")) EXPECT_FALSE(s.style & fsBold);
+        EXPECT_FALSE(s.text.contains(QLatin1Char('<')));   // a line of tags draws nothing
+    }
+    EXPECT_TRUE(sawSecond);
+}
+
+TEST_F(ScrollTextTest, RightAlignedMarqueeLinesEndTheMarginShortOfTheEdge)
+{
+    st->Lines()->Clear();
+    st->Lines()->Add(QStringLiteral("ab<b>cd"));
+    st->Lines()->Add(QStringLiteral("longer line"));
+    st->SetAlignment(TAlignment::taRightJustify);
+    Size(300, 80);
+    st->ExecuteEnh(50);
+    ASSERT_EQ(segments.size(), 3u);
+    EXPECT_EQ(segments[1].r.Left + SegmentWidth(QStringLiteral("cd"), fsBold), 300);
+    // The second line is bold too: the first line's tag carries on.
+    EXPECT_TRUE(segments[2].style & fsBold);
+    EXPECT_EQ(segments[2].r.Left + SegmentWidth(QStringLiteral("longer line"), fsBold), 300);
+    // By pixels: nothing of the text in the last two columns.
+    for (int y = 0; y < 80; ++y)
+        for (int x = 298; x < 300; ++x) EXPECT_EQ(st->Canvas()->Pixel(x, y), clNavy);
+    st->SetAlignment(TAlignment::taLeftJustify);
+    st->ExecuteEnh(50);
+    EXPECT_EQ(segments[0].r.Left, 0);
+}
+
+TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReachesTheControlWhole)
+{
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    Text(QStringLiteral("Frame"));
+    st->Bevel()->SetStyleOuter(TFxBevelStyle::bvNormal);
+    st->Bevel()->SetWidthOuter(2);
+    Size(240, 40);
+    EXPECT_EQ(st->InnerWidth(), 236);
+    EXPECT_EQ(st->InnerHeight(), 36);
+    st->ExecuteEnh(40);
+
+    TBitmap ref(236, 36);
+    ref.Canvas()->Brush()->SetColor(clNavy);
+    ref.Canvas()->FillRect(TRect(0, 0, 236, 36));
+    ref.Canvas()->SetFont(st->Font());
+    const TPoint p = st->Origin();
+    FxDrawTextExt(ref.Canvas(), QStringLiteral("Frame "), st->Font3D(), TRect(p.X, p.Y, p.X + st->TextWidth(), p.Y + st->LineHeight()),
+                  DT_SINGLELINE | DT_NOPREFIX, DrawTextStyles(TFxDrawTextStyle::dtEnabled));
+    int differing = 0, yellow = 0;
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 236; ++x) {
+            differing += st->Canvas()->Pixel(x + 2, y + 2) != ref.Canvas()->Pixel(x, y);
+            yellow += st->Canvas()->Pixel(x + 2, y + 2) == clYellow;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(yellow, 20);
+    EXPECT_EQ(st->Canvas()->Pixel(0, 0), clBlack);   // the bevel stays around the frame
+
+    // A disabled control draws its text in the disabled colour.
+    st->SetEnabled(false);
+    st->ExecuteEnh(40);
+    int grey = 0;
+    yellow = 0;
+    for (int y = 2; y < 38; ++y)
+        for (int x = 2; x < 238; ++x) {
+            grey += st->Canvas()->Pixel(x, y) == ColorToRGB(clGrayText);
+            yellow += st->Canvas()->Pixel(x, y) == clYellow;
+        }
+    EXPECT_GT(grey, 20);
+    EXPECT_EQ(yellow, 0);
+}
+
+TEST_F(ScrollTextTest, StartStopAndFramesFireTheirEventsInOrder)
+{
+    Size(200, 40);
+    st->Execute();
+    Ticks(2);
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "scroll", "scroll", "scroll"}));
+    events.clear();
+    st->SetScroll(true);   // already scrolling: nothing, the counter keeps running
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(st->StepCounter(), 2);
+    st->Execute();         // a restart: stop first, then start at 0
+    EXPECT_EQ(events, (std::vector<std::string>{"stop", "start", "scroll"}));
+    EXPECT_EQ(st->StepCounter(), 0);
+    events.clear();
+    st->SetScroll(false);
+    EXPECT_EQ(events, (std::vector<std::string>{"stop"}));
+    EXPECT_FALSE(st->PoolTimer()->Enabled());
+    Ticks(3);              // stopped: ticks move nothing
+    EXPECT_EQ(st->StepCounter(), 0);
+    st->Paint();           // a repaint is a frame too
+    EXPECT_EQ(Count("scroll"), 1);
+}
+
+TEST_F(ScrollTextTest, StartsAreRefusedOrClampedAsTheStateRequires)
+{
+    Size(200, 40);
+    st->ExecuteEnh(-5);
+    EXPECT_EQ(st->StepCounter(), 0);
+    st->ExecuteEnh(st->Steps());
+    EXPECT_EQ(st->StepCounter(), 0);
+    st->ExecuteEnh(st->Steps() - 1);
+    EXPECT_EQ(st->StepCounter(), st->Steps() - 1);
+    st->Stop();
+    events.clear();
+
+    st->Lines()->Clear();
+    st->Execute();
+    EXPECT_FALSE(st->Scroll());
+    EXPECT_EQ(Count("start"), 0);
+    Text(QStringLiteral("back"));
+
+    st->Hide();
+    st->SetMakeVisible(false);
+    st->Execute();
+    EXPECT_FALSE(st->Scroll());
+    st->SetMakeVisible(true);
+    st->Execute();
+    EXPECT_TRUE(st->Scroll());
+    EXPECT_TRUE(st->Visible());
+}
+
+TEST_F(ScrollTextTest, OncePassEndsAfterStepsPlusOneTicksAndLoopStartsOver)
+{
+    Size(200, 40);
+    st->SetSteps(6);
+    st->SetScrollStyle(TFxScrollStyle::ssOnce);
+    st->Execute();
+    Ticks(6);
+    EXPECT_TRUE(st->Scroll());
+    Ticks(1);
+    EXPECT_FALSE(st->Scroll());
+    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(Count("stop"), 1);
+    EXPECT_EQ(Count("scroll"), 8);   // the start and every tick, the last one too
+
+    st->SetScrollStyle(TFxScrollStyle::ssLoop);
+    st->Execute();
+    Ticks(7);
+    EXPECT_TRUE(st->Scroll());
+    EXPECT_EQ(st->StepCounter(), 0);
+    Ticks(1);
+    EXPECT_EQ(st->StepCounter(), 1);
+}
+
+TEST_F(ScrollTextTest, LoopReverseTurnsTheDirectionAndShowsStepZeroOfTheNewOne)
+{
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    st->SetScrollStyle(TFxScrollStyle::ssLoopReverse);
+    st->SetSteps(5);
+    Size(300, 40);
+    st->Execute();
+    Ticks(6);
+    EXPECT_EQ(st->Direction(), TFxScrollDirection::sdLeftToRight);
+    EXPECT_EQ(st->StepCounter(), -1);
+    EXPECT_TRUE(st->Scroll());
+    Ticks(1);
+    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(st->Origin().X, -st->TextWidth());
+    EXPECT_EQ(Count("stop"), 0);
+}
+
+TEST_F(ScrollTextTest, PropertiesStopTheScrollingOnlyForANewValue)
+{
+    Size(200, 40);
+    struct Prop {
+        const char* name;
+        std::function<void()> same;
+        std::function<void()> changed;
+    };
+    const std::vector<Prop> props = {
+        {"Steps", [&] { st->SetSteps(st->Steps()); }, [&] { st->SetSteps(st->Steps() + 1); }},
+        {"Direction", [&] { st->SetDirection(st->Direction()); },
+         [&] { st->SetDirection(TFxScrollDirection::sdLeftToRight); }},
+        {"ScrollMode", [&] { st->SetScrollMode(st->ScrollMode()); },
+         [&] { st->SetScrollMode(st->ScrollMode() == TFxScrollMode::smTicker ? TFxScrollMode::smMarquee : TFxScrollMode::smTicker); }},
+        {"ScrollStyle", [&] { st->SetScrollStyle(st->ScrollStyle()); },
+         [&] { st->SetScrollStyle(TFxScrollStyle::ssLoopReverse); }},
+        {"Interval", [&] { st->SetInterval(st->Interval()); }, [&] { st->SetInterval(st->Interval() + 1); }},
+        {"Transparent", [&] { st->SetTransparent(st->Transparent()); }, [&] { st->SetTransparent(!st->Transparent()); }},
+        {"TimerMode", [&] { st->SetTimerMode(st->TimerMode()); }, [&] { st->SetTimerMode(TFxTimerMode::tmHiTimer); }},
+    };
+    for (const Prop& p : props) {
+        SCOPED_TRACE(p.name);
+        st->Execute();
+        Ticks(2);
+        events.clear();
+        p.same();
+        EXPECT_TRUE(st->Scroll());
+        EXPECT_EQ(st->StepCounter(), 2);
+        p.changed();
+        EXPECT_FALSE(st->Scroll());
+        EXPECT_EQ(Count("stop"), 1);
+        EXPECT_EQ(Count("start"), 0);   // a stop by a property is final
+    }
+    // Steps of 0 or below are ignored, and the scrolling goes on.
+    st->Execute();
+    const int steps = st->Steps();
+    st->SetSteps(0);
+    st->SetSteps(-3);
+    EXPECT_EQ(st->Steps(), steps);
+    EXPECT_TRUE(st->Scroll());
+}
+
+TEST_F(ScrollTextTest, ChangingTheTextOrFontWhileScrollingMeasuresAgainAndGoesOn)
+{
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    Size(200, 40);
+    st->Execute();
+    Ticks(3);
+    const int before = st->TextWidth();
+    events.clear();
+    st->Lines()->Add(QStringLiteral("more text"));
+    EXPECT_GT(st->TextWidth(), before);
+    EXPECT_TRUE(st->Scroll());
+    EXPECT_EQ(st->StepCounter(), 3);
+    EXPECT_EQ(Count("scroll"), 1);   // opaque: repainted at once
+    const int lh = st->LineHeight();
+    st->Font()->SetHeight(-30);
+    EXPECT_GT(st->LineHeight(), lh);
+    st->Font3D()->SetStyle(TFxThreeDStyle::tdShadow);
+    EXPECT_EQ(st->LineHeight(), FxGet3DTextHeight(st->Font3D(), st->Font()));
+    EXPECT_TRUE(st->Scroll());
+    Ticks(1);
+    EXPECT_EQ(st->StepCounter(), 4);
+}
+
+TEST_F(ScrollTextTest, TimerModesSwitchTheTickSourceAtRunTime)
+{
+    st->SetTimerMode(TFxTimerMode::tmHiTimer);
+    EXPECT_EQ(st->PoolTimer(), nullptr);
+    ASSERT_NE(st->HiTimer(), nullptr);
+    EXPECT_EQ(st->HiTimer()->Owner(), st);
+    EXPECT_FALSE(st->HiTimer()->UseThread());
+    st->SetTimerMode(TFxTimerMode::tmThreaded);
+    ASSERT_NE(st->HiTimer(), nullptr);
+    EXPECT_TRUE(st->HiTimer()->UseThread());
+    st->SetTimerMode(TFxTimerMode::tmGlobalTimer);
+    EXPECT_EQ(st->HiTimer(), nullptr);
+    ASSERT_NE(st->PoolTimer(), nullptr);
+    EXPECT_TRUE(st->PoolTimer()->Global());
+    st->SetTimerMode(TFxTimerMode::tmNormal);
+    ASSERT_NE(st->PoolTimer(), nullptr);
+    EXPECT_FALSE(st->PoolTimer()->Global());
+}
+
+TEST(ScrollTextLayout, ALoadedThreadedLayoutEndsWithOnlyAThreadTimer)
+{
+    TForm form(nullptr);
+    TLayoutLoader loader(&form);
+    auto* st = loader.Track(new TFxScrollText(&form));
+    st->SetParent(&form);
+    st->SetTimerMode(TFxTimerMode::tmThreaded);
+    st->SetInterval(5);
+    EXPECT_NE(st->PoolTimer(), nullptr);   // while loading only stored
+    EXPECT_EQ(st->HiTimer(), nullptr);
+    st->Execute();                        // loading never starts
+    EXPECT_FALSE(st->Scroll());
+    loader.Finish();
+    EXPECT_EQ(st->PoolTimer(), nullptr);
+    ASSERT_NE(st->HiTimer(), nullptr);
+    EXPECT_TRUE(st->HiTimer()->UseThread());
+    EXPECT_GT(st->LineHeight(), 0);       // measured by Loaded
+    EXPECT_EQ(st->Interval(), 5);
+}
+
+TEST_F(ScrollTextTest, RealTimersTickTheControlInEveryMode)
+{
+    Size(200, 40);
+    st->SetInterval(1);
+    for (TFxTimerMode mode : {TFxTimerMode::tmNormal, TFxTimerMode::tmGlobalTimer, TFxTimerMode::tmHiTimer,
+                              TFxTimerMode::tmThreaded}) {
+        SCOPED_TRACE(int(mode));
+        st->SetTimerMode(mode);
+        if (mode == TFxTimerMode::tmGlobalTimer) st->SetInterval(50);
+        st->Execute();
+        EXPECT_TRUE(WaitFor([&] { return st->StepCounter() >= 3; }, 5000));
+        st->Stop();
+        const int frames = Count("scroll");
+        QCoreApplication::processEvents();
+        WaitFor([] { return false; }, 60);
+        EXPECT_EQ(Count("scroll"), frames);   // stopped: no more frames
+    }
+}
+
+TEST_F(ScrollTextTest, DestroyingAScrollingControlFiresNoStop)
+{
+    Size(200, 40);
+    st->SetTimerMode(TFxTimerMode::tmThreaded);
+    st->SetInterval(1);
+    st->Execute();
+    WaitFor([&] { return st->StepCounter() >= 2; }, 5000);
+    events.clear();
+    delete st;
+    EXPECT_EQ(Count("stop"), 0);
+    WaitFor([] { return false; }, 30);
+}
+
+TEST_F(ScrollTextTest, ATransparentControlComposesOverTheBackgroundItWasGiven)
+{
+    // A form component provides the background picture: a red field.
+    struct TBack : TComponent, IFxBackground {
+        explicit TBack(TComponent* o) : TComponent(o), bmp(400, 200)
+        {
+            bmp.Canvas()->Brush()->SetColor(clRed);
+            bmp.Canvas()->FillRect(TRect(0, 0, 400, 200));
+        }
+        TBitmap bmp;
+        TBitmap* BackBitmap() override { return &bmp; }
+        bool BackBitmapCheck() override { return true; }
+        bool BackDrawArea(TCanvas*, const TRect&, const TPoint&, uint32_t) override { return true; }
+        bool isTransparentSet() const override { return false; }
+        TPoint BackMapPoint(const TPoint& P) override { return P; }
+        HPALETTE BackBitmapPalette() override { return 0; }
+        void BackUpdate() override {}
+        TControl* BackControl(int) override { return nullptr; }
+        int BackControlCount() override { return 0; }
+    };
+    new TBack(form.get());
+    Size(200, 40);
+    st->Execute();
+    Ticks(1);
+    st->SetTransparent(true);
+    EXPECT_FALSE(st->Scroll());
+    EXPECT_FALSE(st->ControlStyle() & csOpaque);
+    EXPECT_TRUE(st->BackgroundStale());
+    st->Paint();
+    EXPECT_FALSE(st->BackgroundStale());
+    EXPECT_EQ(st->Snapshot()->Width(), 200);
+    EXPECT_EQ(st->Canvas()->Pixel(1, 1), clRed);
+    EXPECT_EQ(st->Canvas()->Pixel(198, 38), clRed);
+    // Moving it marks the snapshot stale again; going opaque drops it.
+    st->SetLeft(5);
+    EXPECT_TRUE(st->BackgroundStale());
+    st->SetTransparent(false);
+    EXPECT_EQ(st->Snapshot()->Width(), 0);
+    st->Paint();
+    EXPECT_EQ(st->Canvas()->Pixel(1, 1), clNavy);
+}
+
+TEST_F(ScrollTextTest, WithoutAProviderTheSnapshotIsWhatTheParentShowsUnderTheControl)
+{
+    form->SetColor(clTeal);
+    form->SetBounds(10, 10, 300, 100);
+    Size(200, 40);
+    st->SetTransparent(true);
+    st->Paint();
+    ASSERT_EQ(st->Snapshot()->Width(), 200);
+    EXPECT_EQ(st->Snapshot()->Canvas()->Pixel(5, 5), clTeal);
+    EXPECT_EQ(st->Canvas()->Pixel(5, 5), clTeal);
+}
