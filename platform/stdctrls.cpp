@@ -51,6 +51,9 @@ void SetWidgetTextColor(QWidget* widget, TColor color)
 
 TStdWinControl::TStdWinControl(TComponent* AOwner, QWidget* widget) : TWinControl(AOwner, widget)
 {
+    // The font reaches the widget on every change; the first one is given here, since taking
+    // an equal parent font later is no change.
+    widget->setFont(Font()->ToQFont());
     SetWidgetTextColor(widget, Font()->Color());
 }
 

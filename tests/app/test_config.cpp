@@ -1,0 +1,477 @@
+// The settings dialog as its user meets it: the layout, filling from the ticker at each show,
+// the colour and font pickers, and "Применить" changing the running ticker.
+#include "app/config.h"
+#include "app/tirlink.h"
+#include "hyperlink/lkhyperctrls.h"
+#include "platform/shell.h"
+#include "scrolltext/fxscrolltext.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Application->OnException = [](TObject*, const Exception& E) { ADD_FAILURE() << E.what(); };
+        ticker = new TFtirlink(nullptr);
+        ticker->SettingsPath = dir.filePath(QStringLiteral("tirlink.cfg"));   // no file: designed values
+        ticker->AfterConstruction();
+        Ftirlink = ticker;
+        dialog = new TFconfig(nullptr);
+        Fconfig = dialog;
+    }
+    void TearDown() override
+    {
+        TCommonDialog::ExecuteHook = nullptr;
+        delete dialog;
+        Fconfig = nullptr;
+        delete ticker;
+        Ftirlink = nullptr;
+        Application->OnException = nullptr;
+    }
+    void ShowDialog()
+    {
+        ticker->SpeedButton2Click(ticker);   // "Параметры"
+        QApplication::processEvents();
+    }
+    void Type(const QString& text)
+    {
+        for (QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QCoreApplication::sendEvent(dialog->Memo1->Editor(), &press);
+        }
+    }
+    void PressKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, mods, key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+        QCoreApplication::sendEvent(dialog->Memo1->Editor(), &press);
+    }
+    QString MemoPlain() const { return dialog->Memo1->Editor()->toPlainText(); }
+    // The memo's lines as it shows them, joined.
+    QString MemoJoined() const
+    {
+        QString s;
+        for (int i = 0; i < dialog->Memo1->Lines()->Count(); ++i) s += dialog->Memo1->Lines()->Get(i);
+        return s;
+    }
+    TFxScrollText* Scroller() const { return ticker->FxScrollText1; }
+
+    QTemporaryDir dir;
+    TFtirlink* ticker = nullptr;
+    TFconfig* dialog = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+// ---------------------------------------------------------------------------------------------
+TEST_F(SettingsDialog, FormIsAFixedCentredDialogHiddenUntilCalled)
+{
+    EXPECT_EQ(dialog->Caption(), QStringLiteral("Параметры"));
+    EXPECT_EQ(dialog->BorderStyle(), TFormBorderStyle::bsSingle);
+    EXPECT_EQ(dialog->Position(), TPosition::poScreenCenter);
+    EXPECT_EQ(dialog->ClientWidth(), 443);
+    EXPECT_EQ(dialog->ClientHeight(), 307);
+    EXPECT_EQ(dialog->Color(), clBtnFace);
+    EXPECT_EQ(dialog->Font()->Name(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(dialog->Font()->Height(), -11);
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_FALSE(dialog->Widget()->isVisible());
+}
+
+struct Placed {
+    const char* name;
+    const char* parent;
+    TRect bounds;   // left, top, width, height
+    const char* caption;
+};
+
+TEST_F(SettingsDialog, EveryControlSitsOnItsParentWithItsCaption)
+{
+    const Placed table[] = {
+        {"Panel1", "Fconfig", Bounds(0, 0, 441, 257), ""},
+        {"GroupBox1", "Panel1", Bounds(8, 8, 153, 89), " Цвет "},
+        {"BtnSetColorFon", "GroupBox1", Bounds(8, 16, 75, 25), "Фон"},
+        {"BtnSetColortext", "GroupBox1", Bounds(8, 48, 75, 25), "Текст"},
+        {"Panel3", "GroupBox1", Bounds(88, 16, 57, 25), ""},
+        {"Panel4", "GroupBox1", Bounds(88, 48, 57, 25), ""},
+        {"GroupBox2", "Panel1", Bounds(8, 104, 153, 145), " Шрифт "},
+        {"BtnSetFont", "GroupBox2", Bounds(8, 24, 137, 25), "Выбрать шрифт"},
+        {"Label1", "GroupBox2", Bounds(8, 56, 137, 81), "АаБбВвГгДд"},
+        {"GroupBox3", "Panel1", Bounds(168, 104, 265, 145), " Текст "},
+        {"Memo1", "GroupBox3", Bounds(8, 16, 249, 121), ""},
+        {"Edit1", "GroupBox3", Bounds(0, 128, 265, 21), ""},
+        {"GroupBox4", "Panel1", Bounds(168, 8, 265, 89), " Главное "},
+        {"CheckBox1", "GroupBox4", Bounds(8, 20, 145, 17), "Поверх всех окон"},
+        {"Label2", "GroupBox4", Bounds(6, 44, 251, 13),
+         "Макс.               Скорость прокрутки                Мин."},
+        {"TrackBar1", "GroupBox4", Bounds(2, 58, 260, 29), ""},
+        {"Panel2", "Fconfig", Bounds(0, 264, 441, 41), ""},
+        {"BtnAdd", "Panel2", Bounds(6, 8, 105, 25), "Применить"},
+        {"Panel5", "Panel2", Bounds(115, 3, 210, 35), ""},
+        {"Image1", "Panel5", Bounds(1, 1, 34, 33), ""},
+        {"Label3", "Panel5", Bounds(37, 1, 118, 16), "Тирлинка"},
+        {"Label4", "Panel5", Bounds(160, 3, 45, 13), "v 1.0 free"},
+        {"LkWebLabel1", "Panel5", Bounds(39, 17, 170, 15), nullptr},
+        {"BtnCancel", "Panel2", Bounds(328, 8, 105, 25), "Выход"},
+    };
+    for (const Placed& p : table) {
+        SCOPED_TRACE(p.name);
+        auto* c = dynamic_cast<TControl*>(dialog->FindComponent(QString::fromUtf8(p.name)));
+        ASSERT_NE(c, nullptr);
+        ASSERT_NE(c->Parent(), nullptr);
+        EXPECT_EQ(c->Parent()->Name(), QString::fromUtf8(p.parent));
+        EXPECT_EQ(c->BoundsRect(), p.bounds);
+        // The widget stands where the layout puts it.
+        EXPECT_EQ(c->Widget()->geometry(), ToQRect(p.bounds));
+        if (p.caption) EXPECT_EQ(c->Caption(), QString::fromUtf8(p.caption));
+    }
+    // The group boxes show their captions as given, blanks included.
+    EXPECT_EQ(dialog->GroupBox4->GroupBox()->title(), QStringLiteral(" Главное "));
+    EXPECT_EQ(dialog->Label2->Label()->text(), dialog->Label2->Caption());
+    EXPECT_FALSE(dialog->Edit1->Visible());
+}
+
+TEST_F(SettingsDialog, DesignedPropertiesOfTheControls)
+{
+    EXPECT_EQ(dialog->TrackBar1->Min(), 50);
+    EXPECT_EQ(dialog->TrackBar1->Max(), 2050);
+    EXPECT_EQ(dialog->TrackBar1->Frequency(), 50);
+    EXPECT_EQ(dialog->TrackBar1->ThumbLength(), 15);
+    EXPECT_EQ(dialog->TrackBar1->Slider()->tickPosition(), QSlider::TicksBelow);
+    EXPECT_EQ(dialog->TrackBar1->Slider()->tickInterval(), 50);
+    EXPECT_EQ(dialog->Memo1->MaxLength(), 255);
+    EXPECT_FALSE(dialog->Memo1->WantReturns());
+    EXPECT_TRUE(dialog->Memo1->WordWrap());
+    EXPECT_EQ(dialog->Label1->Color(), clWhite);
+    EXPECT_EQ(dialog->Label1->Alignment(), TAlignment::taCenter);
+    EXPECT_EQ(dialog->Label1->Layout(), TTextLayout::tlCenter);
+    EXPECT_EQ(dialog->Panel3->BevelInner(), TBevelCut::bvLowered);
+    EXPECT_EQ(dialog->Panel4->BevelInner(), TBevelCut::bvLowered);
+    EXPECT_EQ(dialog->Panel5->BevelOuter(), TBevelCut::bvLowered);
+    EXPECT_EQ(dialog->Panel5->Color(), clSilver);
+    EXPECT_EQ(dialog->Label4->Color(), clSilver);   // labels take the about panel's colour
+    EXPECT_EQ(dialog->Label3->Font()->Height(), -13);
+    EXPECT_EQ(dialog->Label3->Font()->Style(), fsBold);
+    EXPECT_EQ(dialog->FontDialog1->Font()->Charset(), RUSSIAN_CHARSET);
+    EXPECT_EQ(dialog->FontDialog1->MinFontSize(), 0);
+    EXPECT_EQ(dialog->FontDialog1->MaxFontSize(), 0);
+    EXPECT_EQ(dialog->Color1->Color(), clBlack);
+
+    // Glyphs: a picture for each state, the two colour buttons sharing the brush.
+    for (TBitBtn* b : {dialog->BtnSetColorFon, dialog->BtnSetColortext, dialog->BtnSetFont, dialog->BtnAdd, dialog->BtnCancel}) {
+        EXPECT_EQ(b->Glyph().size(), QSize(16, 16));
+        EXPECT_EQ(b->DisabledGlyph().size(), QSize(16, 16));
+    }
+    EXPECT_EQ(dialog->BtnSetColorFon->Glyph().toImage(), dialog->BtnSetColortext->Glyph().toImage());
+    EXPECT_NE(dialog->BtnAdd->Glyph().toImage(), dialog->BtnCancel->Glyph().toImage());
+    EXPECT_EQ(dialog->Image1->Picture().size(), QSize(34, 33));
+
+    TLkWebLabel* link = dialog->LkWebLabel1;
+    EXPECT_EQ(link->Cursor(), 99);
+    EXPECT_EQ(link->URL(), TFconfig::MakerURL);
+    EXPECT_TRUE(TFconfig::MakerURL.contains(QStringLiteral("example.org")));
+    for (const TFont* f : {link->FontEnter(), link->FontLeave()}) {
+        EXPECT_EQ(f->Name(), QStringLiteral("Arial"));
+        EXPECT_EQ(f->Height(), -11);
+        EXPECT_EQ(f->Color(), clNavy);
+        EXPECT_EQ(f->Style(), fsUnderline);
+    }
+    EXPECT_EQ(link->ColorEnter(), clSilver);
+    EXPECT_EQ(link->ColorLeave(), clSilver);
+    EXPECT_FALSE(link->TextOutline()->Visible());
+    EXPECT_EQ(link->Alignment(), TAlignment::taLeftJustify);
+}
+
+TEST_F(SettingsDialog, SpeedCaptionAndLinkCaptionFitTheirLabels)
+{
+    const QString caption = dialog->Label2->Caption();
+    EXPECT_EQ(caption.count(QLatin1Char(' ')), 15 + 1 + 16);   // the blank inside the middle words too
+    const QFontMetrics label2(dialog->Label2->Label()->font());
+    EXPECT_LE(label2.horizontalAdvance(caption), 251);
+    // The link's caption stays on its one line of 170 pixels.
+    TCanvas measure;
+    measure.SetFont(dialog->LkWebLabel1->FontLeave());
+    EXPECT_LE(measure.TextWidth(TFconfig::MakerCaption), 170);
+    EXPECT_LE(measure.TextHeight(TFconfig::MakerCaption), 15);
+}
+
+TEST_F(SettingsDialog, TabVisitsTheGroupsInOrderAndExitBeforeApply)
+{
+    std::vector<QWidget*> order;
+    QWidget* first = dialog->BtnSetColorFon->Widget();
+    QWidget* w = first;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) order.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != first && order.size() < 40);
+    std::vector<QWidget*> expected{dialog->BtnSetColorFon->Widget(), dialog->BtnSetColortext->Widget(),
+                                   dialog->BtnSetFont->Widget(), dialog->Memo1->Widget(),
+                                   dialog->Edit1->Widget(), dialog->CheckBox1->Widget(),
+                                   dialog->TrackBar1->Widget(), dialog->BtnCancel->Widget(),
+                                   dialog->BtnAdd->Widget()};
+    ASSERT_GE(order.size(), expected.size());
+    order.resize(expected.size());
+    EXPECT_EQ(order, expected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing and applying
+// ---------------------------------------------------------------------------------------------
+TEST_F(SettingsDialog, ShowFillsTheControlsFromTheTicker)
+{
+    Scroller()->SetSteps(700);
+    Scroller()->SetColor(clTeal);
+    Scroller()->Font()->SetColor(clFuchsia);
+    Scroller()->Font()->SetStyle(fsItalic);
+    ticker->SetFormStyle(TFormStyle::fsStayOnTop);
+    ShowDialog();
+    EXPECT_TRUE(dialog->Widget()->isVisible());
+    EXPECT_EQ(dialog->TrackBar1->Position(), 700);
+    EXPECT_TRUE(dialog->CheckBox1->Checked());
+    // The designed line is longer than the memo is wide: it shows on two lines.
+    EXPECT_EQ(dialog->Memo1->Lines()->Count(), 2);
+    EXPECT_EQ(MemoJoined(), Scroller()->Lines()->Get(0));
+    EXPECT_EQ(dialog->Label1->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(dialog->Label1->Font()->Style(), fsItalic);
+    EXPECT_EQ(dialog->Label1->Font()->Color(), clFuchsia);
+    EXPECT_EQ(dialog->FontDialog1->Font()->Height(), -19);
+    EXPECT_EQ(dialog->Label1->Color(), clTeal);
+    EXPECT_EQ(dialog->Panel3->Color(), clTeal);
+    EXPECT_EQ(dialog->Panel4->Color(), clFuchsia);
+}
+
+TEST_F(SettingsDialog, StepsBelowTheRangeShowAtTheFastEndAndApplyAsFifty)
+{
+    Scroller()->SetSteps(10);
+    ShowDialog();
+    EXPECT_EQ(dialog->TrackBar1->Position(), 50);
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Steps(), 50);
+    EXPECT_TRUE(Scroller()->Scroll());
+    EXPECT_TRUE(dialog->Widget()->isVisible());   // the dialog stays open
+}
+
+TEST_F(SettingsDialog, TextWrappedOverThreeLinesIsAppliedAsTheOneLineTyped)
+{
+    ShowDialog();
+    dialog->Memo1->Lines()->Clear();
+    const QStringList words = QStringLiteral(
+        "Бегущая строка показывает новости дня и напоминает о встречах, которые нельзя пропустить сегодня вечером "
+        "и завтра утром до обеда")
+                                  .split(QLatin1Char(' '));
+    QString typed;
+    for (const QString& w : words) {
+        Type((typed.isEmpty() ? QString() : QStringLiteral(" ")) + w);
+        typed += (typed.isEmpty() ? QString() : QStringLiteral(" ")) + w;
+        if (dialog->Memo1->Lines()->Count() == 3) break;
+    }
+    ASSERT_EQ(dialog->Memo1->Lines()->Count(), 3) << typed.toStdString();
+    EXPECT_EQ(MemoPlain(), typed);   // one paragraph: only word wrap broke it
+    dialog->BtnAdd->Click();
+    ASSERT_EQ(Scroller()->Lines()->Count(), 1);
+    EXPECT_EQ(Scroller()->Lines()->Get(0), typed);
+}
+
+TEST_F(SettingsDialog, EmptyMemoGivesTheTickerExactlyOneEmptyLine)
+{
+    ShowDialog();
+    dialog->Memo1->Lines()->Clear();
+    dialog->BtnAdd->Click();
+    ASSERT_EQ(Scroller()->Lines()->Count(), 1);
+    EXPECT_EQ(Scroller()->Lines()->Get(0), QString());
+}
+
+TEST_F(SettingsDialog, MemoTakesAtMost255CharactersAndEnterInsertsNothing)
+{
+    ShowDialog();
+    dialog->Memo1->Lines()->Clear();
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(MemoPlain(), QString());
+    Type(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(MemoPlain().size(), 255);
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Lines()->Get(0), QString(255, QLatin1Char('x')));
+}
+
+TEST_F(SettingsDialog, HardLineBreaksAreDroppedOnApply)
+{
+    ShowDialog();   // the memo holds the ticker's line followed by a line break
+    const QString line = Scroller()->Lines()->Get(0);
+    Type(QStringLiteral("дальше"));
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Lines()->Get(0), line + QStringLiteral("дальше"));
+}
+
+TEST_F(SettingsDialog, ApplyPutsTheChoicesIntoTheRunningTicker)
+{
+    ShowDialog();
+    dialog->CheckBox1->SetChecked(true);
+    dialog->TrackBar1->SetPosition(1000);
+    dialog->Label1->Font()->SetName(QStringLiteral("Arial"));
+    dialog->Label1->Font()->SetHeight(-30);
+    dialog->Panel3->SetColor(clGreen);
+    dialog->Panel4->SetColor(clWhite);
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(ticker->FormStyle(), TFormStyle::fsStayOnTop);
+    EXPECT_EQ(Scroller()->Steps(), 1000);
+    EXPECT_EQ(Scroller()->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(Scroller()->Color(), clGreen);
+    EXPECT_EQ(Scroller()->Font()->Color(), clWhite);
+    EXPECT_EQ(ticker->Height(), 40);   // the placement rule ran with the new font
+    EXPECT_EQ(ticker->Left(), 2);
+    EXPECT_TRUE(Scroller()->Scroll());
+
+    dialog->CheckBox1->SetChecked(false);
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(ticker->FormStyle(), TFormStyle::fsNormal);
+}
+
+TEST_F(SettingsDialog, ColourDialogRemembersItsLastChoiceNotTheSwatches)
+{
+    ShowDialog();
+    std::vector<QColor> openedWith;
+    QColor choose = Qt::red;
+    bool confirm = true;
+    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+        auto* cd = qobject_cast<QColorDialog*>(d);
+        EXPECT_NE(cd, nullptr);
+        if (!cd) return false;
+        openedWith.push_back(cd->currentColor());
+        cd->setCurrentColor(choose);
+        return confirm;
+    };
+    dialog->BtnSetColorFonClick(nullptr);
+    EXPECT_EQ(dialog->Panel3->Color(), clRed);
+    EXPECT_EQ(dialog->Label1->Color(), clRed);
+
+    choose = QColor(0, 0, 255);
+    dialog->BtnSetColortextClick(nullptr);
+    EXPECT_EQ(dialog->Panel4->Color(), clBlue);
+    EXPECT_EQ(dialog->Label1->Font()->Color(), clBlue);
+
+    confirm = false;   // cancelled: nothing changes
+    choose = Qt::green;
+    dialog->BtnSetColorFonClick(nullptr);
+    EXPECT_EQ(dialog->Panel3->Color(), clRed);
+
+    ASSERT_EQ(openedWith.size(), 3u);
+    EXPECT_EQ(openedWith[0], QColor(Qt::black));   // the first time
+    EXPECT_EQ(openedWith[1], QColor(Qt::red));     // then the colour last chosen
+    EXPECT_EQ(openedWith[2], QColor(0, 0, 255));
+}
+
+TEST_F(SettingsDialog, CancelledFontDialogStillTakesTheTextColourFromItsSwatch)
+{
+    ShowDialog();
+    dialog->Panel4->SetColor(clOlive);
+    dialog->Label1->Font()->SetColor(clPurple);
+    const QString face = dialog->Label1->Font()->Name();
+    TCommonDialog::ExecuteHook = [](QDialog* d) {
+        static_cast<QFontDialog*>(d)->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 20));
+        return false;
+    };
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(dialog->Label1->Font()->Color(), clOlive);
+    EXPECT_EQ(dialog->Label1->Font()->Name(), face);
+}
+
+TEST_F(SettingsDialog, BoldFaceFromTheFontDialogReachesTheTickerWithoutEffects)
+{
+    ShowDialog();
+    const QString tickerFamily = Scroller()->Font()->ToQFont().family();
+    QFont opened;
+    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+        auto* fd = static_cast<QFontDialog*>(d);
+        opened = fd->currentFont();
+        QFont f(QStringLiteral("DejaVu Sans"), 15, QFont::Bold);
+        f.setUnderline(true);
+        f.setStrikeOut(true);
+        fd->setCurrentFont(f);
+        return true;
+    };
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(opened.family(), tickerFamily);   // opened with the ticker's font
+    const TFont* chosen = dialog->Label1->Font();
+    EXPECT_EQ(chosen->Name(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(chosen->Size(), 15);
+    EXPECT_EQ(chosen->Height(), -20);   // points at 96 pixels per inch
+    EXPECT_EQ(chosen->Style(), fsBold);  // no underline or strike-out from the dialog
+    EXPECT_EQ(chosen->Color(), dialog->Panel4->Color());
+
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Font()->Name(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(Scroller()->Font()->Style(), fsBold);
+    EXPECT_EQ(Scroller()->Font()->Height(), -20);
+    EXPECT_EQ(ticker->Height(), 30);
+}
+
+TEST_F(SettingsDialog, ShowingAgainAfterUnappliedEditsShowsTheTickersState)
+{
+    ShowDialog();
+    const QString line = Scroller()->Lines()->Get(0);
+    dialog->TrackBar1->SetPosition(2000);
+    dialog->CheckBox1->SetChecked(true);
+    dialog->Memo1->Lines()->Clear();
+    dialog->Memo1->Lines()->Add(QStringLiteral("не применено"));
+    dialog->Panel3->SetColor(clRed);
+    dialog->Label1->Font()->SetHeight(-40);
+
+    // "Параметры" while the dialog is open only brings it forward: the edits stay.
+    ShowDialog();
+    EXPECT_EQ(dialog->TrackBar1->Position(), 2000);
+    EXPECT_EQ(MemoJoined(), QStringLiteral("не применено"));
+
+    dialog->BtnCancel->Click();   // "Выход" only hides
+    QApplication::processEvents();
+    EXPECT_FALSE(dialog->Widget()->isVisible());
+    EXPECT_EQ(Scroller()->Lines()->Get(0), line);
+    EXPECT_TRUE(Scroller()->Scroll());
+
+    ShowDialog();
+    EXPECT_EQ(dialog->TrackBar1->Position(), 300);
+    EXPECT_FALSE(dialog->CheckBox1->Checked());
+    EXPECT_EQ(MemoJoined(), line);
+    EXPECT_EQ(dialog->Panel3->Color(), clNavy);
+    EXPECT_EQ(dialog->Label1->Font()->Height(), -19);
+}
+
+TEST_F(SettingsDialog, HoveringTheLinkChangesOnlyThePointerAndAClickOpensTheMakersPage)
+{
+    std::vector<QString> opened;
+    const TShellOpener previous = SetShellOpener([&](const QString& url) {
+        opened.push_back(url);
+        return SHELL_OPEN_OK;
+    });
+    ShowDialog();
+    TLkWebLabel* link = dialog->LkWebLabel1;
+    link->PaintCycle();
+    const QImage away = link->Surface().copy();
+    const QPointF inside(5, 5);
+    QMouseEvent move(QEvent::MouseMove, inside, link->Widget()->mapToGlobal(inside), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(link->Widget(), &move);
+    ASSERT_TRUE(link->Hovered());
+    link->PaintCycle();
+    EXPECT_EQ(link->Surface(), away);
+    EXPECT_EQ(link->Widget()->cursor().hotSpot(), QPoint(10, 5));
+
+    QMouseEvent press(QEvent::MouseButtonPress, inside, link->Widget()->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(link->Widget(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, link->Widget()->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(link->Widget(), &release);
+    EXPECT_EQ(opened, std::vector<QString>{TFconfig::MakerURL});
+    SetShellOpener(previous);
+}
+
+}  // namespace
