@@ -2,7 +2,10 @@
 """End-to-end tests of the real tirlink binary in a real X server (Xvfb), driven with xdotool
 and checked with xwininfo, xprop and screenshots, as a person would use the program.
 
-Usage: e2e.py <build dir> [case ...]. Screenshots go to <build dir>/e2e-shots/.
+Usage: e2e.py <build dir> [case ...]. Screenshots go to <build dir>/e2e-shots/, one or more per
+case, so that a failure can be looked at. The package case builds a Debian package from the build
+dir (or from $TIRLINK_PACKAGE_BUILD), installs it on this machine, runs it and removes it again;
+it needs root and is skipped when a tirlink package is installed already.
 """
 import os
 import re
@@ -21,20 +24,26 @@ SCREEN_W, SCREEN_H = 1920, 1080
 DESIGNED_LINE = "Для вызова меню нажмите правую кнопку мыши на панели Тирлинка."
 
 
-def free_display():
-    n = 90
-    while os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
-        n += 1
-    return ":%d" % n
+def start_xvfb(width, height):
+    """Starts Xvfb on a display number it picks itself (-displayfd), so that suites started at
+    the same time never share a server. Returns the process and the display name."""
+    r, w = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "%dx%dx24" % (width, height),
+                             "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        number = f.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb did not start")
+    return proc, ":" + number
 
 
 class X:
     """The virtual screen all cases share."""
 
     def __init__(self):
-        self.display = free_display()
-        self.proc = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
-                                      "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.proc, self.display = start_xvfb(SCREEN_W, SCREEN_H)
         self.env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
         deadline = time.time() + 10
@@ -157,6 +166,14 @@ class Ticker:
 
     def type(self, text):
         self.x.run("xdotool", "type", "--delay", "20", text)
+
+    def window_shot(self, name):
+        """A screenshot of the ticker's window alone: a small grab that keeps the X server,
+        which the ticker's frames also go through, as free as possible."""
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name + ".png")
+        self.x.run("import", "-window", self.ticker_window(), path)
+        return path
 
     def strip(self, path, g=None):
         """The ticker window's pixels in a screenshot: (width, height, rgb bytes)."""
@@ -310,19 +327,26 @@ def case_text_moves_left_at_designed_speed(x, tmp):
     (text width + inner width) / Steps pixels per 16 ms, Steps being the designed 300."""
     t = Ticker(x, tmp)
     try:
+        # This measures the program's pace, not the machine's load: on a busy shared machine the
+        # ticker and the X server would otherwise lose ticks to other work. (Root only.)
+        for pid in (t.proc.pid, x.proc.pid):
+            try:
+                os.setpriority(os.PRIO_PROCESS, pid, -10)
+            except OSError:
+                pass
         g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
         samples = []  # (time, leftmost yellow column, rightmost yellow column)
         end = time.time() + 6.0  # more than one pass of about 4.8 s
         n = 0
         while time.time() < end:
             t0 = time.time()
-            path = t.shot("speed_%02d" % n)
+            path = t.window_shot("speed_%02d" % n)
             t1 = time.time()
-            cols = columns(t.strip(path, g), is_yellow)
+            cols = columns(t.strip(path, dict(g, x=0, y=0)), is_yellow)
             if cols:
                 samples.append(((t0 + t1) / 2, cols[0], cols[-1]))
             n += 1
-            time.sleep(0.15)
+            time.sleep(0.1)
         # The text width: the widest extent seen while the text stood wholly inside.
         whole = [r - l + 1 for _, l, r in samples if l > 0 and r < g["w"] - 1]
         assert whole, "the text never stood wholly inside the window"
@@ -349,7 +373,8 @@ def case_text_moves_left_at_designed_speed(x, tmp):
         span, speed = max(speeds)
         assert speed > 0, "the text moves rightwards: %.2f px per 16 ms" % speed
         assert 0.75 * expected <= speed <= 1.25 * expected, \
-            "text moves %.2f px per 16 ms, expected about %.2f (text %d px)" % (speed, expected, text_w)
+            "text moves %.2f px per 16 ms, expected about %.2f (text %d px); samples %r" % (
+                speed, expected, text_w, [(round(a - samples[0][0], 3), b, c) for a, b, c in samples])
     finally:
         t.kill()
 
@@ -574,9 +599,16 @@ def check_desktop_entry(path, launcher):
         assert r.returncode == 0 and not r.stdout.strip(), r.stdout
 
 
+def quiet(args, **kw):
+    """Runs a command, showing what it said only when it fails."""
+    r = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
+    if r.returncode != 0:
+        raise AssertionError("%s failed:\n%s" % (" ".join(args), r.stdout))
+
+
 def case_cmake_install_into_a_prefix(x, tmp):
     prefix = os.path.join(tmp, "prefix")
-    subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
+    quiet(["cmake", "--install", BUILD, "--prefix", prefix])
     launcher = os.path.join(prefix, "libexec", "tirlink", "tirlink-start")
     for f in ("bin/tirlink", "libexec/tirlink/tirlink-start"):
         assert os.access(os.path.join(prefix, f), os.X_OK), f
@@ -594,13 +626,12 @@ def case_debian_package_installs_and_runs(x, tmp):
         raise Skip("a tirlink package is installed already; not touching it")
     build = os.environ.get("TIRLINK_PACKAGE_BUILD", BUILD)
     out = os.path.join(tmp, "package")
-    subprocess.run(["cpack", "-G", "DEB", "-B", out], cwd=build, check=True, stdout=subprocess.DEVNULL)
+    quiet(["cpack", "-G", "DEB", "-B", out], cwd=build)
     debs = [f for f in os.listdir(out) if f.endswith(".deb")]
     assert len(debs) == 1, debs
     deb = os.path.join(out, debs[0])
     env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-    subprocess.run(["apt-get", "install", "-y", "--no-install-recommends", deb], check=True, env=env,
-                   stdout=subprocess.DEVNULL)
+    quiet(["apt-get", "install", "-y", "--no-install-recommends", deb], env=env)
     try:
         launcher = "/usr/libexec/tirlink/tirlink-start"
         assert os.access("/usr/bin/tirlink", os.X_OK)
@@ -608,7 +639,7 @@ def case_debian_package_installs_and_runs(x, tmp):
         check_desktop_entry("/usr/share/applications/tirlink.desktop", launcher)
         run_installed(x, launcher, tmp, "installed_package")
     finally:
-        subprocess.run(["dpkg", "-r", "tirlink"], check=True, stdout=subprocess.DEVNULL)
+        quiet(["dpkg", "-r", "tirlink"])
     assert not os.path.exists("/usr/bin/tirlink")
 
 
