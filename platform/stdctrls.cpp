@@ -9,7 +9,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -459,20 +458,35 @@ private:
     std::vector<std::pair<int, int>> VisualLines() const
     {
         QPlainTextEdit* editor = m_memo->Editor();
-        // A box that was never shown has not laid out its viewport yet: do it now, so that the
-        // lines wrap at the width the user will see.
-        if (editor->testAttribute(Qt::WA_PendingResizeEvent)) {
-            QResizeEvent ev(editor->size(), QSize());
-            QCoreApplication::sendEvent(editor, &ev);
-        }
         QTextDocument* doc = editor->document();
+        // A box on screen has laid its lines out at the width the user sees. One that was never
+        // shown has no viewport geometry yet: lay its lines out here at the width it will have.
+        const bool shown = editor->isVisible();
         auto* layout = qobject_cast<QPlainTextDocumentLayout*>(doc->documentLayout());
+        const qreal hiddenWidth =
+            editor->width() - 2 * editor->frameWidth() - 2 * doc->documentMargin();
         std::vector<std::pair<int, int>> out;
         for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
             const int textLength = b.length() - 1;   // without the block's separator
-            if (layout && m_memo->WordWrap()) layout->ensureBlockLayout(b);
+            if (!m_memo->WordWrap() || textLength == 0) {
+                out.emplace_back(b.position(), textLength);
+                continue;
+            }
+            QTextLayout own(b.text(), editor->font());
             const QTextLayout* tl = b.layout();
-            if (!m_memo->WordWrap() || !tl || tl->lineCount() <= 1) {
+            if (shown && layout) {
+                layout->ensureBlockLayout(b);
+            } else {
+                QTextOption option = doc->defaultTextOption();
+                option.setWrapMode(editor->wordWrapMode());
+                own.setTextOption(option);
+                own.beginLayout();
+                for (QTextLine line = own.createLine(); line.isValid(); line = own.createLine())
+                    line.setLineWidth(std::max<qreal>(1, hiddenWidth));
+                own.endLayout();
+                tl = &own;
+            }
+            if (!tl || tl->lineCount() <= 1) {
                 out.emplace_back(b.position(), textLength);
                 continue;
             }
