@@ -767,7 +767,11 @@ void TCustomForm::SetVisible(bool v)
         if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
     }
     if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
+    const bool showing = v && !m_visible;
     m_visible = v;
+    // OnShow runs as the form becomes visible, before the window appears, and only then: a
+    // window the window system shows again (after minimising) is not shown anew.
+    if (showing && OnShow) OnShow(this);
     if (m_widget) {
         if (v) {
             UpdateWidgetGeometry();
@@ -817,6 +821,8 @@ void TCustomForm::AfterConstruction()
 
 void TCustomForm::DispatchShowEvent()
 {
+    // Shown by someone other than SetVisible (the window system): the form is visible now.
+    if (m_visible) return;
     m_visible = true;
     if (OnShow) OnShow(this);
 }
