@@ -1,6 +1,7 @@
 // The graphic control base chain: size and mode at creation, the transparent-mode message,
 // the repaint entry in both modes, update locking, bounds changes, mouse enter / exit, the
 // theme message, the bevel, and the background provider seen from a see-through control.
+#include "foundation/fxbackground_stub.h"
 #include "foundation/fxgraphiccontrol.h"
 
 #include <gtest/gtest.h>
@@ -49,27 +50,6 @@ class TThemedProbe : public TProbe {
 public:
     using TProbe::TProbe;
     bool ControlSupportsXP() const override { return true; }
-};
-
-// A background picture with the provider's answers.
-struct TBackPicture : IFxBackground {
-    TBitmap bmp{200, 100};
-    bool available = true;
-    TBitmap* BackBitmap() override { return &bmp; }
-    bool BackBitmapCheck() override { return available; }
-    bool BackDrawArea(TCanvas*, const TRect&, const TPoint&, uint32_t) override { return true; }
-    bool isTransparentSet() const override { return false; }
-    TPoint BackMapPoint(const TPoint& P) override { return P; }
-    HPALETTE BackBitmapPalette() override { return 0; }
-    void BackUpdate() override {}
-    TControl* BackControl(int) override { return nullptr; }
-    int BackControlCount() override { return 0; }
-};
-
-// A provider that is not a control, as a form's component.
-class TBackSource : public TComponent, public TBackPicture {
-public:
-    explicit TBackSource(TComponent* owner) : TComponent(owner) {}
 };
 
 // A container control that provides its own background, in which its children sit at an

@@ -2,6 +2,7 @@
 // inline bold markup, alignment, the events and their order, the scroll styles, properties
 // that stop the scrolling, the tick sources, transparency, and the frames it puts on the
 // control. Ticks are driven through the tick handler unless a test is about real timers.
+#include "foundation/fxbackground_stub.h"
 #include "scrolltext/fxscrolltext.h"
 #include "scrolltext/fxtextutils.h"
 
@@ -565,24 +566,9 @@ TEST_F(ScrollTextTest, DestroyingAScrollingControlFiresNoStop)
 TEST_F(ScrollTextTest, ATransparentControlComposesOverTheBackgroundItWasGiven)
 {
     // A form component provides the background picture: a red field.
-    struct TBack : TComponent, IFxBackground {
-        explicit TBack(TComponent* o) : TComponent(o), bmp(400, 200)
-        {
-            bmp.Canvas()->Brush()->SetColor(clRed);
-            bmp.Canvas()->FillRect(TRect(0, 0, 400, 200));
-        }
-        TBitmap bmp;
-        TBitmap* BackBitmap() override { return &bmp; }
-        bool BackBitmapCheck() override { return true; }
-        bool BackDrawArea(TCanvas*, const TRect&, const TPoint&, uint32_t) override { return true; }
-        bool isTransparentSet() const override { return false; }
-        TPoint BackMapPoint(const TPoint& P) override { return P; }
-        HPALETTE BackBitmapPalette() override { return 0; }
-        void BackUpdate() override {}
-        TControl* BackControl(int) override { return nullptr; }
-        int BackControlCount() override { return 0; }
-    };
-    new TBack(form.get());
+    auto* back = new TBackSource(form.get());
+    back->bmp.Canvas()->Brush()->SetColor(clRed);
+    back->bmp.Canvas()->FillRect(TRect(0, 0, 400, 200));
     Size(200, 40);
     st->Execute();
     Ticks(1);

@@ -1,0 +1,102 @@
+// The ticker's own frame against the least a frame can cost.
+//
+// BM_TickerFrame: one tick of the ticker's scroll text as the program configures it (1916 x 29,
+// right to left, ticker mode, yellow "Times New Roman" -19 on navy, the designed text): the
+// step advances and the frame is composed in a fresh 24-bit image and copied onto the control.
+// BM_FillAndCopy: one fill of a 24-bit strip of that size plus one copy of it onto a surface
+// like the control's. The ratio of the two is printed; the goal is 3 or less.
+#include "foundation/fxclass.h"
+#include "platform/application.h"
+#include "scrolltext/fxscrolltext.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kWidth = 1916;
+constexpr int kHeight = 29;
+
+void BM_TickerFrame(benchmark::State& state)
+{
+    TFxScrollText st(nullptr);
+    st.SetDirection(TFxScrollDirection::sdRightToLeft);
+    st.SetScrollMode(TFxScrollMode::smTicker);
+    st.SetInterval(1);
+    st.SetSteps(300);
+    st.SetColor(clNavy);
+    st.Font()->SetName(QStringLiteral("Times New Roman"));
+    st.Font()->SetHeight(-19);
+    st.Font()->SetColor(clYellow);
+    st.Lines()->Clear();
+    st.Lines()->Add(QStringLiteral("Для вызова меню нажмите правую кнопку мыши на панели Тирлинка."));
+    st.SetBounds(0, 0, kWidth, kHeight);
+    st.Paint();
+    st.Execute();
+    st.EnableTimer(false);   // ticks come from the loop below only
+    for (auto _ : state) {
+        st.GetTimer(nullptr);
+        benchmark::DoNotOptimize(st.Origin());
+    }
+}
+
+void BM_FillAndCopy(benchmark::State& state)
+{
+    TBitmap strip(kWidth, kHeight);
+    QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+    TCanvas screen;
+    screen.SetTarget(&surface);
+    const TRect all(0, 0, kWidth, kHeight);
+    for (auto _ : state) {
+        strip.Canvas()->Brush()->SetColor(clNavy);
+        strip.Canvas()->FillRect(all);
+        screen.CopyRect(all, strip.Canvas(), all);
+        benchmark::DoNotOptimize(surface.constBits());
+    }
+    screen.SetTarget(nullptr);
+}
+
+BENCHMARK(BM_FillAndCopy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickerFrame)->Unit(benchmark::kMicrosecond);
+
+class TimesReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                times[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    TApplication application;
+    Application = &application;
+    FxInitialize();
+    benchmark::Initialize(&argc, argv);
+    TimesReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    FxFinalize();
+    Application = nullptr;
+
+    const auto base = reporter.times.find("BM_FillAndCopy");
+    const auto frame = reporter.times.find("BM_TickerFrame");
+    if (base != reporter.times.end() && frame != reporter.times.end() && base->second > 0) {
+        const double ratio = frame->second / base->second;
+        std::printf("\nticker frame %.1f us, fill + copy %.1f us: %.2f x (goal <= 3)%s\n", frame->second * 1e6,
+                    base->second * 1e6, ratio, ratio > 3.0 ? "  over" : "");
+    }
+    return 0;
+}
