@@ -4,13 +4,6 @@
 
 TFxBevel::TFxBevel() = default;
 
-template <class T> void TFxBevel::Store(T& field, T v)
-{
-    if (field == v) return;
-    field = v;
-    Change();
-}
-
 void TFxBevel::SetStyleInner(TFxBevelStyle v)
 {
     if (m_styleInner == v) return;
@@ -29,14 +22,14 @@ void TFxBevel::SetStyleOuter(TFxBevelStyle v)
     Change();
 }
 
-void TFxBevel::SetWidthInner(int v) { Store(m_widthInner, uint8_t(std::clamp(v, 0, 50))); }
-void TFxBevel::SetWidthOuter(int v) { Store(m_widthOuter, uint8_t(std::clamp(v, 0, 50))); }
-void TFxBevel::SetBorderInnerWidth(int v) { Store(m_borderInnerWidth, uint8_t(std::clamp(v, 0, 255))); }
-void TFxBevel::SetBorderWidth(int v) { Store(m_borderWidth, uint8_t(std::clamp(v, 0, 255))); }
-void TFxBevel::SetBorderSides(TFxFrameSides v) { Store(m_borderSides, TFxFrameSides(v & fsAllSides)); }
-void TFxBevel::SetEdgeStyle(TFxEdgeStyle v) { Store(m_edgeStyle, v); }
-void TFxBevel::SetMode(TFxBevelMode v) { Store(m_mode, v); }
-void TFxBevel::SetThemedFrame(bool v) { Store(m_themedFrame, v); }
+void TFxBevel::SetWidthInner(int v) { StoreAndChange<uint8_t>(m_widthInner, uint8_t(std::clamp(v, 0, 50))); }
+void TFxBevel::SetWidthOuter(int v) { StoreAndChange<uint8_t>(m_widthOuter, uint8_t(std::clamp(v, 0, 50))); }
+void TFxBevel::SetBorderInnerWidth(int v) { StoreAndChange<uint8_t>(m_borderInnerWidth, uint8_t(std::clamp(v, 0, 255))); }
+void TFxBevel::SetBorderWidth(int v) { StoreAndChange<uint8_t>(m_borderWidth, uint8_t(std::clamp(v, 0, 255))); }
+void TFxBevel::SetBorderSides(TFxFrameSides v) { StoreAndChange<TFxFrameSides>(m_borderSides, TFxFrameSides(v & fsAllSides)); }
+void TFxBevel::SetEdgeStyle(TFxEdgeStyle v) { StoreAndChange(m_edgeStyle, v); }
+void TFxBevel::SetMode(TFxBevelMode v) { StoreAndChange(m_mode, v); }
+void TFxBevel::SetThemedFrame(bool v) { StoreAndChange(m_themedFrame, v); }
 
 void TFxBevel::SetStandardStyle(TFxBorderStyle v)
 {
@@ -54,7 +47,7 @@ void TFxBevel::SetColor(int Index, TColor v)
     case 2: field = &m_shadowColor; break;
     default: Change(); return;
     }
-    Store(*field, v);
+    StoreAndChange(*field, v);
 }
 
 void TFxBevel::Assign(const TPersistent* Source)

@@ -82,7 +82,6 @@ public:
     void SetThemedFrame(bool v);
 
 private:
-    template <class T> void Store(T& field, T v);
     // n one-pixel outlines in BorderColor, or only the shrinking when Transparent.
     void PaintBand(TCanvas* Canvas, TRect& W, int n, bool Transparent) const;
     void PaintEdge(TCanvas* Canvas, TRect& W, bool Transparent) const;

@@ -8,6 +8,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The lookup tables are defined by products computed in 80-bit extended precision: with a
 // 53-bit mantissa several entries (95 x 0.3, 175 x 0.3, 50 x 0.59, ...) land on the other
 // side of a tie and round differently.
@@ -89,16 +93,48 @@ struct UnaryArea {
 
 }  // namespace
 
+namespace {
+inline uint32_t Load32(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+}  // namespace
+
 void FxBMPGrayScale(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint TargetPos)
 {
     UnaryArea a;
     if (!a.Open(Source, R, Target, TargetPos)) return;
     const FxGrayTables t = FxBuildGrayTables();
+    const uint8_t* T11 = t.T11;
+    const uint8_t* T59 = t.T59;
+    const uint8_t* T30 = t.T30;
+    // Blue and green together index one table of their summed shares (the two bytes are
+    // adjacent), so a pixel costs two lookups instead of three.
+    std::vector<uint8_t> bg(65536);
+    for (int g = 0; g < 256; ++g)
+        for (int b = 0; b < 256; ++b) bg[size_t(g << 8 | b)] = uint8_t(T11[b] + T59[g]);
+    const uint8_t* BG = bg.data();
     for (int y = 0; y < a.h; ++y) {
         const uint8_t* s = a.src.Row(y);
         uint8_t* d = a.dst.Row(y);
-        for (int x = 0; x < a.w; ++x, s += kBpp, d += kBpp) {
-            const uint8_t g = uint8_t(t.T11[s[0]] + t.T59[s[1]] + t.T30[s[2]]);
+        int x = 0;
+        // Four pixels are three 32-bit words; all three are read before any is written, so
+        // the work may be done in place.
+        for (; x + 4 <= a.w; x += 4, s += 12, d += 12) {
+            const uint32_t w0 = Load32(s), w1 = Load32(s + 4), w2 = Load32(s + 8);
+            const uint32_t g0 = uint32_t(BG[w0 & 0xFFFF] + T30[(w0 >> 16) & 0xFF]);
+            const uint32_t g1 = uint32_t(BG[(w0 >> 24) | (w1 & 0xFF) << 8] + T30[(w1 >> 8) & 0xFF]);
+            const uint32_t g2 = uint32_t(BG[w1 >> 16] + T30[w2 & 0xFF]);
+            const uint32_t g3 = uint32_t(BG[(w2 >> 8) & 0xFFFF] + T30[w2 >> 24]);
+            Store32(d, g0 * 0x010101u | g1 << 24);
+            Store32(d + 4, g1 * 0x0101u | g2 * 0x01010000u);
+            Store32(d + 8, g2 | g3 * 0x01010100u);
+        }
+        for (; x < a.w; ++x, s += kBpp, d += kBpp) {
+            const uint8_t g = uint8_t(T11[s[0]] + T59[s[1]] + T30[s[2]]);
             d[0] = g;
             d[1] = g;
             d[2] = g;
@@ -126,29 +162,18 @@ void FxBMPFlipVertical(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint 
 {
     UnaryArea a;
     if (!a.Open(Source, R, Target, TargetPos)) return;
-    std::vector<uint8_t> row;
+    const size_t bytes = size_t(a.w) * kBpp;
+    // The source row is copied first (so the same image may be source and target); the
+    // buffer has a spare byte, so every pixel can be read as one 32-bit word.
+    std::vector<uint8_t> row(bytes + 1);
     for (int y = 0; y < a.h; ++y) {
-        const uint8_t* s = a.src.Row(y);
+        std::memcpy(row.data(), a.src.Row(y), bytes);
         uint8_t* d = a.dst.Row(y);
-        if (s == d) {
-            // In place: the pixels k and w-1-k change places.
-            uint8_t* lo = d;
-            uint8_t* hi = d + (a.w - 1) * kBpp;
-            for (; lo < hi; lo += kBpp, hi -= kBpp) {
-                uint8_t p[kBpp];
-                std::memcpy(p, lo, kBpp);
-                std::memcpy(lo, hi, kBpp);
-                std::memcpy(hi, p, kBpp);
-            }
-            continue;
-        }
-        if (Source == Target) {
-            // Same image, shifted: the source row may overlap the target row.
-            row.assign(s, s + size_t(a.w) * kBpp);
-            s = row.data();
-        }
-        const uint8_t* from = s + (a.w - 1) * kBpp;
-        for (int x = 0; x < a.w; ++x, d += kBpp, from -= kBpp) std::memcpy(d, from, kBpp);
+        const uint8_t* from = row.data() + bytes - kBpp;
+        // Each 32-bit store spills one byte into the next pixel, which the next store then
+        // overwrites; the last pixel is written with three bytes.
+        for (int x = 0; x + 1 < a.w; ++x, d += kBpp, from -= kBpp) Store32(d, Load32(from));
+        std::memcpy(d, from, kBpp);
     }
 }
 
@@ -184,6 +209,48 @@ void FxBMPBrightness(TBitmap* Source, const TRect& R, TBitmap* Target, int Brigh
     }
 }
 
+namespace {
+#if defined(__SSE2__)
+// c2 + round(s x (c1 - c2)) for 16 bytes at a time. The product of a channel difference
+// (9 bits) and a single-precision strength (24 bits) is exact in double precision, and the
+// conversion rounds to nearest with ties to even, so every byte equals the table's result
+// (FxBuildBlendTable, computed in extended precision); the clamps and the saturating packs
+// give the same bounds as the table. Returns the number of bytes done.
+int BlendRowFast(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes, float strength)
+{
+    const __m128d s = _mm_set1_pd(double(strength));
+    const __m128d hi = _mm_set1_pd(256.0), lo = _mm_set1_pd(-256.0);
+    const __m128i zero = _mm_setzero_si128();
+    // d x s for four 32-bit differences, bounded like the table entries.
+    auto scale4 = [&](__m128i d32) {
+        __m128d a = _mm_mul_pd(_mm_cvtepi32_pd(d32), s);
+        __m128d b = _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(d32, 0x4E)), s);
+        a = _mm_max_pd(_mm_min_pd(a, hi), lo);
+        b = _mm_max_pd(_mm_min_pd(b, hi), lo);
+        return _mm_unpacklo_epi64(_mm_cvtpd_epi32(a), _mm_cvtpd_epi32(b));
+    };
+    // Differences of eight 16-bit lanes, scaled.
+    auto scale8 = [&](__m128i diff16) {
+        const __m128i l = _mm_srai_epi32(_mm_unpacklo_epi16(diff16, diff16), 16);
+        const __m128i h = _mm_srai_epi32(_mm_unpackhi_epi16(diff16, diff16), 16);
+        return _mm_packs_epi32(scale4(l), scale4(h));
+    };
+    int i = 0;
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p2 + i));
+        const __m128i bl = _mm_unpacklo_epi8(b, zero), bh = _mm_unpackhi_epi8(b, zero);
+        const __m128i rl = _mm_add_epi16(bl, scale8(_mm_sub_epi16(_mm_unpacklo_epi8(a, zero), bl)));
+        const __m128i rh = _mm_add_epi16(bh, scale8(_mm_sub_epi16(_mm_unpackhi_epi8(a, zero), bh)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(rl, rh));
+    }
+    return i;
+}
+#else
+int BlendRowFast(const uint8_t*, const uint8_t*, uint8_t*, int, float) { return 0; }
+#endif
+}  // namespace
+
 static void CheckPixelFormat(const TBitmap* Bitmap, const char* Name)
 {
     if (!Bitmap || Bitmap->PixelFormat() != TPixelFormat::pf24bit)
@@ -208,15 +275,18 @@ void FxBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& R, TPoint 
     FxBuildBlendTable(Strength, table);
     const int16_t* D = table + 255;
     const int bytes = w * kBpp;
+    const bool inRange = Strength >= 0.0f && Strength <= 1.0f;
     for (int y = 0; y < h; ++y) {
         const uint8_t* p1 = s1.Row(y);
         const uint8_t* p2 = s2.Row(y);
         uint8_t* d = dst.Row(y);
-        for (int i = 0; i < bytes; ++i) {
-            const int c2 = p2[i];
-            // Between 0 and 1 the result stays within a byte; a strength outside that range
-            // is clamped to the channel's range instead of wrapping round.
-            d[i] = uint8_t(std::clamp(c2 + D[p1[i] - c2], 0, 255));
+        int i = BlendRowFast(p1, p2, d, bytes, Strength);
+        if (inRange) {
+            // Between 0 and 1 the result lies between c1 and c2.
+            for (; i < bytes; ++i) d[i] = uint8_t(p2[i] + D[p1[i] - p2[i]]);
+        } else {
+            // Outside that range it is clamped to the channel's range instead of wrapping.
+            for (; i < bytes; ++i) d[i] = uint8_t(std::clamp(p2[i] + D[p1[i] - p2[i]], 0, 255));
         }
     }
 }

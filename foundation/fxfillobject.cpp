@@ -22,8 +22,7 @@ void TFxFillObject::Assign(const TPersistent* Source)
         TFxShapeFill::Assign(Source);
         return;
     }
-    BeginUpdate();
-    try {
+    ChangeOnce([&] {
         m_brush->Assign(src->m_brush.get());
         m_options = src->m_options;
         // Alignment and offsets travel too: a copy that placed its picture elsewhere would
@@ -32,18 +31,12 @@ void TFxFillObject::Assign(const TPersistent* Source)
         m_offsetX = src->m_offsetX;
         m_offsetY = src->m_offsetY;
         AssignShape(src);
-    } catch (...) {
-        EndUpdate(false);
-        throw;
-    }
-    EndUpdate(true);
+    });
 }
 
 void TFxFillObject::SetOptions(TFxFillOptions v)
 {
-    if (m_options == v) return;
-    m_options = v;
-    Change();
+    StoreAndChange(m_options, v);
 }
 
 bool TFxFillObject::PlacementMatters() const

@@ -7,20 +7,13 @@ TFxGradient::TFxGradient()
     BuildColorList();
 }
 
-template <class T> void TFxGradient::Store(T& field, T v)
-{
-    if (field == v) return;
-    field = v;
-    Change();
-}
-
-void TFxGradient::SetColor(TColor v) { Store(m_color, v); }
-void TFxGradient::SetColorCount(int v) { Store(m_colorCount, std::clamp(v, 2, 236)); }
-void TFxGradient::SetStyle(TFxGradientStyle v) { Store(m_style, v); }
-void TFxGradient::SetEndColor(TColor v) { Store(m_endColor, v); }
-void TFxGradient::SetPaletteRealize(bool v) { Store(m_paletteRealize, v); }
-void TFxGradient::SetTwoColors(bool v) { Store(m_twoColors, v); }
-void TFxGradient::SetKeyColors(const std::vector<TColor>& v) { Store(m_keyColors, v); }
+void TFxGradient::SetColor(TColor v) { StoreAndChange(m_color, v); }
+void TFxGradient::SetColorCount(int v) { StoreAndChange(m_colorCount, std::clamp(v, 2, 236)); }
+void TFxGradient::SetStyle(TFxGradientStyle v) { StoreAndChange(m_style, v); }
+void TFxGradient::SetEndColor(TColor v) { StoreAndChange(m_endColor, v); }
+void TFxGradient::SetPaletteRealize(bool v) { StoreAndChange(m_paletteRealize, v); }
+void TFxGradient::SetTwoColors(bool v) { StoreAndChange(m_twoColors, v); }
+void TFxGradient::SetKeyColors(const std::vector<TColor>& v) { StoreAndChange(m_keyColors, v); }
 
 void TFxGradient::Assign(const TPersistent* Source)
 {

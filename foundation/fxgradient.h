@@ -49,7 +49,6 @@ public:
     void Paint(TCanvas* Canvas, const TRect& R, uint16_t Flags) const;
 
 private:
-    template <class T> void Store(T& field, T v);
     void BuildColorList();
 
     TColor m_color = clBlue;

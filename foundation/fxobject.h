@@ -34,6 +34,28 @@ public:
     // Fired by Change; Sender = this object.
     TNotifyEvent OnChange;
 
+protected:
+    // The setter shape of the descendants: a different value is stored and Change runs.
+    template <class T> void StoreAndChange(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        Change();
+    }
+    // Runs fn inside an update bracket that ends with one Change, or without one when fn
+    // throws (the exception passes on).
+    template <class Fn> void ChangeOnce(Fn fn)
+    {
+        BeginUpdate();
+        try {
+            fn();
+        } catch (...) {
+            EndUpdate(false);
+            throw;
+        }
+        EndUpdate(true);
+    }
+
 private:
     bool m_updating = false;
 };

@@ -17,16 +17,12 @@ TFxShapeFill::~TFxShapeFill()
 
 void TFxShapeFill::SetFillStyle(TFxFillStyle v)
 {
-    if (m_style == v) return;
-    m_style = v;
-    Change();
+    StoreAndChange(m_style, v);
 }
 
 void TFxShapeFill::SetTileMode(TFxTileMode v)
 {
-    if (m_tileMode == v) return;
-    m_tileMode = v;
-    Change();
+    StoreAndChange(m_tileMode, v);
 }
 
 void TFxShapeFill::AssignShape(const TFxShapeFill* Source)
@@ -46,12 +42,5 @@ void TFxShapeFill::Assign(const TPersistent* Source)
         TFxObject::Assign(Source);
         return;
     }
-    BeginUpdate();
-    try {
-        AssignShape(src);
-    } catch (...) {
-        EndUpdate(false);
-        throw;
-    }
-    EndUpdate(true);
+    ChangeOnce([&] { AssignShape(src); });
 }

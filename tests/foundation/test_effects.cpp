@@ -7,6 +7,7 @@
 #include "fxdraw_test_util.h"
 
 #include <QLocale>
+#include <algorithm>
 
 using namespace fxtest;
 
@@ -166,6 +167,37 @@ TEST(FxAlphaBlendRoutine, StrengthOneKeepsZeroReplacesHalfTiesToEven)
     EXPECT_EQ(d[255 + 3], 2);
     EXPECT_EQ(d[255 + 5], 2);
     EXPECT_EQ(d[255 - 255], -128);
+}
+
+TEST(FxAlphaBlendRoutine, EveryPairOfChannelsMatchesTheTable)
+{
+    // 256 x 256 pixels hold every (c1, c2) pair in their blue channel; the rows are 768
+    // bytes, so whole rows go through the wide path and a narrower rectangle through the
+    // byte-wise tail as well.
+    auto s1 = std::make_unique<TBitmap>(256, 256);
+    auto s2 = std::make_unique<TBitmap>(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            Put(*s1, x, y, RGB(uint8_t(x), uint8_t(255 - y), uint8_t(x)));
+            Put(*s2, x, y, RGB(uint8_t(y), uint8_t(x), uint8_t(y)));
+        }
+    for (float s : {0.6f, 0.5f, 0.3f, 0.1f, 0.999f, 1.0f, 0.0f, 1.7f, -0.4f}) {
+        for (int width : {256, 251}) {
+            auto t = std::make_unique<TBitmap>(256, 256);
+            FxBMPAlphaBlend(s1.get(), s2.get(), TRect(0, 0, width, 256), TPoint(0, 0), s, t.get(), TPoint(0, 0));
+            int16_t d[511];
+            FxBuildBlendTable(s, d);
+            auto expect = [&](int c1, int c2) { return std::clamp(c2 + d[c1 - c2 + 255], 0, 255); };
+            int wrong = 0;
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const TColor px = At(*t, x, y);
+                    wrong += GetBValue(px) != expect(x, y);
+                    wrong += GetGValue(px) != expect(255 - y, x);
+                }
+            EXPECT_EQ(wrong, 0) << s << " " << width;
+        }
+    }
 }
 
 TEST(FxAlphaBlendRoutine, OffsetsOfSecondSourceAndTarget)
