@@ -218,14 +218,25 @@ TSettingsRead ReadSettingsFile(const QString& path)
     constexpr size_t kMaxBytes = 64 * 1024;
     TSettingsRead out;
     const QByteArray name = QFile::encodeName(path);
-    FILE* f = Faulted(sfsOpenRead) ? nullptr : std::fopen(name.constData(), "rt");
+    // Only a regular file is read. Opening a FIFO for reading would wait for a writer and hang
+    // the start-up, so the name is opened without waiting and anything else counts as unreadable.
+    int fd = Faulted(sfsOpenRead) ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        const int e = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        fd = -1;
+        errno = e;
+    }
+    FILE* f = fd >= 0 ? ::fdopen(fd, "r") : nullptr;
     if (!f) {
-        out.Error = ErrorText("Не удалось прочитать настройки из ", path, errno);
+        const int e = errno;
+        if (fd >= 0) ::close(fd);
+        out.Error = ErrorText("Не удалось прочитать настройки из ", path, e);
         return out;
     }
     QByteArray data(int(kMaxBytes), '\0');
     const size_t n = std::fread(data.data(), 1, kMaxBytes, f);
-    // A directory opens for reading but fails here with EISDIR.
     if (Faulted(sfsRead) || std::ferror(f)) {
         out.Error = ErrorText("Не удалось прочитать настройки из ", path, errno);
         std::fclose(f);

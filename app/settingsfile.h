@@ -97,8 +97,10 @@ struct TSettingsRead {
 // Reads a record from bytes as they would come from the file. Never reads past the data, for any
 // input; bytes after the record are ignored. Opened is true.
 TSettingsRead ParseSettingsRecord(const QByteArray& bytes);
-// Opens path (mode "rt") and parses what it holds. Only the first 64 KiB are looked at: a record
-// is 549 bytes, and white space before a number is all that could move it further.
+// Opens path (mode "rt") and parses what it holds. Only a regular file is read: a FIFO, device
+// or directory of that name counts as unreadable rather than blocking the caller. Only the first
+// 64 KiB are looked at: a record is 549 bytes, and white space before a number is all that could
+// move it further.
 TSettingsRead ReadSettingsFile(const QString& path);
 
 // The values that the record written for r reads back as: each number kept inside its field

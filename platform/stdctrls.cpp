@@ -320,6 +320,8 @@ QString FitInto(const QString& s, int room)
         if (used + w > room) break;
         used += w;
     }
+    // A character written as a surrogate pair goes in whole or not at all.
+    if (i > 0 && i < s.size() && s[i].isLowSurrogate() && s[i - 1].isHighSurrogate()) --i;
     return s.left(i);
 }
 

@@ -3,6 +3,7 @@
 // not read keep the designed values, strings are trimmed and fit their fields, and what was
 // read, written again, reads back as the same values.
 #include "app/settingsfile.h"
+#include "settings_reference.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TSettingsRecord designed;
 
     Check(read.Opened, "parsed bytes count as opened");
+    const TReferenceRead reference = ReferenceRead(data, size);
+    Check(read.FieldsRead == reference.FieldsRead, "as many fields read as the rules say");
+    Check(read.Record == reference.Record, "the values the rules give");
     Check(read.FieldsRead >= 0 && read.FieldsRead <= sfCount, "FieldsRead in 0..10");
     Check(read.FieldsRead < sfCount || size >= 1 + 1 + 1 + 1 + 1 + 1 + 1 + 255 + 255 + 1,
           "a full record needs at least its strings and one digit per number");
