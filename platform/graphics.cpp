@@ -18,6 +18,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -679,10 +682,91 @@ QImage WithTransparentColor(const QImage& src, TColor color)
     }
     return out;
 }
+// One row of 24-bit BGR pixels as 32-bit opaque pixels.
+void Bgr24ToRgb32Row(const uchar* in, quint32* px, int w)
+{
+    int x = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // Four pixels from three 32-bit words (B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3).
+    for (; x + 4 <= w; x += 4, in += 12) {
+        quint32 a, b, c;
+        std::memcpy(&a, in, 4);
+        std::memcpy(&b, in + 4, 4);
+        std::memcpy(&c, in + 8, 4);
+        px[x] = 0xFF000000u | (a & 0xFFFFFFu);
+        px[x + 1] = 0xFF000000u | (a >> 24) | ((b & 0xFFFFu) << 8);
+        px[x + 2] = 0xFF000000u | (b >> 16) | ((c & 0xFFu) << 16);
+        px[x + 3] = 0xFF000000u | (c >> 8);
+    }
+#endif
+    for (; x < w; ++x, in += 3)
+        px[x] = 0xFF000000u | (quint32(in[2]) << 16) | (quint32(in[1]) << 8) | in[0];
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same with SSSE3 byte shuffles, four pixels per step; reads at most w * 3 bytes.
+__attribute__((target("ssse3"))) void Bgr24ToRgb32RowSsse3(const uchar* in, quint32* px, int w)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    int x = 0;
+    // A 16-byte load takes 12 bytes of pixels: stop while 16 bytes are still inside the row.
+    for (; x + 6 <= w; x += 4, in += 12) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
+    }
+    Bgr24ToRgb32Row(in, px + x, w - x);
+}
+#endif
+
+using RowConverter = void (*)(const uchar*, quint32*, int);
+RowConverter PickRowConverter()
+{
+#if defined(__GNUC__) && defined(__x86_64__)
+    if (__builtin_cpu_supports("ssse3")) return Bgr24ToRgb32RowSsse3;
+#endif
+    return Bgr24ToRgb32Row;
+}
+
+// A plain unstretched copy of 24-bit pixels onto a 24- or 32-bit image, row by row. Qt's
+// raster engine has no fast path from its 24-bit BGR format and converts every pixel through
+// a generic fetch-and-store; a ticker copies a whole frame this way on every tick. Returns
+// false (nothing copied) when the images do not fit this case. The rectangles must have the
+// same size and lie inside their images.
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src)
+{
+    if (from.format() != QImage::Format_BGR888) return false;
+    const QImage::Format f = to.format();
+    const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+    if (!wide && f != QImage::Format_BGR888) return false;
+    static const RowConverter convert = PickRowConverter();
+    const int w = dest.width();
+    for (int y = 0; y < dest.height(); ++y) {
+        const uchar* in = from.constScanLine(src.top() + y) + 3 * src.left();
+        uchar* out = to.scanLine(dest.top() + y);
+        if (!wide) {
+            std::memcpy(out + 3 * dest.left(), in, size_t(3 * w));
+            continue;
+        }
+        convert(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
+    }
+    return true;
+}
 } // namespace
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
 {
+    if (source && source != this && source->m_target && m_target && m_copyMode == TCopyMode::cmSrcCopy &&
+        !m_hasClip && dest.Width() == src.Width() && dest.Height() == src.Height() &&
+        m_target->rect().contains(ToQRect(dest)) && source->m_target->rect().contains(ToQRect(src))) {
+        // Neither painter may hold the pixels while they are written directly.
+        source->ReleaseHandle();
+        ReleaseHandle();
+        if (CopyPixels24(*m_target, ToQRect(dest), *source->m_target, ToQRect(src))) {
+            Touched(dest);
+            return;
+        }
+    }
     if (!source || !source->m_target || source->m_target->isNull() || dest.IsEmpty() || src.IsEmpty()) return;
     QPainter* p = Painter();
     if (!p) return;
@@ -766,6 +850,15 @@ struct TCanvas::TextCache {
     QHash<QString, int> widths;
     QHash<QString, Run> runs;
     static constexpr int MaxEntries = 256;
+    // Laid-out runs are also kept per thread across canvases, under the font's key: a canvas
+    // made fresh for every frame (a scrolling control's work bitmap) then draws a text it has
+    // drawn before without laying it out again.
+    QString sharedKey;
+    static QHash<QString, Run>& SharedRuns()
+    {
+        static thread_local QHash<QString, Run> shared;
+        return shared;
+    }
 
     void Sync(const TFont& font, int extraSpacing)
     {
@@ -778,6 +871,7 @@ struct TCanvas::TextCache {
         spaced = plain;
         if (extra != 0) spaced.setLetterSpacing(QFont::AbsoluteSpacing, extra);
         fm = std::make_unique<QFontMetrics>(plain);
+        sharedKey = plain.key() + QLatin1Char('|') + QString::number(extra) + QLatin1Char('|');
         ascent = fm->ascent();
         height = fm->height();
         tabWidth = std::max(1, 8 * fm->averageCharWidth());
@@ -805,6 +899,10 @@ struct TCanvas::TextCache {
         auto it = runs.constFind(s);
         if (it != runs.constEnd()) return *it;
         if (runs.size() >= MaxEntries) runs.clear();
+        QHash<QString, Run>& shared = SharedRuns();
+        const QString key = sharedKey + s;
+        auto known = shared.constFind(key);
+        if (known != shared.constEnd()) return *runs.insert(s, *known);
         QTextLayout layout(s, spaced);
         QTextOption opt;
         opt.setWrapMode(QTextOption::NoWrap);
@@ -817,6 +915,8 @@ struct TCanvas::TextCache {
         Run r;
         r.runs = layout.glyphRuns();
         r.ascent = line.ascent();
+        if (shared.size() >= MaxEntries) shared.clear();
+        shared.insert(key, r);
         return *runs.insert(s, r);
     }
 };
