@@ -728,6 +728,19 @@ RowConverter PickRowConverter()
     return Bgr24ToRgb32Row;
 }
 
+// A reusable 32-bit image for drawing text meant for a 24-bit image (see DrawTextLine).
+QImage& TextScratch()
+{
+    static thread_local QImage scratch;
+    return scratch;
+}
+
+void Bgr24ToRgb32Line(const uchar* in, quint32* px, int w)
+{
+    static const RowConverter convert = PickRowConverter();
+    convert(in, px, w);
+}
+
 // A plain unstretched copy of 24-bit pixels onto a 24- or 32-bit image, row by row. Qt's
 // raster engine has no fast path from its 24-bit BGR format and converts every pixel through
 // a generic fetch-and-store; a ticker copies a whole frame this way on every tick. Returns
@@ -739,7 +752,6 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
     const QImage::Format f = to.format();
     const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
     if (!wide && f != QImage::Format_BGR888) return false;
-    static const RowConverter convert = PickRowConverter();
     const int w = dest.width();
     for (int y = 0; y < dest.height(); ++y) {
         const uchar* in = from.constScanLine(src.top() + y) + 3 * src.left();
@@ -748,7 +760,7 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
             std::memcpy(out + 3 * dest.left(), in, size_t(3 * w));
             continue;
         }
-        convert(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
+        Bgr24ToRgb32Line(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
     }
     return true;
 }
@@ -1032,14 +1044,54 @@ void TCanvas::DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool
         return;
     }
     if (opaque && line.width > 0) p->fillRect(ToQRect(box), ToQColor(m_brush->Color()));
+    // Qt blends glyphs onto 24-bit images through a generic per-pixel conversion that costs
+    // several times the blend itself. On such an image, draw the line onto a 32-bit copy of the
+    // area it covers (room left for glyphs that reach past their advance) and put that back.
+    // Underlined and struck-out faces keep the direct way: the glyph runs' own decorations did
+    // not come out on the copy.
+    QPainter* onto = p;
+    QRect area;
+    QImage& scratch = TextScratch();
+    if (m_target->format() == QImage::Format_BGR888 && m_target->isDetached() && p->transform().isIdentity() &&
+        p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
+        !tc.plain.strikeOut() &&
+        (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
+        const int margin = tc.height;
+        area = QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin) & m_target->rect();
+        if (p->hasClipping()) area &= p->clipBoundingRect().toAlignedRect();
+        if (area.isEmpty()) return;
+        if (scratch.width() < area.width() || scratch.height() < area.height())
+            scratch = QImage(std::max(scratch.width(), area.width()), std::max(scratch.height(), area.height()),
+                             QImage::Format_RGB32);
+        for (int row = 0; row < area.height(); ++row)
+            Bgr24ToRgb32Line(m_target->constScanLine(area.top() + row) + 3 * area.left(),
+                             reinterpret_cast<quint32*>(scratch.scanLine(row)), area.width());
+        onto = new QPainter(&scratch);
+        onto->setRenderHints(p->renderHints());
+        onto->setPen(p->pen());
+        onto->setClipRect(QRect(0, 0, area.width(), area.height()));
+        onto->translate(-area.left(), -area.top());
+    }
     for (const auto& piece : line.pieces) {
         const TextCache::Run& run = tc.RunOf(piece.text);
         const QPointF origin(x + piece.x, y + tc.ascent - run.ascent);
-        for (const QGlyphRun& g : run.runs) p->drawGlyphRun(origin, g);
+        for (const QGlyphRun& g : run.runs) onto->drawGlyphRun(origin, g);
     }
     const QColor color = p->pen().color();
     for (const auto& u : line.underlines)
-        p->fillRect(QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth), color);
+        onto->fillRect(QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth), color);
+    if (onto == p) return;
+    delete onto;
+    // The target's own painter writes straight into the same pixels and keeps no copy of them.
+    for (int row = 0; row < area.height(); ++row) {
+        const auto* in = reinterpret_cast<const quint32*>(scratch.constScanLine(row));
+        auto* out = const_cast<uchar*>(m_target->constScanLine(area.top() + row)) + 3 * area.left();
+        for (int i = 0; i < area.width(); ++i, out += 3) {
+            out[0] = uchar(in[i]);
+            out[1] = uchar(in[i] >> 8);
+            out[2] = uchar(in[i] >> 16);
+        }
+    }
 }
 
 int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)

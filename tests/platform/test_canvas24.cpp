@@ -1,7 +1,8 @@
-// Block copies from 24-bit bitmaps onto 32- and 24-bit images: the pixel-for-pixel path that a
-// scrolling control's every frame takes onto its surface must give exactly the source's pixels,
-// at any offset and width (odd widths leave a remainder after whole groups of pixels), and must
-// leave every pixel outside the destination alone.
+// 24-bit bitmaps, which the canvas treats apart for speed:
+//  - block copies from them onto 32- and 24-bit images (the path of a scrolling control's every
+//    frame onto its surface) give exactly the source's pixels at any offset and width (odd
+//    widths leave a remainder after whole groups of pixels) and leave every other pixel alone;
+//  - text drawn on them is, pixel for pixel, the text drawn on a 32-bit image.
 #include "platform/graphics.h"
 
 #include <QImage>
@@ -70,5 +71,57 @@ TEST(Copy24Clip, ClippedCopyKeepsOutsideTheClip)
     EXPECT_EQ(image.pixel(4, 1), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(5, 1), qRgb(255, 255, 255));
 }
+
+struct TextCase {
+    const char* text;
+    int height;
+    TFontStyles style;
+    TRect rect;
+    uint32_t flags;
+};
+
+class Text24 : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(Text24, TextOn24BitsEqualsTextOn32Bits)
+{
+    const TextCase c = GetParam();
+    auto draw = [&](TCanvas& canvas) {
+        canvas.Brush()->SetColor(clNavy);
+        canvas.FillRect(TRect(0, 0, 300, 40));
+        canvas.Font()->SetName(QStringLiteral("Times New Roman"));
+        canvas.Font()->SetHeight(c.height);
+        canvas.Font()->SetStyle(c.style);
+        canvas.Font()->SetColor(clYellow);
+        canvas.SetBkModeTransparent(true);
+        TRect r = c.rect;
+        canvas.DrawTextEx(QString::fromUtf8(c.text), r, c.flags);
+        canvas.ReleaseHandle();
+    };
+    TBitmap bmp(300, 40);
+    draw(*bmp.Canvas());
+    QImage wide(300, 40, QImage::Format_RGB32);
+    TCanvas canvas;
+    canvas.SetTarget(&wide);
+    draw(canvas);
+
+    int differing = 0, text = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            const QRgb w = wide.pixel(x, y);
+            const TColor want = RGB(uint8_t(qRed(w)), uint8_t(qGreen(w)), uint8_t(qBlue(w)));
+            if (bmp.Canvas()->Pixel(x, y) != want && ++differing < 6) ADD_FAILURE() << x << "," << y << " " << std::hex << bmp.Canvas()->Pixel(x, y) << " vs " << want;
+            if (want != clNavy) ++text;
+        }
+    }
+    EXPECT_GT(text, 20) << "no text was drawn";
+    EXPECT_EQ(differing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Text24,
+    ::testing::Values(TextCase{"Для вызова меню нажмите", -19, 0, TRect(3, 5, 300, 40), DT_SINGLELINE | DT_NOPREFIX},
+                      TextCase{"Wgj|Qy", 19, fsBold | fsItalic, TRect(-7, 2, 300, 40), DT_SINGLELINE | DT_NOPREFIX},
+                      TextCase{"&Underlined and clipped", -19, 0, TRect(20, 8, 120, 21), DT_SINGLELINE},
+                      TextCase{"two\nlines", -13, fsUnderline, TRect(250, 0, 300, 40), 0}));
 
 }  // namespace
