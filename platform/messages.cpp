@@ -120,15 +120,21 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        if (e->type() != wakeEventType()) return QObject::event(e);
         // Take what is queued now; messages posted while these run wake us again, so a
         // procedure slower than the posting rate cannot starve the rest of the event loop.
+        // A wake-up event was made by the posting thread under the registry's lock, so it is
+        // looked at only under that lock too.
+        bool wake = false;
         std::deque<TMessage> batch;
         {
             std::lock_guard<std::mutex> lock(registry().mutex);
-            batch.swap(queue);
-            wakePosted = false;
+            wake = e->type() == wakeEventType();
+            if (wake) {
+                batch.swap(queue);
+                wakePosted = false;
+            }
         }
+        if (!wake) return QObject::event(e);
         QPointer guard(this);
         for (TMessage& m : batch) {
             if (!guard || m_released) break;
@@ -173,15 +179,37 @@ HiddenWindow* ownWindow(HWND wnd)
 
 } // namespace
 
-HWND AllocateHWnd(TWndMethod Method)
+namespace {
+HWND allocate(TWndMethod method, bool onGuiThread)
 {
     static std::once_flag postRoutine;
     std::call_once(postRoutine, [] { qAddPostRoutine(closeRegistry); });
     Registry& r = registry();
+    HWND handle;
+    {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        handle = ++r.lastHandle;
+    }
+    auto* w = new HiddenWindow(handle, std::move(method));
+    // Only the thread an object lives in may hand it over to another one: this one, now,
+    // before anyone else can see it. (Qt sends the window an event while moving it, which
+    // takes the registry's lock, so the lock is not held here.)
+    if (onGuiThread) w->moveToThread(QCoreApplication::instance()->thread());
     std::lock_guard<std::mutex> lock(r.mutex);
-    const HWND handle = ++r.lastHandle;
-    r.windows.emplace(handle, new HiddenWindow(handle, std::move(Method)));
+    r.windows.emplace(handle, w);
     return handle;
+}
+} // namespace
+
+HWND AllocateHWnd(TWndMethod Method)
+{
+    return allocate(std::move(Method), false);
+}
+
+HWND AllocateGuiThreadHWnd(TWndMethod Method)
+{
+    if (!QCoreApplication::instance()) return 0;
+    return allocate(std::move(Method), true);
 }
 
 void DeallocateHWnd(HWND Wnd)

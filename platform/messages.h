@@ -25,6 +25,9 @@ constexpr uint32_t USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 
 // Creates a hidden window on the calling thread whose window procedure is Method. Never 0.
 HWND AllocateHWnd(TWndMethod Method);
+// As AllocateHWnd, but the window belongs to the application's GUI thread whichever thread
+// asks; for services that any thread may use to reach the GUI thread. 0 without an application.
+HWND AllocateGuiThreadHWnd(TWndMethod Method);
 // Releases the window: its procedure is not called again, its timers stop and messages posted
 // to it are dropped. Safe to call from inside the window's own procedure. 0 or an unknown
 // handle is ignored.

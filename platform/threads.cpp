@@ -1,7 +1,8 @@
 #include "platform/threads.h"
 
+#include "platform/messages.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
 
 #include <cassert>
@@ -231,10 +232,13 @@ void TThread::Synchronize(TThread*, const TThreadMethod& AMethod)
     std::unique_lock<std::mutex> lock(q.mutex);
     QCoreApplication* app = QCoreApplication::instance();
     if (q.closed || !app) throw EThread(QStringLiteral("The application has ended"));
+    // The GUI thread is woken through a hidden window of its own, so that every event our
+    // threads post to Qt is posted under the window registry's lock.
+    static const HWND wakeWindow = AllocateGuiThreadHWnd([](TMessage&) { TThread::CheckSynchronize(); });
     q.pending.push_back(&request);
     if (!q.wakePosted) {
         q.wakePosted = true;
-        QMetaObject::invokeMethod(app, [] { TThread::CheckSynchronize(); }, Qt::QueuedConnection);
+        PostMessage(wakeWindow, WM_USER, 0, 0);
     }
     request.cv.wait(lock, [&] { return request.done; });
     if (request.error) {

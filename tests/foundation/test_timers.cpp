@@ -1,6 +1,7 @@
 // TFxHiTimer in message mode and thread mode: the re-arming rules of its setters, where and
 // when ticks run, and that no tick reaches a stopped or destroyed timer, counted by ticks.
 #include "event_wait.h"
+#include "foundation/fxclass.h"
 #include "foundation/fxtimer.h"
 #include "platform/application.h"
 #include "platform/mmsystem.h"
@@ -430,4 +431,51 @@ TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
     EXPECT_EQ(stray.load(), 0);
     EXPECT_TRUE(WorkersGone());
     EXPECT_EQ(TimerEventCount(), 0);
+}
+
+// The program may end with timers of every mode still running: the library's finalisation
+// stops the workers, and exit neither crashes nor hangs. Runs in a child process.
+TEST(HiTimerDeathTest, TheProgramEndsWithTimersOfEveryModeRunning)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto runAndEnd = [](bool finalize) {
+        std::atomic<int> ticks{0};
+        for (int i = 0; i < 6; ++i) {
+            auto* t = new TFxHiTimer(nullptr, 1); // never freed
+            t->SetUseThread(i % 3 != 0);
+            t->SetSynchronize(i % 3 == 1);
+            t->SetOnTimer([&ticks](TObject*) { ++ticks; });
+            t->SetEnabled(true);
+        }
+        Until([&] { return ticks.load() > 20; });
+        if (finalize) FxFinalize();
+        std::exit(ticks.load() > 20 ? 0 : 3);
+    };
+    EXPECT_EXIT(runAndEnd(true), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(runAndEnd(false), ::testing::ExitedWithCode(0), "");
+}
+
+// While the application terminates, a worker ticks no more and waits without burning the
+// processor. Runs in a child process, since the application cannot be revived afterwards.
+TEST(HiTimerDeathTest, WorkersIdleQuietlyWhileTheApplicationTerminates)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto run = [] {
+        Application->Terminate();
+        std::atomic<int> ticks{0};
+        TFxHiTimer t(nullptr, 5);
+        t.SetSynchronize(false);
+        t.SetOnTimer([&ticks](TObject*) { ++ticks; });
+        t.SetEnabled(true);
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        getrusage(RUSAGE_SELF, &after);
+        auto ms = [](const rusage& r) {
+            return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
+        };
+        const long cpu = ms(after) - ms(before);
+        std::exit(ticks.load() != 0 ? 3 : cpu > 40 ? 4 : 0);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }
