@@ -1,6 +1,6 @@
 // TFxHiTimer in message mode and thread mode: the re-arming rules of its setters, where and
 // when ticks run, and that no tick reaches a stopped or destroyed timer, counted by ticks.
-#include "event_wait.h"
+#include "tick_testing.h"
 #include "foundation/fxclass.h"
 #include "foundation/fxtimer.h"
 #include "platform/application.h"
@@ -17,25 +17,11 @@
 #include <thread>
 #include <unistd.h>
 
+using testwait::ExceptionTrap;
 using testwait::Pump;
 using testwait::Until;
 
 namespace {
-
-struct ExceptionTrap {
-    std::vector<QString> messages;
-    std::vector<TObject*> senders;
-    TExceptionEvent saved;
-    ExceptionTrap()
-    {
-        saved = Application->OnException;
-        Application->OnException = [this](TObject* s, const Exception& e) {
-            senders.push_back(s);
-            messages.push_back(e.Message());
-        };
-    }
-    ~ExceptionTrap() { Application->OnException = saved; }
-};
 
 // Counts ticks from any thread and remembers on which thread the last one ran.
 struct TickCounter {

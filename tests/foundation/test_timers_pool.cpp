@@ -1,7 +1,7 @@
 // The library application object, its timer pool and TFxTimer. Base ticks of a pool are
 // driven directly (HandleTimers, or a WM_TIMER sent to its window) where the firing pattern
 // matters; real time is used only for eventual outcomes.
-#include "event_wait.h"
+#include "tick_testing.h"
 #include "foundation/fxclass.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+using testwait::ExceptionTrap;
 using testwait::Pump;
 using testwait::Until;
 
@@ -26,20 +27,6 @@ public:
 };
 ::testing::Environment* const g_fxEnvironment = ::testing::AddGlobalTestEnvironment(new FxLibraryEnvironment);
 
-struct ExceptionTrap {
-    std::vector<QString> messages;
-    std::vector<TObject*> senders;
-    TExceptionEvent saved;
-    ExceptionTrap()
-    {
-        saved = Application->OnException;
-        Application->OnException = [this](TObject* s, const Exception& e) {
-            senders.push_back(s);
-            messages.push_back(e.Message());
-        };
-    }
-    ~ExceptionTrap() { Application->OnException = saved; }
-};
 
 template <class E, class Fn>
 QString MessageOf(Fn&& fn)

@@ -1,6 +1,6 @@
 // Hidden windows, posted messages, window timers and the TTimer component, observed through
 // the messages their window procedures receive.
-#include "event_wait.h"
+#include "tick_testing.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
 #include "platform/messages.h"
@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+using testwait::ExceptionTrap;
 using testwait::Pump;
 using testwait::Until;
 
@@ -39,21 +40,6 @@ struct Recorder {
     }
 };
 
-// Catches what reaches the application's exception handler during a test.
-struct ExceptionTrap {
-    std::vector<QString> messages;
-    std::vector<TObject*> senders;
-    TExceptionEvent saved;
-    ExceptionTrap()
-    {
-        saved = Application->OnException;
-        Application->OnException = [this](TObject* s, const Exception& e) {
-            senders.push_back(s);
-            messages.push_back(e.Message());
-        };
-    }
-    ~ExceptionTrap() { Application->OnException = saved; }
-};
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // TThread (start, terminate, free on terminate, priorities, Synchronize) and the multimedia
 // timer calls, observed through what the threads and callbacks do.
-#include "event_wait.h"
+#include "tick_testing.h"
 #include "platform/mmsystem.h"
 #include "platform/threads.h"
 

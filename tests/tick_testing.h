@@ -1,12 +1,16 @@
-// Waiting in tests that depend on real time: run the GUI thread's event loop until a condition
-// holds or a generous deadline passes.
+// Helpers of the timer tests: waiting for real-time outcomes by running the GUI thread's event
+// loop until a condition holds or a generous deadline passes, and catching what reaches the
+// application's exception handler.
 #pragma once
+
+#include "platform/application.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <functional>
+#include <vector>
 
 namespace testwait {
 
@@ -33,5 +37,21 @@ inline void Pump(int ms)
         QThread::usleep(500);
     }
 }
+
+// Collects what reaches Application->HandleException while it exists.
+struct ExceptionTrap {
+    std::vector<QString> messages;
+    std::vector<TObject*> senders;
+    TExceptionEvent saved;
+    ExceptionTrap()
+    {
+        saved = Application->OnException;
+        Application->OnException = [this](TObject* s, const Exception& e) {
+            senders.push_back(s);
+            messages.push_back(e.Message());
+        };
+    }
+    ~ExceptionTrap() { Application->OnException = saved; }
+};
 
 } // namespace testwait
