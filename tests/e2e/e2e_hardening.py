@@ -528,12 +528,13 @@ def save_fault_cases(x):
 
 class Screen(X):
     """The shared virtual screen, on a display number the server picks itself, so that runs
-    started at the same moment never meet on one display."""
+    started at the same moment never meet on one display. Without -noreset the server starts
+    over whenever its last client leaves, and a program started in that moment cannot connect."""
 
     def __init__(self):
         r, w = os.pipe()
         self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
-                                      "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                                      "-nolisten", "tcp", "-noreset"], pass_fds=(w,), stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
         os.close(w)
         with os.fdopen(r) as f:
