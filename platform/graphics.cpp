@@ -14,6 +14,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 #include <algorithm>
 #include <atomic>
@@ -66,6 +67,20 @@ QFont BaseQFont(const QString& name, int pixelSize, TFontStyles style, TFontPitc
     f.setHintingPreference(QFont::PreferFullHinting);
     f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferNoShaping | QFont::NoSubpixelAntialias));
     return f;
+}
+
+// A solid fill of a rectangle (already inside the image) of a 24-bit BGR image.
+void FillBgr24(QImage& img, const QRect& r, TColor color)
+{
+    if (r.isEmpty()) return;
+    const TColor rgb = ColorToRGB(color);
+    const uchar px[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
+    uchar* first = img.scanLine(r.top()) + 3 * r.left();
+    const size_t row = size_t(3 * r.width());
+    std::memcpy(first, px, 3);
+    for (size_t done = 3; done < row; done *= 2) std::memcpy(first + done, first, std::min(done, row - done));
+    for (int y = r.top() + 1; y <= r.bottom(); ++y)
+        std::memcpy(img.scanLine(y) + 3 * r.left(), first, size_t(3 * r.width()));
 }
 
 // The pixel size that a height of 0 stands for: the usual size of desktop dialog text
@@ -464,6 +479,14 @@ void TCanvas::ApplyPen(QPainter& p)
 void TCanvas::FillRect(const TRect& r)
 {
     const TRect n = r.Normalized();
+    if (DirectTarget() && !n.IsEmpty() && m_brush->Style() == TBrushStyle::bsSolid &&
+        !(m_brush->Bitmap() && !m_brush->Bitmap()->Empty())) {
+        QRect area = ToQRect(n) & m_target->rect();
+        if (m_hasClip) area &= ToQRect(m_clip);
+        FillBgr24(*m_target, area, m_brush->Color());
+        Touched(n);
+        return;
+    }
     QPainter* p = Painter();
     if (!p || n.IsEmpty() || BrushIsClear(*m_brush)) return;
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -849,22 +872,55 @@ void TCanvas::DrawImage(int x, int y, const QImage& img)
 // Rebuilt when either changes; the glyph runs of recently drawn texts are kept, so that a
 // text drawn every frame is shaped once.
 struct TCanvas::TextCache {
+    // What one font description at one extra spacing resolves to: the Qt fonts, their metrics
+    // and the widths measured so far. Kept per thread across canvases, so that a canvas made
+    // fresh for every frame (a scrolling control's work bitmap) neither resolves its font nor
+    // measures its texts again.
+    struct Face {
+        QFont plain;                  // the font without extra spacing, for measuring
+        QFont spaced;                 // with the extra spacing, for drawing and paths
+        QFontMetrics fm{QFont()};
+        int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, lineWidth = 1;
+        QString sharedKey;            // the font's key for laid-out runs and sprites
+        QHash<QString, int> widths;
+    };
+    static std::shared_ptr<Face> FaceOf(const TFont& font, int extraSpacing)
+    {
+        static thread_local QHash<QString, std::shared_ptr<Face>> faces;
+        const QString key = font.Name() + QLatin1Char('|') + QString::number(font.Height()) + QLatin1Char('|') +
+                            QString::number(font.Style()) + QLatin1Char('|') + QString::number(int(font.Pitch())) +
+                            QLatin1Char('|') + QString::number(extraSpacing);
+        auto it = faces.constFind(key);
+        if (it != faces.constEnd()) return *it;
+        auto f = std::make_shared<Face>();
+        f->plain = font.ToQFont();
+        f->spaced = f->plain;
+        if (extraSpacing != 0) f->spaced.setLetterSpacing(QFont::AbsoluteSpacing, extraSpacing);
+        f->fm = QFontMetrics(f->plain);
+        f->sharedKey = f->plain.key() + QLatin1Char('|') + QString::number(extraSpacing) + QLatin1Char('|');
+        f->ascent = f->fm.ascent();
+        f->height = f->fm.height();
+        f->tabWidth = std::max(1, 8 * f->fm.averageCharWidth());
+        f->underlinePos = std::max(1, f->fm.underlinePos());
+        f->lineWidth = std::max(1, f->fm.lineWidth());
+        if (faces.size() >= 64) faces.clear();
+        faces.insert(key, f);
+        return f;
+    }
+
     uint64_t revision = 0;
     int extra = 0;
-    QFont plain;                  // the font without extra spacing, for measuring
-    QFont spaced;                 // with the extra spacing, for drawing and paths
-    std::unique_ptr<QFontMetrics> fm;
+    std::shared_ptr<Face> face;
+    QFont plain, spaced;
+    const QFontMetrics* fm = nullptr;
     int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, lineWidth = 1;
     struct Run {
         QList<QGlyphRun> runs;
         qreal ascent = 0;         // the layout's baseline below its top
     };
-    QHash<QString, int> widths;
     QHash<QString, Run> runs;
     static constexpr int MaxEntries = 256;
-    // Laid-out runs are also kept per thread across canvases, under the font's key: a canvas
-    // made fresh for every frame (a scrolling control's work bitmap) then draws a text it has
-    // drawn before without laying it out again.
+    // Laid-out runs are also kept per thread across canvases, under the font's key.
     QString sharedKey;
     static QHash<QString, Run>& SharedRuns()
     {
@@ -874,22 +930,21 @@ struct TCanvas::TextCache {
 
     void Sync(const TFont& font, int extraSpacing)
     {
-        if (fm && revision == font.Revision() && extra == extraSpacing) return;
-        const bool sameFace = fm && plain == font.ToQFont();
+        if (face && revision == font.Revision() && extra == extraSpacing) return;
         revision = font.Revision();
-        if (sameFace && extra == extraSpacing) return;   // only the colour changed
+        std::shared_ptr<Face> f = FaceOf(font, extraSpacing);
+        if (f == face) return;   // only the colour or the character set changed
+        face = std::move(f);
         extra = extraSpacing;
-        plain = font.ToQFont();
-        spaced = plain;
-        if (extra != 0) spaced.setLetterSpacing(QFont::AbsoluteSpacing, extra);
-        fm = std::make_unique<QFontMetrics>(plain);
-        sharedKey = plain.key() + QLatin1Char('|') + QString::number(extra) + QLatin1Char('|');
-        ascent = fm->ascent();
-        height = fm->height();
-        tabWidth = std::max(1, 8 * fm->averageCharWidth());
-        underlinePos = std::max(1, fm->underlinePos());
-        lineWidth = std::max(1, fm->lineWidth());
-        widths.clear();
+        plain = face->plain;
+        spaced = face->spaced;
+        fm = &face->fm;
+        sharedKey = face->sharedKey;
+        ascent = face->ascent;
+        height = face->height;
+        tabWidth = face->tabWidth;
+        underlinePos = face->underlinePos;
+        lineWidth = face->lineWidth;
         runs.clear();
     }
 
@@ -898,6 +953,7 @@ struct TCanvas::TextCache {
     int Advance(const QString& s)
     {
         if (s.isEmpty()) return 0;
+        QHash<QString, int>& widths = face->widths;
         auto it = widths.constFind(s);
         if (it != widths.constEnd()) return *it;
         if (widths.size() >= MaxEntries) widths.clear();
@@ -930,6 +986,84 @@ struct TCanvas::TextCache {
         if (shared.size() >= MaxEntries) shared.clear();
         shared.insert(key, r);
         return *runs.insert(s, r);
+    }
+
+    // The band of rows around a line that drawn text may touch: a margin above and below.
+    int InkMargin() const { return height / 2 + 2; }
+
+    // A piece of text as Qt renders it, kept glyph by glyph as coverage masks (0..255 per
+    // pixel) cropped to their ink, in drawing order: where the ink of neighbouring glyphs
+    // overlaps, blending them one after the other gives what Qt's blending gives. Left and top
+    // place a mask against the point where the piece is drawn.
+    struct Mask {
+        int left = 0, top = 0, width = 0, height = 0;
+        std::vector<uchar> coverage;
+    };
+    using Sprite = std::vector<Mask>;
+    const Sprite& SpriteOf(const QString& s)
+    {
+        static thread_local QHash<QString, std::shared_ptr<const Sprite>> sprites;
+        static thread_local size_t bytes = 0;
+        const QString key = sharedKey + s;
+        auto known = sprites.constFind(key);
+        if (known != sprites.constEnd()) return **known;
+        const Run& run = RunOf(s);
+        auto sp = std::make_shared<Sprite>();
+        size_t size = 0;
+        for (const QGlyphRun& g : run.runs) {
+            const QList<quint32> glyphs = g.glyphIndexes();
+            const QList<QPointF> positions = g.positions();
+            const QRawFont font = g.rawFont();
+            for (int i = 0; i < glyphs.size(); ++i) {
+                // The glyph at its place under the piece's origin, with its fraction of a pixel.
+                const QPointF at = positions[i] + QPointF(0, ascent - run.ascent);
+                const QRect box = font.boundingRect(glyphs[i]).translated(at).toAlignedRect().adjusted(-4, -4, 4, 4);
+                if (box.isEmpty()) continue;
+                QImage img(box.size(), QImage::Format_ARGB32_Premultiplied);
+                img.fill(0);
+                {
+                    QPainter q(&img);
+                    q.setRenderHint(QPainter::Antialiasing, false);
+                    q.setRenderHint(QPainter::TextAntialiasing, true);
+                    q.setPen(QColor(255, 255, 255));
+                    QGlyphRun one = g;
+                    one.setGlyphIndexes({glyphs[i]});
+                    one.setPositions({positions[i]});
+                    q.drawGlyphRun(QPointF(-box.left(), -box.top() + ascent - run.ascent), one);
+                }
+                int x0 = img.width(), x1 = -1, y0 = img.height(), y1 = -1;
+                for (int y = 0; y < img.height(); ++y) {
+                    const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+                    for (int x = 0; x < img.width(); ++x) {
+                        if (!qAlpha(row[x])) continue;
+                        x0 = std::min(x0, x);
+                        x1 = std::max(x1, x);
+                        y0 = std::min(y0, y);
+                        y1 = std::max(y1, y);
+                    }
+                }
+                if (x1 < 0) continue;
+                Mask m;
+                m.left = box.left() + x0;
+                m.top = box.top() + y0;
+                m.width = x1 - x0 + 1;
+                m.height = y1 - y0 + 1;
+                m.coverage.resize(size_t(m.width) * size_t(m.height));
+                for (int y = 0; y < m.height; ++y) {
+                    const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y0 + y)) + x0;
+                    for (int x = 0; x < m.width; ++x)
+                        m.coverage[size_t(y) * size_t(m.width) + size_t(x)] = uchar(qAlpha(row[x]));
+                }
+                size += m.coverage.size();
+                sp->push_back(std::move(m));
+            }
+        }
+        if (sprites.size() >= MaxEntries || bytes > (size_t(32) << 20)) {
+            sprites.clear();
+            bytes = 0;
+        }
+        bytes += size;
+        return **sprites.insert(key, sp);
     }
 };
 
@@ -1056,7 +1190,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool
         p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
         !tc.plain.strikeOut() &&
         (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
-        const int margin = tc.height / 2 + 2;   // ink past the advance and the line's height
+        const int margin = tc.InkMargin();   // ink past the advance and the line's height
         area = QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin) & m_target->rect();
         if (p->hasClipping()) area &= p->clipBoundingRect().toAlignedRect();
         if (area.isEmpty()) return;
@@ -1106,6 +1240,59 @@ void TCanvas::DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool
     }
 }
 
+bool TCanvas::DirectTarget() const
+{
+    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888;
+}
+
+namespace {
+// x * a / 255 rounded, as Qt's raster engine computes it when blending.
+inline uint ByteMul(uint x, uint a)
+{
+    const uint t = x * a;
+    return (t + (t >> 8) + 0x80) >> 8;
+}
+} // namespace
+
+void TCanvas::DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched)
+{
+    TextCache& tc = Text();
+    const TRect box = Bounds(x, y, line.width, tc.height);
+    touched = UnionRect(touched, box);
+    if (opaque && line.width > 0) FillBgr24(*m_target, ToQRect(box) & clip, m_brush->Color());
+    // The same band around the line that the drawing through a painter keeps to.
+    const int margin = tc.InkMargin();
+    const QRect area = QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin) & clip;
+    if (area.isEmpty()) return;
+    const TColor rgb = ColorToRGB(m_font->Color());
+    const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
+    for (const auto& piece : line.pieces) {
+        for (const TextCache::Mask& m : tc.SpriteOf(piece.text)) {
+            const int left = x + piece.x + m.left, top = y + m.top;
+            const QRect part = QRect(left, top, m.width, m.height) & area;
+            if (part.isEmpty()) continue;
+            for (int row = part.top(); row <= part.bottom(); ++row) {
+                const uchar* cov = m.coverage.data() + size_t(row - top) * size_t(m.width) + size_t(part.left() - left);
+                uchar* out = m_target->scanLine(row) + 3 * part.left();
+                for (int i = 0; i < part.width(); ++i, out += 3) {
+                    const uint a = cov[i];
+                    if (a == 0) continue;
+                    if (a == 255) {
+                        out[0] = uchar(colour[0]);
+                        out[1] = uchar(colour[1]);
+                        out[2] = uchar(colour[2]);
+                        continue;
+                    }
+                    for (int c = 0; c < 3; ++c) out[c] = uchar(ByteMul(colour[c], a) + ByteMul(out[c], 255 - a));
+                }
+            }
+        }
+    }
+    for (const auto& u : line.underlines)
+        FillBgr24(*m_target, QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth) & area,
+                  m_font->Color());
+}
+
 int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
 {
     TextCache& tc = Text();
@@ -1118,8 +1305,9 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         r.Bottom = r.Top + height;
         return height;
     }
-    QPainter* p = m_inPath ? nullptr : Painter();
-    if (lines.empty() || (!p && !m_inPath)) return height;
+    const bool direct = !m_inPath && DirectTarget() && !tc.plain.underline() && !tc.plain.strikeOut();
+    QPainter* p = (m_inPath || direct) ? nullptr : Painter();
+    if (lines.empty() || (!p && !m_inPath && !direct)) return height;
 
     int y = r.Top;
     if (flags & DT_SINGLELINE) {
@@ -1134,17 +1322,24 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         p->setPen(ToQColor(m_font->Color()));
         if (clip) p->setClipRect(ToQRect(r.Normalized()), m_hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
     }
+    QRect clipArea;
+    if (direct) {
+        clipArea = m_target->rect();
+        if (m_hasClip) clipArea &= ToQRect(m_clip);
+        if (clip) clipArea &= ToQRect(r.Normalized());
+    }
     TRect touched;
     for (const TextLine& line : lines) {
         int x = r.Left;
         if (flags & DT_CENTER) x = r.Left + (r.Width() - line.width) / 2;
         else if (flags & DT_RIGHT) x = r.Right - line.width;
-        DrawTextLine(p, line, x, y, opaque, touched);
+        if (direct) DrawTextLineDirect(line, x, y, opaque, clipArea, touched);
+        else DrawTextLine(p, line, x, y, opaque, touched);
         y += tc.height;
     }
-    if (p) {
+    if (p || direct) {
         if (clip) {
-            ApplyClip(*p);
+            if (p) ApplyClip(*p);
             IntersectRect(touched, touched, r.Normalized());
         }
         Touched(touched);
@@ -1355,7 +1550,7 @@ void TBitmap::SetSize(int w, int h)
         m_image = QImage();
     } else {
         QImage next(w, h, QImage::Format_BGR888);
-        next.fill(Qt::white);
+        std::memset(next.bits(), 0xFF, size_t(next.sizeInBytes()));   // white
         if (!m_image.isNull()) {
             const int cw = std::min(w, m_image.width()) * 3;
             const int ch = std::min(h, m_image.height());

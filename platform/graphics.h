@@ -258,6 +258,10 @@ private:
     std::vector<TextLine> LayoutText(const QString& text, uint32_t flags, int width) const;
     TextLine BuildLine(const QString& raw, uint32_t flags) const;
     void DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool opaque, TRect& touched);
+    // A 24-bit target without an open painter is filled and gets its text written directly,
+    // without the cost of opening a painter; text then comes from cached coverage masks.
+    bool DirectTarget() const;
+    void DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched);
     void ApplyClip(QPainter& p);
     void DrawBitmap(const TRect& dest, const TBitmap* bmp);
 
