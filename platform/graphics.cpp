@@ -1266,6 +1266,16 @@ void TCanvas::DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
     const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
+    // Most partly covered pixels lie on the plain background: their blends are worked out
+    // once per coverage value (blue, green, red in the low three bytes).
+    const TColor paper = ColorToRGB(m_brush->Color());
+    const uint plain = uint(GetBValue(paper)) | uint(GetGValue(paper)) << 8 | uint(GetRValue(paper)) << 16;
+    uint onPlain[256];
+    for (uint a = 0; a < 256; ++a) {
+        onPlain[a] = 0;
+        for (int c = 0; c < 3; ++c)
+            onPlain[a] |= (ByteMul(colour[c], a) + ByteMul((plain >> (8 * c)) & 0xFF, 255 - a)) << (8 * c);
+    }
     for (const auto& piece : line.pieces) {
         for (const TextCache::Mask& m : tc.SpriteOf(piece.text)) {
             const int left = x + piece.x + m.left, top = y + m.top;
@@ -1281,6 +1291,12 @@ void TCanvas::DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque
                         out[0] = uchar(colour[0]);
                         out[1] = uchar(colour[1]);
                         out[2] = uchar(colour[2]);
+                        continue;
+                    }
+                    if ((uint(out[0]) | uint(out[1]) << 8 | uint(out[2]) << 16) == plain) {
+                        out[0] = uchar(onPlain[a]);
+                        out[1] = uchar(onPlain[a] >> 8);
+                        out[2] = uchar(onPlain[a] >> 16);
                         continue;
                     }
                     for (int c = 0; c < 3; ++c) out[c] = uchar(ByteMul(colour[c], a) + ByteMul(out[c], 255 - a));
