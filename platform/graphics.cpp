@@ -75,12 +75,12 @@ void FillBgr24(QImage& img, const QRect& r, TColor color)
     if (r.isEmpty()) return;
     const TColor rgb = ColorToRGB(color);
     const uchar px[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
-    uchar* first = img.scanLine(r.top()) + 3 * r.left();
+    const qsizetype bpl = img.bytesPerLine();
+    uchar* first = img.bits() + r.top() * bpl + 3 * r.left();
     const size_t row = size_t(3 * r.width());
     std::memcpy(first, px, 3);
     for (size_t done = 3; done < row; done *= 2) std::memcpy(first + done, first, std::min(done, row - done));
-    for (int y = r.top() + 1; y <= r.bottom(); ++y)
-        std::memcpy(img.scanLine(y) + 3 * r.left(), first, size_t(3 * r.width()));
+    for (int y = 1; y < r.height(); ++y) std::memcpy(first + y * bpl, first, row);
 }
 
 // The pixel size that a height of 0 stands for: the usual size of desktop dialog text
@@ -1276,6 +1276,8 @@ void TCanvas::DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque
         for (int c = 0; c < 3; ++c)
             onPlain[a] |= (ByteMul(colour[c], a) + ByteMul((plain >> (8 * c)) & 0xFF, 255 - a)) << (8 * c);
     }
+    uchar* const bits = m_target->bits();
+    const qsizetype bpl = m_target->bytesPerLine();
     for (const auto& piece : line.pieces) {
         for (const TextCache::Mask& m : tc.SpriteOf(piece.text)) {
             const int left = x + piece.x + m.left, top = y + m.top;
@@ -1283,7 +1285,7 @@ void TCanvas::DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque
             if (part.isEmpty()) continue;
             for (int row = part.top(); row <= part.bottom(); ++row) {
                 const uchar* cov = m.coverage.data() + size_t(row - top) * size_t(m.width) + size_t(part.left() - left);
-                uchar* out = m_target->scanLine(row) + 3 * part.left();
+                uchar* out = bits + row * bpl + 3 * part.left();
                 for (int i = 0; i < part.width(); ++i, out += 3) {
                     const uint a = cov[i];
                     if (a == 0) continue;
