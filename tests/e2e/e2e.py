@@ -29,7 +29,7 @@ def start_xvfb(width, height):
     the same time never share a server. Returns the process and the display name."""
     r, w = os.pipe()
     proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "%dx%dx24" % (width, height),
-                             "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                             "-nolisten", "tcp", "-noreset"], pass_fds=(w,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     os.close(w)
     with os.fdopen(r) as f:
