@@ -53,12 +53,12 @@ static void parse(void)
 {
     if (g_parsed) return;
     g_parsed = 1;
-    const char* spec = getenv("TIRLINK_FAULT");
-    if (!spec) return;
-    const char* colon = strchr(spec, ':');
+    const char* setting = getenv("TIRLINK_FAULT");
+    if (!setting) return;
+    const char* colon = strchr(setting, ':');
     if (!colon) return;
     for (size_t i = 0; i < sizeof k_steps / sizeof k_steps[0]; ++i)
-        if (strlen(k_steps[i].name) == (size_t)(colon - spec) && !strncmp(spec, k_steps[i].name, colon - spec)) {
+        if (strlen(k_steps[i].name) == (size_t)(colon - setting) && !strncmp(setting, k_steps[i].name, colon - setting)) {
             g_step = k_steps[i].step;
             g_stepname = k_steps[i].name;
         }
