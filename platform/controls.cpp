@@ -214,9 +214,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     m_height = AHeight;
     UpdateWidgetGeometry();
     if (sized) Resized();
-    if (m_parent && m_align != TAlign::alNone && !m_parent->IsLoading()) {
-        // An aligned control keeps its place in the parent.
-    }
 }
 
 void TControl::UpdateWidgetGeometry()
@@ -442,7 +439,6 @@ void TControl::DispatchMouseDown(TMouseButton Button, TShiftState Shift, int X, 
     if (!m_enabled) return;
     m_pressed = true;
     m_pressedButton = Button;
-    QPointer<QWidget> alive(m_widget);
     SafeCall(this, [&] { MouseDown(Button, Shift, X, Y); });
 }
 
