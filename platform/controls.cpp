@@ -827,8 +827,9 @@ void TCustomForm::SetVisible(bool v)
     if (m_widget) {
         if (v) {
             UpdateWidgetGeometry();
-            UpdateWindowOwner();
             m_widget->show();
+            // After the show: Qt clears the owner of a plain window as it maps it.
+            UpdateWindowOwner();
         } else {
             m_widget->hide();
         }
