@@ -832,6 +832,7 @@ void TCustomForm::SetVisible(bool v)
             UpdateWindowOwner();
         } else {
             m_widget->hide();
+            m_centreFrame = false;
         }
     }
     Perform(CM_VISIBLECHANGED, v ? 1 : 0);
