@@ -254,19 +254,6 @@ TEST(Forms, ChangingTheFormStyleKeepsThePositionAndAsksToStayOnTop)
     EXPECT_EQ(form.Widget()->pos(), QPoint(2, 333));
 }
 
-TEST(Forms, LeftAndTopFollowAMoveMadeByTheWindowSystem)
-{
-    TForm form(nullptr);
-    form.SetBorderStyle(TFormBorderStyle::bsNone);
-    form.SetBounds(2, 606, 300, 29);
-    form.Show();
-    form.Widget()->move(40, 200);  // as a window manager does, behind the form's back
-    QCoreApplication::processEvents();
-    EXPECT_EQ(form.BoundsRect(), Bounds(40, 200, 300, 29));
-    form.SetTop(form.Top() + 10);
-    EXPECT_EQ(form.Widget()->pos(), QPoint(40, 210));
-}
-
 TEST(Forms, OnShowFiresWhenTheFormBecomesVisibleOnly)
 {
     TForm form(nullptr);
