@@ -1,17 +1,21 @@
 // Тирлинк: a desktop ticker. Takes no command-line arguments and reads no environment of its
-// own; its state lives in tirlink.cfg in the current directory.
+// own (only Qt's platform choice and the X display, to pick the window system); its state lives
+// in tirlink.cfg in the current directory.
 #include "app/config.h"
 #include "app/tirlink.h"
 #include "foundation/fxclass.h"
 #include "hyperlink/lkcontrols.h"
 #include "platform/application.h"
 #include "platform/controls.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication qtApp(argc, argv);
+    // Before the application object: in a Wayland session, XWayland whenever it answers.
+    TPlatformArguments platformArgs(argc, argv);
+    QApplication qtApp(platformArgs.Argc(), platformArgs.Argv());
     QApplication::setApplicationName(QStringLiteral("tirlink"));
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -5,9 +5,11 @@
 #include "scrolltext/fxscrolltext.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <cstdlib>
 
 TFtirlink* Ftirlink = nullptr;
@@ -95,6 +97,13 @@ void TFtirlink::StartScroll(TObject*)
 {
     ReadSettings();
     ApplyPlacement();
+    std::vector<TRect> monitors;
+    for (QScreen* s : QGuiApplication::screens()) monitors.push_back(FromQRect(s->geometry()));
+    const int top = StartupTop(BoundsRect(), monitors);
+    if (top != Top()) {
+        SetTop(top);
+        ApplyPlacement();  // the width of the monitor it now stands on
+    }
     FxScrollText1->SetScroll(true);
 }
 
@@ -147,6 +156,24 @@ void TFtirlink::ApplyPlacement()
     SetBounds(2, Top(), Width(), height);
     const TRect monitor = MonitorRect();
     SetBounds(2, Top(), monitor.Width() - 4, height);
+}
+
+int StartupTop(const TRect& strip, const std::vector<TRect>& monitors)
+{
+    const int top = strip.Top, height = strip.Height();
+    const TRect* home = nullptr;
+    int homeDistance = 0;
+    for (const TRect& m : monitors) {
+        if (strip.Left < m.Right && strip.Right > m.Left && top < m.Bottom && strip.Bottom > m.Top) return top;
+        if (m.Left > 2 || m.Right <= 2) continue;
+        const int distance = top >= m.Bottom ? top - m.Bottom : m.Top - (top + height);
+        if (!home || distance < homeDistance) {
+            home = &m;
+            homeDistance = distance;
+        }
+    }
+    if (!home) return top;
+    return top >= home->Bottom ? home->Bottom - height : home->Top;
 }
 
 void TFtirlink::start_move(TObject*, TMouseButton, TShiftState, int X, int Y)

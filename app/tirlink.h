@@ -8,6 +8,7 @@
 #include "platform/menus.h"
 
 #include <functional>
+#include <vector>
 
 class TFxScrollText;
 
@@ -68,6 +69,13 @@ private:
 };
 
 extern TFtirlink* Ftirlink;
+
+// The Top at which the strip (screen coordinates) starts: its own when any part of it lies on one
+// of the monitors (a strip partly off the screen stays where the user left it); otherwise that
+// of the strip lying wholly on the monitor that holds x = 2, the nearest such, at its nearer edge, so that a Top
+// saved on a monitor that is gone, or a strip dragged wholly off, cannot start invisible and
+// out of reach of its menu. Dragging itself stays unbounded.
+int StartupTop(const TRect& strip, const std::vector<TRect>& monitors);
 
 // Shows a message box saying that the settings could not be saved and why.
 void ShowSaveError(const QString& reason);

@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 
 #include "platform/menus.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 TScreen* Screen = nullptr;
@@ -27,6 +29,8 @@ TPoint g_lastCursorPos;
 bool g_haveCursorPos = false;
 // Paint cycles under way anywhere: Qt refuses a repaint from inside one.
 int g_paintDepth = 0;
+// The forms that exist, for keeping them above a main form that stays on top.
+std::vector<TCustomForm*> g_forms;
 
 TShiftState ShiftFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
@@ -140,6 +144,28 @@ protected:
             }
         }
         SafeCall(m_control, [&] { m_control->Resized(); });
+    }
+    void moveEvent(QMoveEvent*) override
+    {
+        // A window manager moves windows too (the user's Alt+drag, its placement, its
+        // screen-edge rules): a form's Left and Top follow where its window really stands.
+        // A hidden window is not moved by anyone but us, and Qt reports stale positions for it
+        // while its native window is being replaced.
+        if (m_control && isWindow() && isVisible()) {
+            const QPoint p = pos();
+            m_control->m_left = p.x();
+            m_control->m_top = p.y();
+            if (auto* form = dynamic_cast<TCustomForm*>(m_control)) form->WindowMoved();
+        }
+    }
+    bool event(QEvent* e) override
+    {
+        // Qt replaces a window's native window when some of its flags change, a while after
+        // they were set.
+        if (e->type() == QEvent::WinIdChange && isWindow()) {
+            if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->RestackOwnedForms(); });
+        }
+        return QWidget::event(e);
     }
     void closeEvent(QCloseEvent* e) override
     {
@@ -692,11 +718,31 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, new TControlW
     m_widget->setAttribute(Qt::WA_QuitOnClose, false);
     ApplyWindowFlags();
     ApplyWidgetPalette();
+    g_forms.push_back(this);
+    // Qt's own dialogs (colour, font, message boxes) stay above the window they were opened
+    // from, or above the main form, while the main form stays on top.
+    SetDialogOwnerRule([]() -> QWidget* {
+        TCustomForm* main = Application ? Application->MainForm() : nullptr;
+        if (!main || main->FormStyle() != TFormStyle::fsStayOnTop) return nullptr;
+        QWidget* active = QApplication::activeWindow();
+        for (TCustomForm* f : g_forms)
+            if (active && f->Widget() == active) return active;
+        return main->Widget();
+    });
 }
 
 TCustomForm::~TCustomForm()
 {
     Destroying();
+    g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), this), g_forms.end());
+}
+
+void TCustomForm::UpdateWindowOwner()
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!m_widget || !main || main == this) return;
+    const bool above = main->FormStyle() == TFormStyle::fsStayOnTop && main->Widget();
+    SetWindowOwner(m_widget, above ? main->Widget() : nullptr);
 }
 
 void TCustomForm::ApplyWindowFlags()
@@ -726,6 +772,19 @@ void TCustomForm::ApplyWindowFlags()
     // Changing the flags hides the window and may forget where it stood.
     UpdateWidgetGeometry();
     if (wasVisible) m_widget->show();
+    RestackOwnedForms();
+}
+
+void TCustomForm::RestackOwnedForms()
+{
+    // The main form may stay on top now, or its native window was replaced: the other forms on
+    // screen follow it, and are raised for the case that no window manager stacks them.
+    if (!Application || Application->MainForm() != this) return;
+    for (TCustomForm* f : g_forms) {
+        if (f == this || !f->m_widget || !f->m_widget->isVisible()) continue;
+        f->UpdateWindowOwner();
+        f->m_widget->raise();
+    }
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v)
@@ -752,11 +811,8 @@ void TCustomForm::SetVisible(bool v)
     if (v && !m_positioned) {
         m_positioned = true;
         if (m_position == TPosition::poScreenCenter || m_position == TPosition::poDesktopCenter) {
-            QScreen* s = QGuiApplication::primaryScreen();
-            if (s) {
-                const QRect g = s->geometry();
-                SetBounds(g.x() + (g.width() - m_width) / 2, g.y() + (g.height() - m_height) / 2, m_width, m_height);
-            }
+            CentreOnScreen();
+            m_centreFrame = m_borderStyle != TFormBorderStyle::bsNone;
         }
     }
     if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
@@ -772,11 +828,35 @@ void TCustomForm::SetVisible(bool v)
         if (v) {
             UpdateWidgetGeometry();
             m_widget->show();
+            // After the show: Qt clears the owner of a plain window as it maps it.
+            UpdateWindowOwner();
         } else {
             m_widget->hide();
+            m_centreFrame = false;
         }
     }
     Perform(CM_VISIBLECHANGED, v ? 1 : 0);
+}
+
+void TCustomForm::CentreOnScreen()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect g = s->geometry();
+    const QMargins frame = m_widget && m_widget->windowHandle() ? m_widget->windowHandle()->frameMargins() : QMargins();
+    const int w = m_width + frame.left() + frame.right();
+    const int h = m_height + frame.top() + frame.bottom();
+    SetBounds(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 2, m_width, m_height);
+}
+
+void TCustomForm::WindowMoved()
+{
+    // A window manager frames a window only after it is shown, so the first centring could only
+    // count the client area. Centre again as soon as the frame is known.
+    if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;
+    if (m_widget->windowHandle()->frameMargins().isNull()) return;
+    m_centreFrame = false;
+    CentreOnScreen();
 }
 
 void TCustomForm::Close()

@@ -344,15 +344,30 @@ public:
     bool CloseQuery();
     void DispatchShowEvent();
     void DispatchHideEvent();
+    // Entry from the widget: the window moved on the screen (Left and Top follow already).
+    void WindowMoved();
+    // Entry from the widget and from the form style: keeps the other forms on screen above the
+    // main form while it stays on top (see UpdateWindowOwner).
+    void RestackOwnedForms();
 
 protected:
     void ApplyWindowFlags();
 
 private:
+    // Centres the window on the primary screen, its frame included where the window system
+    // has told how large the frame is.
+    void CentreOnScreen();
+    // While the application's main form stays on top, every other form is kept above it (a
+    // program's own dialogs never hide behind its own stay-on-top window); otherwise forms
+    // stack freely.
+    void UpdateWindowOwner();
     TFormBorderStyle m_borderStyle = TFormBorderStyle::bsSizeable;
     TFormStyle m_formStyle = TFormStyle::fsNormal;
     TPosition m_position = TPosition::poDesigned;
     bool m_positioned = false;
+    // Centred before the window manager framed the window: centred again, frame included, once
+    // the frame is known.
+    bool m_centreFrame = false;
 };
 
 class TForm : public TCustomForm {

@@ -170,6 +170,44 @@ TEST_F(TickerWindow, LeftDragMovesTheWindowVerticallyByThePointersTravelWithoutB
     EXPECT_EQ(w->Top(), 400);
 }
 
+// Two monitors side by side, the right one taller, and two stacked: a Top saved on the taller
+// one, or a strip dragged wholly off, is brought back onto the monitor that holds x = 2.
+struct StartupTopCase {
+    int top;
+    std::vector<TRect> monitors;
+    int expected;
+};
+
+class StartupTopTable : public ::testing::TestWithParam<StartupTopCase> {};
+
+TEST_P(StartupTopTable, OnlyAStripWhollyOffEveryMonitorIsMovedToTheNearerEdge)
+{
+    const StartupTopCase& c = GetParam();
+    EXPECT_EQ(StartupTop(Bounds(2, c.top, 1916, 29), c.monitors), c.expected) << c.top;
+}
+
+const std::vector<TRect> SideBySide = {TRect(0, 0, 1920, 1080), TRect(1920, 0, 3840, 1200)};
+const std::vector<TRect> Stacked = {TRect(0, 0, 1920, 1080), TRect(0, 1080, 1920, 2280)};
+
+INSTANTIATE_TEST_SUITE_P(Monitors, StartupTopTable,
+                         ::testing::Values(StartupTopCase{1100, SideBySide, 1080 - 29},  // below
+                                           StartupTopCase{-29, SideBySide, 0},  // above
+                                           StartupTopCase{-28, SideBySide, -28},  // one row shows
+                                           StartupTopCase{1079, SideBySide, 1079},
+                                           StartupTopCase{3000, Stacked, 2280 - 29},
+                                           StartupTopCase{1070, Stacked, 1070}));
+
+TEST_F(TickerWindow, AStripSavedBelowEveryMonitorStartsOnTheScreen)
+{
+    TSettingsRecord r;
+    r.Top = 3000;
+    WriteFile(FormatSettingsRecord(r));
+    auto w = Start();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w->Top(), screen.y() + screen.height() - 29);
+    EXPECT_EQ(w->Width(), screen.width() - 4);
+}
+
 TEST_F(TickerWindow, RightPressRecordsThePressPointToo)
 {
     auto w = Start();

@@ -46,6 +46,7 @@ class X:
         self.proc, self.display = start_xvfb(SCREEN_W, SCREEN_H)
         self.env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
+        self.wm_proc, self.wm = None, None
         deadline = time.time() + 10
         while time.time() < deadline:
             if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
@@ -60,7 +61,41 @@ class X:
             raise AssertionError("%s failed: %s" % (" ".join(args), r.stderr))
         return r.stdout
 
+    def start_wm(self, name):
+        """Starts a window manager on the screen and waits until it has taken it over."""
+        self.wm_proc = subprocess.Popen([name], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if subprocess.run(["wmctrl", "-m"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0:
+                self.wm = name
+                return
+            time.sleep(0.1)
+        raise RuntimeError("%s did not start" % name)
+
+    def stop_wm(self):
+        if self.wm_proc:
+            self.wm_proc.terminate()
+            self.wm_proc.wait()
+        self.wm_proc, self.wm = None, None
+
+    def stacking(self):
+        """The top-level windows bottom to top: the window manager's client list where one
+        runs, else the root window's children, which are the clients themselves."""
+        if self.wm:
+            out = self.run("xprop", "-root", "_NET_CLIENT_LIST_STACKING")
+            return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", out)]
+        out = self.run("xwininfo", "-root", "-children")  # top to bottom
+        return [int(w, 16) for w in re.findall(r"^\s+(0x[0-9a-f]+)", out, re.M)][::-1]
+
+    def frame_extents(self, wid):
+        """(left, right, top, bottom) of the frame the window manager put around a window."""
+        out = self.run("xprop", "-id", wid, "_NET_FRAME_EXTENTS", check=False)
+        m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
+        return tuple(int(v) for v in m.groups()) if m else (0, 0, 0, 0)
+
     def stop(self):
+        self.stop_wm()
         self.proc.terminate()
         self.proc.wait()
 
@@ -116,9 +151,12 @@ class Ticker:
     def net_wm_state(self):
         return self.x.run("xprop", "-id", self.ticker_window(), "_NET_WM_STATE", check=False)
 
-    def shot(self, name):
+    def shot_path(self, name):
         os.makedirs(SHOTS, exist_ok=True)
-        path = os.path.join(SHOTS, name + ".png")
+        return os.path.join(SHOTS, ("%s-" % self.x.wm if self.x.wm else "") + name + ".png")
+
+    def shot(self, name):
+        path = self.shot_path(name)
         self.x.run("import", "-window", "root", path)
         return path
 
@@ -170,8 +208,7 @@ class Ticker:
     def window_shot(self, name):
         """A screenshot of the ticker's window alone: a small grab that keeps the X server,
         which the ticker's frames also go through, as free as possible."""
-        os.makedirs(SHOTS, exist_ok=True)
-        path = os.path.join(SHOTS, name + ".png")
+        path = self.shot_path(name)
         self.x.run("import", "-window", self.ticker_window(), path)
         return path
 
@@ -247,8 +284,37 @@ def is_yellow(r, g, b):
 
 
 # ------------------------------------------------------------------------------------------
-# Cases
+# Cases. Each runs on the bare server; those marked also run under a real window manager,
+# which moves, frames and stacks windows itself.
 # ------------------------------------------------------------------------------------------
+WINDOW_MANAGER = "openbox"
+
+
+def also_under_wm(case):
+    case.variants = (None, WINDOW_MANAGER)
+    return case
+
+
+def only_under_wm(case):
+    case.variants = (WINDOW_MANAGER,)
+    return case
+
+
+def assert_above(x, upper, lower):
+    order = x.stacking()
+    assert int(upper) in order and int(lower) in order, (upper, lower, order)
+    assert order.index(int(upper)) > order.index(int(lower)), "%s is not above %s: %r" % (upper, lower, order)
+
+
+def assert_centred_with_frame(x, t, dlg):
+    """The dialog's window, frame included, stands in the middle of the screen."""
+    d = t.geometry(dlg)
+    left, right, top, bottom = x.frame_extents(dlg)
+    fx, fy, fw, fh = d["x"] - left, d["y"] - top, d["w"] + left + right, d["h"] + top + bottom
+    assert abs(fx - (SCREEN_W - fw) // 2) <= 1 and abs(fy - (SCREEN_H - fh) // 2) <= 1, (d, (left, right, top, bottom))
+    return d
+
+@also_under_wm
 def case_first_start_without_settings(x, tmp):
     t = Ticker(x, tmp)
     try:
@@ -268,6 +334,7 @@ def case_first_start_without_settings(x, tmp):
         t.kill()
 
 
+@also_under_wm
 def case_settings_file_is_read_back(x, tmp):
     with open(os.path.join(tmp, "tirlink.cfg"), "wb") as f:
         f.write(record(left=300, top=100, style=2))
@@ -281,6 +348,7 @@ def case_settings_file_is_read_back(x, tmp):
         t.kill()
 
 
+@also_under_wm
 def case_drag_moves_vertically(x, tmp):
     t = Ticker(x, tmp)
     try:
@@ -310,6 +378,7 @@ def case_drag_moves_vertically(x, tmp):
         t.kill()
 
 
+@also_under_wm
 def case_exit_writes_the_file(x, tmp):
     t = Ticker(x, tmp)
     t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
@@ -379,6 +448,7 @@ def case_text_moves_left_at_designed_speed(x, tmp):
         t.kill()
 
 
+@also_under_wm
 def case_menu_opens_at_the_pointer_and_closes(x, tmp):
     t = Ticker(x, tmp)
     try:
@@ -441,14 +511,14 @@ def pick_colour(t, dlg, button, html):
     time.sleep(0.4)
 
 
+@also_under_wm
 def case_dialog_applies_and_exit_keeps_state(x, tmp):
     t = Ticker(x, tmp)
     try:
         g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
         dlg = open_settings(t)
-        d = t.geometry(dlg)
+        d = assert_centred_with_frame(x, t, dlg)
         assert (d["w"], d["h"]) == (443, 307), d
-        assert abs(d["x"] - (SCREEN_W - 443) // 2) <= 1 and abs(d["y"] - (SCREEN_H - 307) // 2) <= 1, d
         path = t.shot("dialog_open")
         sx, sy = centre(SWATCH_BACK)
         assert t.pixel(path, d["x"] + sx, d["y"] + sy) == (0, 0, 128), "background swatch is not the ticker's navy"
@@ -492,6 +562,8 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
             time.sleep(0.1)
         assert "_NET_WM_STATE_ABOVE" in t.net_wm_state(), t.net_wm_state()
         assert dlg in t.windows(), "the dialog closed on Применить"
+        time.sleep(0.5)
+        assert_above(x, dlg, t.ticker_window())  # the strip, now on top, does not cover it
         time.sleep(1.5)
         path = t.shot("applied")
         strip = t.strip(path, g2)
@@ -529,6 +601,94 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
         assert count_pixels(strip, (255, 255, 255)) > 10, "no white text after the restart"
     finally:
         t.kill()
+
+
+@only_under_wm
+def case_window_manager_move_then_drag_and_exit(x, tmp):
+    """The window manager moves the strip; a drag then starts from where it really stands, and
+    "Выход" saves that."""
+    t = Ticker(x, tmp)
+    try:
+        t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        x.run("wmctrl", "-i", "-r", t.ticker_window(), "-e", "0,2,200,-1,-1")
+        g = t.wait_geometry(lambda g: g["y"] == 200)
+        assert (g["x"], g["y"]) == (2, 200), g
+        x.run("xdotool", "mousemove", "500", "214", "mousedown", "1")
+        for sy in (216, 218, 220, 222, 224):
+            x.run("xdotool", "mousemove", "500", str(sy))
+            time.sleep(0.02)
+        g2 = t.wait_geometry(lambda g2: g2["y"] == 210)
+        x.run("xdotool", "mouseup", "1")
+        assert (g2["x"], g2["y"]) == (2, 210), g2
+        t.choose_exit_with_keyboard()
+        assert t.wait_exit() == 0
+    finally:
+        t.kill()
+    rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
+    assert (rec["left"], rec["top"]) == (2, 210), rec
+
+
+@also_under_wm
+def case_dialog_stays_above_a_stay_on_top_ticker(x, tmp):
+    with open(os.path.join(tmp, "tirlink.cfg"), "wb") as f:
+        f.write(record(top=606, style=2))
+    t = Ticker(x, tmp)
+    try:
+        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        dlg = open_settings(t)
+        assert_centred_with_frame(x, t, dlg)
+        assert_above(x, dlg, t.ticker_window())
+        # Working with the strip (a click on a part the dialog leaves free) does not bury it.
+        x.run("xdotool", "mousemove", "100", str(g["y"] + 10), "click", "1")
+        time.sleep(0.4)
+        assert_above(x, dlg, t.ticker_window())
+        t.shot("dialog_above_ticker")
+        # Nor the colour dialog it opens.
+        before = t.windows()
+        t.click_in(dlg, *centre(BTN_COLOR_BACK))
+        colour = t.wait_new_window(before)
+        time.sleep(0.4)
+        assert_above(x, colour, t.ticker_window())
+        t.keys("Escape")
+        t.wait_gone(colour)
+    finally:
+        t.kill()
+
+
+def case_wayland_session_gets_the_x11_ticker(x, tmp):
+    """In a Wayland session with XWayland the program chooses X11 itself, however it was
+    started; without an X display it runs as a Wayland client and says what that means."""
+    if not shutil.which("weston"):
+        raise Skip("weston is not installed")
+    runtime = os.path.join(tmp, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    session = dict(x.env, XDG_RUNTIME_DIR=runtime, XDG_SESSION_TYPE="wayland", WAYLAND_DISPLAY="wl-e2e")
+    session.pop("QT_QPA_PLATFORM")
+    weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--socket=wl-e2e", "--idle-time=0"],
+                              env=session, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        deadline = time.time() + 10
+        while not os.path.exists(os.path.join(runtime, "wl-e2e")) and time.time() < deadline:
+            time.sleep(0.1)
+        assert os.path.exists(os.path.join(runtime, "wl-e2e")), "weston did not start"
+        t = Ticker(x, tmp, env=session)
+        try:
+            g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+            assert (g["x"], g["y"], g["w"], g["h"]) == (2, 606, SCREEN_W - 4, 29), g
+        finally:
+            t.kill()
+        native = dict(session)
+        native.pop("DISPLAY")
+        p = subprocess.Popen([BIN], cwd=tmp, env=native, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        time.sleep(3)
+        alive = p.poll() is None
+        p.kill()
+        err = p.communicate()[1]
+        assert alive, "the native Wayland ticker ended: %s" % err
+        assert err.count("the compositor") == 1 and "no X display" in err, err
+    finally:
+        weston.terminate()
+        weston.wait()
 
 
 def case_damaged_file_keeps_what_it_can(x, tmp):
@@ -658,23 +818,27 @@ def main():
     x = X()
     failures = 0
     try:
-        for case in CASES:
-            name = case.__name__[5:]
-            if ONLY and name not in ONLY:
-                continue
-            tmp = tempfile.mkdtemp(prefix="tirlink-e2e-")
-            t0 = time.time()
-            try:
-                case(x, tmp)
-                print("PASS %s (%.1f s)" % (name, time.time() - t0))
-            except Skip as e:
-                print("SKIP %s: %s" % (name, e))
-            except Exception:
-                failures += 1
-                print("FAIL %s" % name)
-                traceback.print_exc()
-            finally:
-                shutil.rmtree(tmp, ignore_errors=True)
+        for wm in (None, WINDOW_MANAGER):
+            cases = [c for c in CASES if wm in getattr(c, "variants", (None,))
+                     and (not ONLY or c.__name__[5:] in ONLY)]
+            if wm and cases:
+                x.start_wm(wm)
+            for case in cases:
+                name = case.__name__[5:] + (" under %s" % wm if wm else "")
+                tmp = tempfile.mkdtemp(prefix="tirlink-e2e-")
+                t0 = time.time()
+                try:
+                    case(x, tmp)
+                    print("PASS %s (%.1f s)" % (name, time.time() - t0))
+                except Skip as e:
+                    print("SKIP %s: %s" % (name, e))
+                except Exception:
+                    failures += 1
+                    print("FAIL %s" % name)
+                    traceback.print_exc()
+                finally:
+                    shutil.rmtree(tmp, ignore_errors=True)
+            x.stop_wm()
     finally:
         x.stop()
     print("%d case(s) failed" % failures if failures else "all end-to-end cases passed")

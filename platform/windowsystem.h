@@ -1,0 +1,48 @@
+// Which window system the program talks to.
+//
+// The ticker places its own window, keeps it above others and moves it when dragged. X11 allows
+// all three; a native Wayland client may do none of them (the compositor places it, ignores
+// stay-on-top and moves nothing when the program moves its window). So in a Wayland session the
+// program goes through XWayland whenever it can, however it was started.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+// The command line to hand to QApplication, which must not exist yet. When the user chose no Qt
+// platform (QT_QPA_PLATFORM unset or empty, no -platform argument) and an X display answers,
+// it is the given one with "-platform xcb" added (an argument, not the environment, so that
+// programs started from the ticker, such as a web browser, choose for themselves). When no X
+// display answers, it is the given one unchanged, and a line on standard error says that the
+// compositor then decides placement, stacking and moves.
+// The vector's storage must outlive the QApplication; argc refers to its size less the final
+// null pointer.
+class TPlatformArguments {
+public:
+    TPlatformArguments(int argc, char** argv);
+    int& Argc() { return m_argc; }
+    char** Argv() { return m_argv.data(); }
+    // True when "-platform xcb" was added.
+    bool ChoseX11() const { return m_choseX11; }
+
+private:
+    std::vector<char*> m_argv;
+    int m_argc = 0;
+    bool m_choseX11 = false;
+};
+
+// True when an X server accepts a connection on $DISPLAY (authorisation included).
+bool XDisplayReachable();
+
+class QWidget;
+
+// Keeps the top-level window above owner (WM_TRANSIENT_FOR on X11: window managers stack a
+// window above the one it is transient for, in that window's layer, so also above a window
+// that stays on top), or frees it from its owner when owner is null. Takes effect at once for
+// a window on screen. Does nothing where the platform is not X11.
+void SetWindowOwner(QWidget* window, QWidget* owner);
+
+// Installs, once, a rule for Qt's own dialogs that have no parent (colour and font dialogs,
+// message boxes): as each is shown, it is made transient for the window ownerOf() names then,
+// so that it stacks above that window; ownerOf() answering null leaves Qt's default.
+void SetDialogOwnerRule(std::function<QWidget*()> ownerOf);
