@@ -7,13 +7,18 @@
 #include "scrolltext/fxscrolltext.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -207,6 +212,48 @@ TEST_F(SettingsDialog, SpeedCaptionAndLinkCaptionFitTheirLabels)
     EXPECT_LE(measure.TextHeight(TFconfig::MakerCaption), 15);
 }
 
+// Each group box as drawn, without its children: the frame's top line runs through the middle
+// of the caption's height, is left out behind the caption, and lies above every child; a
+// label on a box shows the box's own painting, not a band of its colour.
+TEST_F(SettingsDialog, GroupBoxCaptionsStandOnTheFrameAboveEveryChild)
+{
+    for (TGroupBox* box : {dialog->GroupBox1, dialog->GroupBox2, dialog->GroupBox3, dialog->GroupBox4}) {
+        SCOPED_TRACE(box->Name().toStdString());
+        QWidget* w = box->Widget();
+        QImage img(w->size(), QImage::Format_RGB32);
+        w->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        const QRgb background = img.pixel(w->width() - 12, 0);
+        int line = -1;   // the top line, in a column right of the caption
+        for (int y = 0; y < img.height() && line < 0; ++y)
+            if (img.pixel(w->width() - 12, y) != background) line = y;
+        ASSERT_GT(line, 0);
+        for (int i = 0; i < box->ControlCount(); ++i) {
+            TControl* child = box->Controls(i);
+            if (child->Visible()) EXPECT_LT(line, child->Top()) << child->Name().toStdString();
+        }
+        const QFontMetrics fm(w->font());
+        const int captionRight = 8 + fm.horizontalAdvance(box->Caption());
+        int inkTop = img.height(), inkBottom = -1;
+        for (int y = 0; y < fm.height(); ++y)
+            for (int x = 8; x < captionRight; ++x)
+                if (img.pixel(x, y) != background) {
+                    inkTop = std::min(inkTop, y);
+                    inkBottom = std::max(inkBottom, y);
+                }
+        EXPECT_LT(inkTop, line);
+        EXPECT_GT(inkBottom, line);
+        EXPECT_EQ(img.pixel(9, line), background);   // the caption's leading blank cuts the line
+    }
+    // Label2's blank run between "Макс." and the middle words, against the box beside it.
+    QWidget* box = dialog->GroupBox4->Widget();
+    QImage img(box->size(), QImage::Format_RGB32);
+    box->render(&img);
+    const QFontMetrics fm(dialog->Label2->Label()->font());
+    const int blank = dialog->Label2->Left() + fm.horizontalAdvance(QStringLiteral("Макс.")) + 6 * fm.horizontalAdvance(QLatin1Char(' '));
+    for (int y = dialog->Label2->Top(); y < dialog->Label2->Top() + dialog->Label2->Height(); ++y)
+        EXPECT_EQ(img.pixel(blank, y), img.pixel(4, y)) << "row " << y;
+}
+
 TEST_F(SettingsDialog, TabVisitsTheGroupsInOrderAndExitBeforeApply)
 {
     std::vector<QWidget*> order;
@@ -250,6 +297,20 @@ TEST_F(SettingsDialog, ShowFillsTheControlsFromTheTicker)
     EXPECT_EQ(dialog->Label1->Color(), clTeal);
     EXPECT_EQ(dialog->Panel3->Color(), clTeal);
     EXPECT_EQ(dialog->Panel4->Color(), clFuchsia);
+}
+
+TEST_F(SettingsDialog, ShowingTakesTheKeyboardOnTheFirstControl)
+{
+    ShowDialog();
+    EXPECT_TRUE(dialog->Widget()->isActiveWindow());
+    EXPECT_EQ(QApplication::focusWidget(), dialog->BtnSetColorFon->Widget());
+    dialog->Memo1->SetFocus();
+    ShowDialog();   // already open: only brought forward, the focus stays
+    EXPECT_EQ(QApplication::focusWidget(), dialog->Memo1->Widget());
+    dialog->BtnCancel->Click();
+    ShowDialog();
+    // The window's own focus (the offscreen platform activates a window only at its first show).
+    EXPECT_EQ(dialog->Widget()->focusWidget(), dialog->BtnSetColorFon->Widget());
 }
 
 TEST_F(SettingsDialog, StepsBelowTheRangeShowAtTheFastEndAndApplyAsFifty)
@@ -372,6 +433,48 @@ TEST_F(SettingsDialog, ColourDialogRemembersItsLastChoiceNotTheSwatches)
     EXPECT_EQ(openedWith[2], QColor(0, 0, 255));
 }
 
+// Qt's own dialogs in the program's language, when the system has Qt's Russian translation.
+TEST_F(SettingsDialog, ColourAndFontDialogsSpeakRussian)
+{
+    const QString qm = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm");
+    if (!QFile::exists(qm)) GTEST_SKIP() << "Qt's Russian translation is not installed (" << qm.toStdString() << ", Debian package qt6-translations-l10n)";
+    ShowDialog();
+    QStringList cancels, titles;
+    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+        auto* buttons = d->findChild<QDialogButtonBox*>();
+        EXPECT_NE(buttons, nullptr);
+        if (buttons && buttons->button(QDialogButtonBox::Cancel)) cancels << buttons->button(QDialogButtonBox::Cancel)->text();
+        titles << d->windowTitle();
+        return false;
+    };
+    dialog->BtnSetColorFonClick(nullptr);
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(cancels, QStringList({QStringLiteral("Отмена"), QStringLiteral("Отмена")}));
+    EXPECT_EQ(titles, QStringList({QStringLiteral("Выбор цвета"), QStringLiteral("Выбор шрифта")}));
+}
+
+// A user who only changes the size keeps the face name, though the dialog lists the face it is
+// drawn with; the dialog offers no effects the program would drop.
+TEST_F(SettingsDialog, SizeOnlyChangeInTheFontDialogKeepsTheFaceName)
+{
+    ShowDialog();
+    ASSERT_EQ(Scroller()->Font()->Name(), QStringLiteral("Times New Roman"));
+    TCommonDialog::ExecuteHook = [](QDialog* d) {
+        for (QCheckBox* box : d->findChildren<QCheckBox*>()) EXPECT_FALSE(box->isVisibleTo(d)) << box->text().toStdString();
+        auto* fd = static_cast<QFontDialog*>(d);
+        QFont f = fd->currentFont();
+        f.setPointSize(20);
+        fd->setCurrentFont(f);
+        return true;
+    };
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(dialog->Label1->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(dialog->Label1->Font()->Size(), 20);
+    EXPECT_EQ(dialog->Label1->Font()->Style(), Scroller()->Font()->Style());   // opened on the face's own style
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Font()->Name(), QStringLiteral("Times New Roman"));
+}
+
 TEST_F(SettingsDialog, CancelledFontDialogStillTakesTheTextColourFromItsSwatch)
 {
     ShowDialog();
@@ -396,6 +499,7 @@ TEST_F(SettingsDialog, BoldFaceFromTheFontDialogReachesTheTickerWithoutEffects)
         auto* fd = static_cast<QFontDialog*>(d);
         opened = fd->currentFont();
         QFont f(QStringLiteral("DejaVu Sans"), 15, QFont::Bold);
+        f.setStyleName(QStringLiteral("Bold"));   // the face as the dialog's list names it
         f.setUnderline(true);
         f.setStrikeOut(true);
         fd->setCurrentFont(f);
