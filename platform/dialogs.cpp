@@ -1,10 +1,13 @@
 #include "platform/dialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QPointer>
+#include <algorithm>
 #include <cmath>
 
 std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
@@ -12,7 +15,12 @@ std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
 bool TCommonDialog::Run(QDialog& dialog)
 {
     if (ExecuteHook) return ExecuteHook(&dialog);
-    return dialog.exec() == QDialog::Accepted;
+    // The window the dialog was called from takes the keyboard back when it closes: without a
+    // window manager nobody else gives it back, and typing would go nowhere.
+    const QPointer<QWidget> caller = QApplication::activeWindow();
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    if (caller && caller->isVisible()) caller->activateWindow();
+    return confirmed;
 }
 
 bool TColorDialog::Execute()
@@ -33,10 +41,17 @@ namespace {
 // would only mislead: the choices are taken out of the dialog.
 void HideEffects(QFontDialog& dialog)
 {
+    int effectsHeight = 0;
     for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
         box->hide();
-        if (auto* group = qobject_cast<QGroupBox*>(box->parentWidget())) group->hide();
+        if (auto* group = qobject_cast<QGroupBox*>(box->parentWidget()); group && !group->isHidden()) {
+            effectsHeight = std::max(effectsHeight, group->sizeHint().height());
+            group->hide();
+        }
     }
+    // The sample shared its row with the effects, which gave the row its height.
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        if (!group->isHidden()) group->setMinimumHeight(std::max(group->minimumHeight(), effectsHeight));
 }
 
 }  // namespace
