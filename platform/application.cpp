@@ -3,8 +3,10 @@
 #include "platform/controls.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 
 TApplication* Application = nullptr;
 
@@ -23,7 +25,14 @@ TApplication::~TApplication()
     if (Application == this) Application = nullptr;
 }
 
-void TApplication::Initialize() {}
+void TApplication::Initialize()
+{
+    if (m_qtTranslation) return;
+    auto translation = std::make_unique<QTranslator>();
+    if (!translation->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) return;
+    QCoreApplication::installTranslator(translation.get());
+    m_qtTranslation = std::move(translation);
+}
 
 void TApplication::Run()
 {

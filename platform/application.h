@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
+class QTranslator;
 class TCustomForm;
 
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
@@ -18,6 +20,10 @@ public:
     ~TApplication() override;
     QString ClassName() const override { return QStringLiteral("TApplication"); }
 
+    // Installs Qt's own Russian translation, when the system has it (Debian's
+    // qt6-translations-l10n), so that the dialogs and buttons Qt draws (colour and font
+    // dialogs, message boxes, a text box's menu) speak the program's language whatever the
+    // user's locale. Without it they stay in English and nothing else changes.
     void Initialize();
     // Runs the message loop until Terminate (or the main form closes); shows the main form
     // first.
@@ -44,6 +50,7 @@ public:
 
 private:
     TCustomForm* m_mainForm = nullptr;
+    std::unique_ptr<QTranslator> m_qtTranslation;
     std::atomic<bool> m_terminated{false};
     bool m_showingException = false;
 };

@@ -712,6 +712,24 @@ bool TWinControl::Focused() const
 // ---------------------------------------------------------------------------------------------
 // 5. Forms
 // ---------------------------------------------------------------------------------------------
+namespace {
+
+// A window that appears takes the keyboard, on the first control of its tab order that can
+// take it: a form the user calls up is there to be used, under a window manager too (which
+// is only asked to activate it) as without one.
+void ActivateOnFirstControl(QWidget* window)
+{
+    window->activateWindow();
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, new TControlWidget(this, true))
 {
     m_visible = false;
@@ -830,6 +848,7 @@ void TCustomForm::SetVisible(bool v)
             m_widget->show();
             // After the show: Qt clears the owner of a plain window as it maps it.
             UpdateWindowOwner();
+            if (showing) ActivateOnFirstControl(m_widget);
         } else {
             m_widget->hide();
             m_centreFrame = false;

@@ -325,6 +325,8 @@ public:
     void SetPosition(TPosition v) { m_position = v; }
     void SetIcon(const QIcon& icon);
 
+    // A form that becomes visible is activated, with the keyboard focus on the first control
+    // of its tab order.
     void SetVisible(bool v) override;
     void Close();
     // Raises the window above its siblings and gives it focus.

@@ -1,7 +1,13 @@
 #include "platform/dialogs.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QPointer>
+#include <algorithm>
 #include <cmath>
 
 std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
@@ -9,7 +15,12 @@ std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
 bool TCommonDialog::Run(QDialog& dialog)
 {
     if (ExecuteHook) return ExecuteHook(&dialog);
-    return dialog.exec() == QDialog::Accepted;
+    // The window the dialog was called from takes the keyboard back when it closes: without a
+    // window manager nobody else gives it back, and typing would go nowhere.
+    const QPointer<QWidget> caller = QApplication::activeWindow();
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    if (caller && caller->isVisible()) caller->activateWindow();
+    return confirmed;
 }
 
 bool TColorDialog::Execute()
@@ -23,21 +34,55 @@ bool TColorDialog::Execute()
     return true;
 }
 
+namespace {
+
+// Qt's own font dialog always offers strike-out and underline (its only check boxes, in a group
+// box of their own). The framework's dialog has no effects, and a tick that changes nothing
+// would only mislead: the choices are taken out of the dialog.
+void HideEffects(QFontDialog& dialog)
+{
+    int effectsHeight = 0;
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        box->hide();
+        if (auto* group = qobject_cast<QGroupBox*>(box->parentWidget()); group && !group->isHidden()) {
+            effectsHeight = std::max(effectsHeight, group->sizeHint().height());
+            group->hide();
+        }
+    }
+    // The sample shared its row with the effects, which gave the row its height.
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        if (!group->isHidden()) group->setMinimumHeight(std::max(group->minimumHeight(), effectsHeight));
+}
+
+}  // namespace
+
 TFontDialog::TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner), m_font(new TFont) {}
 
 TFontDialog::~TFontDialog() = default;
 
 bool TFontDialog::Execute()
 {
-    QFontDialog dialog(m_font->ToQFont());
+    // The dialog lists the faces installed, so it opens on the face that Font's name is drawn
+    // with here ("Times New Roman" is drawn with Liberation Serif), and on that face's style by
+    // the name its list gives it: Qt would look for a translated name ("Жирный") there, miss
+    // it and open on the first style of the list.
+    QFont opening = m_font->ToQFont();
+    const QFontInfo drawn(opening);
+    const QString drawnWith = drawn.family();
+    opening.setFamily(drawnWith);
+    opening.setStyleName(drawn.styleName());
+    QFontDialog dialog(opening);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    HideEffects(dialog);
     if (!Run(dialog)) return false;
     const QFont chosen = dialog.currentFont();
 
     // Build the result apart and assign it once, so Font reports one change.
     TFont result;
     result.Assign(m_font.get());
-    result.SetName(chosen.family());
+    // The face the name already stood for keeps the name: a user who only changed the size
+    // keeps "Times New Roman" in the font (and in the settings file), not the face drawn for it.
+    if (chosen.family() != drawnWith) result.SetName(chosen.family());
     if (chosen.pixelSize() > 0) {
         result.SetHeight(-chosen.pixelSize());
     } else {

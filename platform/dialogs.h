@@ -40,10 +40,12 @@ private:
 };
 
 // Opens with Font and, when confirmed, takes the chosen face, size and bold / italic style
-// into Font. There is no choice of effects: underline, strike-out and colour are never taken
-// from the dialog (the font keeps its colour, character set and pitch; underline and
-// strike-out come back off). MinFontSize and MaxFontSize of 0 set no limits; sizes are points
-// at 96 pixels per inch.
+// into Font. There is no choice of effects: the dialog shows no underline or strike-out, and
+// underline, strike-out and colour are never taken from it (the font keeps its colour,
+// character set and pitch; underline and strike-out come back off). A face the user leaves as
+// it was keeps Font's name, even where the name is drawn with another face (a Windows name
+// such as "Times New Roman"); a face the user picks is taken by its own name. MinFontSize and
+// MaxFontSize of 0 set no limits; sizes are points at 96 pixels per inch.
 class TFontDialog : public TCommonDialog {
 public:
     explicit TFontDialog(TComponent* AOwner);

@@ -19,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
@@ -164,7 +166,82 @@ void TPanel::TextChanged()
 // ---------------------------------------------------------------------------------------------
 // 3. TGroupBox, TLabel, TBitBtn
 // ---------------------------------------------------------------------------------------------
-TGroupBox::TGroupBox(TComponent* AOwner) : TStdWinControl(AOwner, new QGroupBox) {}
+namespace {
+
+// A group box drawn the classic way: the caption stands on the frame's top edge, and the top
+// line runs through the middle of the caption's height, so a control placed just under the
+// caption's middle already lies inside the frame. The frame is the style's own; only where its
+// top line stands changes, and the line is left out behind the caption.
+class TGroupBoxWidget : public QGroupBox {
+public:
+    int TopLine() const { return QFontMetrics(font()).height() / 2; }
+    QRect CaptionRect() const
+    {
+        if (title().isEmpty()) return QRect();
+        const QFontMetrics fm(font());
+        return QRect(8, 0, fm.horizontalAdvance(title()), fm.height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QStyleOptionGroupBox opt;
+        initStyleOption(&opt);
+        opt.rect = rect();
+        const StyleFrame frame = ProbeFrame(opt);
+        // Move the style's frame up (its rectangle grows by as much) until its top line lies
+        // on TopLine; the other three sides stay where the style puts them.
+        const int shift = frame.top < 0 ? 0 : TopLine() - frame.top;
+        opt.rect = QRect(0, shift, width(), height() - shift);
+        const QRect caption = CaptionRect();
+        if (!caption.isEmpty()) {
+            QRegion clip(rect());
+            clip -= QRect(caption.left(), 0, caption.width(), TopLine() + frame.lineRows);
+            p.setClipRegion(clip);
+        }
+        style()->drawPrimitive(QStyle::PE_FrameGroupBox, &opt, &p, this);
+        p.setClipping(false);
+        if (!caption.isEmpty())
+            style()->drawItemText(&p, caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                                  palette(), isEnabled(), title(), QPalette::WindowText);
+    }
+
+private:
+    struct StyleFrame {
+        int top = -1;       // row of the frame's top line in the box (-1: the style draws none)
+        int lineRows = 1;   // rows of the top edge before the frame's inside begins
+    };
+
+    // Styles put their frame's top line where their own caption would need it, and keep that
+    // rule to themselves: draw the frame once aside and look where it lands.
+    StyleFrame ProbeFrame(const QStyleOptionGroupBox& opt) const
+    {
+        StyleFrame f;
+        if (width() < 3 || height() < 3) return f;
+        QImage probe(size(), QImage::Format_ARGB32_Premultiplied);
+        probe.fill(Qt::transparent);
+        {
+            QPainter p(&probe);
+            style()->drawPrimitive(QStyle::PE_FrameGroupBox, &opt, &p, this);
+        }
+        const int x = width() / 2;
+        for (int y = 0; y < height(); ++y)
+            if (qAlpha(probe.pixel(x, y)) != 0) {
+                f.top = y;
+                break;
+            }
+        if (f.top < 0) return f;
+        const QRgb inside = probe.pixel(x, (f.top + height()) / 2);
+        while (f.lineRows < 4 && f.top + f.lineRows < height() && probe.pixel(x, f.top + f.lineRows) != inside)
+            ++f.lineRows;
+        return f;
+    }
+};
+
+}  // namespace
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TStdWinControl(AOwner, new TGroupBoxWidget) {}
 
 QGroupBox* TGroupBox::GroupBox() const
 {
@@ -262,7 +339,10 @@ void TLabel::ColorChanged()
 {
     if (!Label()) return;
     ApplyWidgetPalette();
-    Label()->setAutoFillBackground(!m_transparent);
+    // A label in its parent's colour leaves the background to the parent's own painting, which
+    // may be more than a flat colour (a group box's style fills its inside): the label then
+    // looks like part of its parent instead of a band across it.
+    Label()->setAutoFillBackground(!m_transparent && !ParentColor());
 }
 
 TBitBtn::TBitBtn(TComponent* AOwner) : TStdWinControl(AOwner, new QPushButton)

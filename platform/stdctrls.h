@@ -66,7 +66,10 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// TGroupBox: a frame with its caption (as given, blanks included) in the top edge.
+// TGroupBox: a frame in the style's look with its caption (as given, blanks included) on the
+// top edge, at 8 pixels from the left: the top line runs through the middle of the caption's
+// height and is left out behind it, as in the classic look, so that the children (placed in
+// the box's own coordinates) lie inside the frame from there down.
 // ---------------------------------------------------------------------------------------------
 class TGroupBox : public TStdWinControl {
 public:
@@ -81,7 +84,9 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // TLabel: one caption in the label's rectangle. Defaults: Alignment taLeftJustify, Layout
 // tlTop, AutoSize false here (the label keeps the size it is given), Transparent false (the
-// background is painted in Color), ParentColor true, WordWrap false.
+// background is painted in Color; in its parent's colour (ParentColor) the parent's own
+// painting shows, so a label on a group box looks like part of it), ParentColor true,
+// WordWrap false.
 // ---------------------------------------------------------------------------------------------
 class TLabel : public TStdWinControl {
 public:

@@ -1,6 +1,7 @@
 // The libraries' initialisation for the application tests, as main() does it before any form.
 #include "foundation/fxclass.h"
 #include "hyperlink/lkcontrols.h"
+#include "platform/application.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ public:
     {
         FxInitialize();
         LkInitialize();
+        Application->Initialize();
     }
     void TearDown() override { FxFinalize(); }
 };

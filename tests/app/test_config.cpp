@@ -7,13 +7,18 @@
 #include "scrolltext/fxscrolltext.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -207,6 +212,34 @@ TEST_F(SettingsDialog, SpeedCaptionAndLinkCaptionFitTheirLabels)
     EXPECT_LE(measure.TextHeight(TFconfig::MakerCaption), 15);
 }
 
+// Each group box as drawn without its children: the frame's top line runs through the middle
+// of the caption, is cut behind it, and lies above every child. Label2 shows the box's fill.
+TEST_F(SettingsDialog, GroupBoxCaptionsStandOnTheFrameAboveEveryChild)
+{
+    for (TGroupBox* box : {dialog->GroupBox1, dialog->GroupBox2, dialog->GroupBox3, dialog->GroupBox4}) {
+        SCOPED_TRACE(box->Name().toStdString());
+        QImage img(box->Widget()->size(), QImage::Format_RGB32);
+        box->Widget()->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        auto inked = [&](int x, int y) { return img.pixel(x, y) != img.pixel(box->Width() - 12, 0); };
+        int line = 0;   // in a column right of the caption
+        while (line < box->Height() && !inked(box->Width() - 12, line)) ++line;
+        for (int i = 0; i < box->ControlCount(); ++i)
+            if (box->Controls(i)->Visible()) EXPECT_LT(line, box->Controls(i)->Top()) << box->Controls(i)->Name().toStdString();
+        const QFontMetrics fm(box->Widget()->font());
+        bool above = false, below = false;
+        for (int y = 0; y < fm.height(); ++y)
+            for (int x = 8; x < 8 + fm.horizontalAdvance(box->Caption()); ++x)
+                if (inked(x, y)) (y < line ? above : below) = true;
+        EXPECT_TRUE(above && below);
+        EXPECT_FALSE(inked(9, line));   // the caption's leading blank cuts the line
+    }
+    QImage img(dialog->GroupBox4->Widget()->size(), QImage::Format_RGB32);
+    dialog->GroupBox4->Widget()->render(&img);
+    const TLabel* label = dialog->Label2;   // a blank between "Макс." and the middle words
+    const int blank = label->Left() + QFontMetrics(label->Label()->font()).horizontalAdvance(QStringLiteral("Макс.      "));
+    for (int y = label->Top(); y < label->Top() + label->Height(); ++y) EXPECT_EQ(img.pixel(blank, y), img.pixel(4, y));
+}
+
 TEST_F(SettingsDialog, TabVisitsTheGroupsInOrderAndExitBeforeApply)
 {
     std::vector<QWidget*> order;
@@ -250,6 +283,18 @@ TEST_F(SettingsDialog, ShowFillsTheControlsFromTheTicker)
     EXPECT_EQ(dialog->Label1->Color(), clTeal);
     EXPECT_EQ(dialog->Panel3->Color(), clTeal);
     EXPECT_EQ(dialog->Panel4->Color(), clFuchsia);
+}
+
+TEST_F(SettingsDialog, ShowingTakesTheKeyboardOnTheFirstControl)
+{
+    ShowDialog();
+    EXPECT_TRUE(dialog->Widget()->isActiveWindow());
+    EXPECT_EQ(QApplication::focusWidget(), dialog->BtnSetColorFon->Widget());
+    dialog->Memo1->SetFocus();
+    dialog->BtnCancel->Click();
+    ShowDialog();
+    // The window's own focus (the offscreen platform activates a window only at its first show).
+    EXPECT_EQ(dialog->Widget()->focusWidget(), dialog->BtnSetColorFon->Widget());
 }
 
 TEST_F(SettingsDialog, StepsBelowTheRangeShowAtTheFastEndAndApplyAsFifty)
@@ -372,6 +417,44 @@ TEST_F(SettingsDialog, ColourDialogRemembersItsLastChoiceNotTheSwatches)
     EXPECT_EQ(openedWith[2], QColor(0, 0, 255));
 }
 
+// Qt's own dialogs in the program's language, when the system has Qt's Russian translation.
+TEST_F(SettingsDialog, ColourAndFontDialogsSpeakRussian)
+{
+    const QString qm = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm");
+    if (!QFile::exists(qm)) GTEST_SKIP() << "Qt's Russian translation is not installed (" << qm.toStdString() << ", Debian package qt6-translations-l10n)";
+    ShowDialog();
+    QStringList seen;
+    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+        seen << d->windowTitle() << d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
+        return false;
+    };
+    dialog->BtnSetColorFonClick(nullptr);
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(seen, QStringList({QStringLiteral("Выбор цвета"), QStringLiteral("Отмена"), QStringLiteral("Выбор шрифта"), QStringLiteral("Отмена")}));
+}
+
+// A user who only changes the size keeps the face name, though the dialog lists the face it is
+// drawn with; the dialog offers no effects the program would drop.
+TEST_F(SettingsDialog, SizeOnlyChangeInTheFontDialogKeepsTheFaceName)
+{
+    ShowDialog();
+    ASSERT_EQ(Scroller()->Font()->Name(), QStringLiteral("Times New Roman"));
+    TCommonDialog::ExecuteHook = [](QDialog* d) {
+        for (QCheckBox* box : d->findChildren<QCheckBox*>()) EXPECT_FALSE(box->isVisibleTo(d)) << box->text().toStdString();
+        auto* fd = static_cast<QFontDialog*>(d);
+        QFont f = fd->currentFont();
+        f.setPointSize(20);
+        fd->setCurrentFont(f);
+        return true;
+    };
+    dialog->BtnSetFontClick(nullptr);
+    EXPECT_EQ(dialog->Label1->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(dialog->Label1->Font()->Size(), 20);
+    EXPECT_EQ(dialog->Label1->Font()->Style(), Scroller()->Font()->Style());   // opened on the face's own style
+    dialog->BtnAdd->Click();
+    EXPECT_EQ(Scroller()->Font()->Name(), QStringLiteral("Times New Roman"));
+}
+
 TEST_F(SettingsDialog, CancelledFontDialogStillTakesTheTextColourFromItsSwatch)
 {
     ShowDialog();
@@ -396,6 +479,7 @@ TEST_F(SettingsDialog, BoldFaceFromTheFontDialogReachesTheTickerWithoutEffects)
         auto* fd = static_cast<QFontDialog*>(d);
         opened = fd->currentFont();
         QFont f(QStringLiteral("DejaVu Sans"), 15, QFont::Bold);
+        f.setStyleName(QStringLiteral("Bold"));   // the face as the dialog's list names it
         f.setUnderline(true);
         f.setStrikeOut(true);
         fd->setCurrentFont(f);
