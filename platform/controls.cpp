@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 
 #include "platform/menus.h"
+#include "platform/scoped.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -50,12 +51,6 @@ bool ButtonFromQt(Qt::MouseButton b, TMouseButton& out)
     }
 }
 
-QColor ToQColor(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -83,9 +78,8 @@ protected:
             return;
         }
         if (!m_flushing) {
-            ++g_paintDepth;
+            TScopedValue<int> depth(g_paintDepth, g_paintDepth + 1);
             SafeCall(gc, [&] { gc->PaintCycle(); });
-            --g_paintDepth;
         }
         QPainter p(this);
         p.drawImage(e->rect(), gc->m_surface, e->rect());
@@ -308,9 +302,8 @@ void TControl::SetParentFont(bool v)
 {
     m_parentFont = v;
     if (v && m_parent) {
-        m_settingParentFont = true;
+        TScopedValue<bool> fromParent(m_settingParentFont, true);
         m_font->Assign(m_parent->Font());
-        m_settingParentFont = false;
     }
 }
 
@@ -562,11 +555,7 @@ void TGraphicControl::PaintCycle()
         m_canvas->ReleaseHandle();
         RenderParentBackground(m_surface);
     }
-    m_inPaintCycle = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_inPaintCycle};
+    TScopedValue<bool> painting(m_inPaintCycle, true);
     Paint();
 }
 
@@ -582,9 +571,8 @@ void TGraphicControl::SurfaceTouched(const TRect& r)
     }
     // The surface holds the drawing already: put exactly that part on screen now.
     m_canvas->ReleaseHandle();
-    w->m_flushing = true;
+    TScopedValue<bool> flushing(w->m_flushing, true);
     w->repaint(ToQRect(r));
-    w->m_flushing = false;
 }
 
 // ---------------------------------------------------------------------------------------------

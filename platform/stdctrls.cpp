@@ -26,16 +26,6 @@
 // ---------------------------------------------------------------------------------------------
 // 1. Shared helpers
 // ---------------------------------------------------------------------------------------------
-namespace {
-
-QColor ToQColor(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
-}  // namespace
-
 void SetWidgetTextColor(QWidget* widget, TColor color)
 {
     if (!widget) return;

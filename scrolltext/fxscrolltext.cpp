@@ -8,6 +8,7 @@
 //   7. The picture behind the control
 #include "scrolltext/fxscrolltext.h"
 
+#include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
 
 namespace {
@@ -489,11 +490,7 @@ void TFxScrollText::PaintImage()
 void TFxScrollText::Paint()
 {
     if (IsLoading() || m_painting) return;
-    m_painting = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_painting};
+    TScopedValue<bool> painting(m_painting, true);
 
     const TRect client = ClientRect();
     const TRect inner = Bevel()->PaintBevel(Canvas(), client, false);
