@@ -2,11 +2,11 @@
 
 #include "app/config.h"
 #include "foundation/fxbevel.h"
+#include "platform/dialogs.h"
 #include "scrolltext/fxscrolltext.h"
 
 #include <QCoreApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPixmap>
 #include <cstdlib>
 
@@ -188,5 +188,5 @@ void ShowSaveError(const QString& reason)
 {
     // Also on the error stream, for whoever started the program from a terminal or a script.
     fprintf(stderr, "%s\n", reason.toUtf8().constData());
-    QMessageBox::critical(nullptr, QStringLiteral("Тирлинк"), reason);
+    ShowErrorBox(QStringLiteral("Тирлинк"), reason);
 }

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QMessageBox>
 #include <cmath>
 
 std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
@@ -53,4 +54,9 @@ bool TFontDialog::Execute()
     result.SetStyle(style);
     m_font->Assign(&result);
     return true;
+}
+
+void ShowErrorBox(const QString& caption, const QString& text)
+{
+    QMessageBox::critical(nullptr, caption, text);
 }

@@ -7,6 +7,8 @@
 //   6. Tab order
 #include "platform/stdctrls.h"
 
+#include "platform/safecall.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QGroupBox>
