@@ -4,7 +4,7 @@
 // them into effect at once and leaves the dialog open; "Выход" only hides it.
 #pragma once
 
-#include "platform/controls.h"
+#include "platform/forms.h"
 #include "platform/dialogs.h"
 #include "platform/stdctrls.h"
 

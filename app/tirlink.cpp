@@ -2,12 +2,12 @@
 
 #include "app/config.h"
 #include "foundation/fxbevel.h"
+#include "platform/dialogs.h"
 #include "scrolltext/fxscrolltext.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdlib>
@@ -215,5 +215,5 @@ void ShowSaveError(const QString& reason)
 {
     // Also on the error stream, for whoever started the program from a terminal or a script.
     fprintf(stderr, "%s\n", reason.toUtf8().constData());
-    QMessageBox::critical(nullptr, QStringLiteral("Тирлинк"), reason);
+    ShowErrorBox(QStringLiteral("Тирлинк"), reason);
 }

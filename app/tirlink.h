@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/settingsfile.h"
-#include "platform/controls.h"
+#include "platform/forms.h"
 #include "platform/menus.h"
 
 #include <functional>

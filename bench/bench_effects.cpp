@@ -2,6 +2,7 @@
 // image in the same run. After the usual benchmark output a table gives every routine's time
 // as a multiple of the memcpy (the goal: each within 4x).
 #include "foundation/fxbmp.h"
+#include "times_reporter.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -99,27 +100,13 @@ BENCHMARK(BM_Invert)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Brightness)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AlphaBlend)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and keeps the CPU time per iteration of every run (on a shared machine the
-// wall-clock time also counts the time other processes held the core).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                times[r.benchmark_name()] = r.cpu_accumulated_time / double(r.iterations);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);   // the images live in Qt
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter(TimesReporter::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

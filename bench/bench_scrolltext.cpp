@@ -10,6 +10,7 @@
 #include "foundation/fxclass.h"
 #include "platform/application.h"
 #include "scrolltext/fxscrolltext.h"
+#include "times_reporter.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -67,18 +68,6 @@ void BM_FillAndCopy(benchmark::State& state)
 BENCHMARK(BM_FillAndCopy)->Args({1916, 29})->Args({3836, 60})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickerFrame)->Args({1916, 29})->Args({3836, 60})->Unit(benchmark::kMicrosecond);
 
-class TimesReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                times[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -89,7 +78,7 @@ int main(int argc, char** argv)
     Application = &application;
     FxInitialize();
     benchmark::Initialize(&argc, argv);
-    TimesReporter reporter;
+    TimesReporter reporter(TimesReporter::Clock::Wall);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     FxFinalize();

@@ -5,6 +5,20 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace {
+// Each switchable effect: its tag in GetSetStr and the routine that applies it in place.
+struct EffectRow {
+    const char* tag;
+    void (*apply)(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint TargetPos);
+};
+constexpr EffectRow kEffects[TFxBitmapEffectObject::EffectCount] = {
+    {"FV", FxBMPFlipVertical},
+    {"FH", FxBMPFlipHorizonzal},
+    {"GS", FxBMPGrayScale},
+    {"INV", FxBMPInvert},
+};
+}  // namespace
+
 TFxBitmapEffectObject::TFxBitmapEffectObject() : m_alphaBlend(std::make_unique<TFxAlphaObject>())
 {
     m_alphaBlend->OnChange = [this](TObject* Sender) { GetChange(Sender); };
@@ -24,9 +38,9 @@ void TFxBitmapEffectObject::Assign(const TPersistent* Source)
         TFxObject::Assign(Source);
         return;
     }
-    std::copy(src->m_flags, src->m_flags + 4, m_flags);
+    std::copy(src->m_flags, src->m_flags + EffectCount, m_flags);
     m_brightness = src->m_brightness;
-    SetBoolean(4, src->Buffered());
+    SetBoolean(BufferedIndex, src->Buffered());
     m_alphaBlend->Assign(src->m_alphaBlend.get());
 }
 
@@ -34,10 +48,8 @@ QString TFxBitmapEffectObject::GetSetStr() const
 {
     QStringList tags;
     if (m_alphaBlend->FillObject()->Style() != TFxFillStyle::sfNone) tags << QStringLiteral("alpha");
-    if (FlipVertical()) tags << QStringLiteral("FV");
-    if (FlipHorizontal()) tags << QStringLiteral("FH");
-    if (GrayScale()) tags << QStringLiteral("GS");
-    if (Invert()) tags << QStringLiteral("INV");
+    for (int e = 0; e < EffectCount; ++e)
+        if (m_flags[e]) tags << QLatin1String(kEffects[e].tag);
     if (m_brightness != 0) tags << QStringLiteral("B");
     if (tags.isEmpty()) tags << QStringLiteral("Disabled");
     return QLatin1Char('{') + tags.join(QLatin1Char(',')) + QLatin1Char('}');
@@ -51,9 +63,9 @@ void TFxBitmapEffectObject::GetChange(TObject* Sender)
 
 void TFxBitmapEffectObject::SetBoolean(int Index, bool Value)
 {
-    if (Index < 0 || Index > 4 || m_flags[Index] == Value) return;
+    if (Index < 0 || Index > BufferedIndex || m_flags[Index] == Value) return;
     m_flags[Index] = Value;
-    if (Index == 4) {
+    if (Index == BufferedIndex) {
         m_bufferValid = false;
         if (Value)
             m_buffer = std::make_unique<TBitmap>();
@@ -80,10 +92,8 @@ void TFxBitmapEffectObject::Draw(TBitmap* Image)
     }
     const TRect all(0, 0, Image->Width(), Image->Height());
     const TPoint origin(0, 0);
-    if (FlipVertical()) FxBMPFlipVertical(Image, all, Image, origin);
-    if (FlipHorizontal()) FxBMPFlipHorizonzal(Image, all, Image, origin);
-    if (GrayScale()) FxBMPGrayScale(Image, all, Image, origin);
-    if (Invert()) FxBMPInvert(Image, all, Image, origin);
+    for (int e = 0; e < EffectCount; ++e)
+        if (m_flags[e]) kEffects[e].apply(Image, all, Image, origin);
     if (m_brightness != 0) FxBMPBrightness(Image, all, Image, m_brightness, origin);
     m_alphaBlend->AlphaBlend(Image);
     if (Buffered() && !m_bufferValid) {

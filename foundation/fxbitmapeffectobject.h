@@ -30,18 +30,23 @@ public:
     // Marks the kept result as stale; the owner calls it when its size or background changed.
     void DestroyBuffer() { m_bufferValid = false; }
 
-    // Index 0 FlipVertical, 1 FlipHorizontal, 2 GrayScale, 3 Invert, 4 Buffered.
+    // The switchable effects, in the order Draw applies them; a new one is an entry here and
+    // a row in the table of effects in the .cpp (its routine and its GetSetStr tag).
+    enum TEffect { efFlipVertical, efFlipHorizontal, efGrayScale, efInvert, EffectCount };
+    // SetBoolean's indices: an effect's, then Buffered right after the last effect.
+    static constexpr int BufferedIndex = EffectCount;
     void SetBoolean(int Index, bool Value);
-    bool FlipVertical() const { return m_flags[0]; }      // mirror left to right
-    bool FlipHorizontal() const { return m_flags[1]; }    // mirror top to bottom
-    bool GrayScale() const { return m_flags[2]; }
-    bool Invert() const { return m_flags[3]; }
-    bool Buffered() const { return m_flags[4]; }
-    void SetFlipVertical(bool v) { SetBoolean(0, v); }
-    void SetFlipHorizontal(bool v) { SetBoolean(1, v); }
-    void SetGrayScale(bool v) { SetBoolean(2, v); }
-    void SetInvert(bool v) { SetBoolean(3, v); }
-    void SetBuffered(bool v) { SetBoolean(4, v); }
+    bool Effect(TEffect e) const { return m_flags[e]; }
+    bool FlipVertical() const { return m_flags[efFlipVertical]; }       // mirror left to right
+    bool FlipHorizontal() const { return m_flags[efFlipHorizontal]; }   // mirror top to bottom
+    bool GrayScale() const { return m_flags[efGrayScale]; }
+    bool Invert() const { return m_flags[efInvert]; }
+    bool Buffered() const { return m_flags[BufferedIndex]; }
+    void SetFlipVertical(bool v) { SetBoolean(efFlipVertical, v); }
+    void SetFlipHorizontal(bool v) { SetBoolean(efFlipHorizontal, v); }
+    void SetGrayScale(bool v) { SetBoolean(efGrayScale, v); }
+    void SetInvert(bool v) { SetBoolean(efInvert, v); }
+    void SetBuffered(bool v) { SetBoolean(BufferedIndex, v); }
     int Brightness() const { return m_brightness; }
     void SetBrightness(int v);   // -255 .. 255
 
@@ -51,7 +56,7 @@ public:
 
 private:
     std::unique_ptr<TFxAlphaObject> m_alphaBlend;
-    bool m_flags[5] = {false, false, false, false, false};
+    bool m_flags[EffectCount + 1] = {};   // the effects, then Buffered
     int16_t m_brightness = 0;
     std::unique_ptr<TBitmap> m_buffer;
     bool m_bufferValid = false;

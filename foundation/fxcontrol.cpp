@@ -1,5 +1,7 @@
 #include "foundation/fxcontrol.h"
 
+#include "platform/forms.h"
+
 bool FxThemesInUse()
 {
     return false;

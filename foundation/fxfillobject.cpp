@@ -1,5 +1,7 @@
 #include "foundation/fxfillobject.h"
 
+#include "platform/scoped.h"
+
 TFxFillObject::TFxFillObject() : m_brush(std::make_unique<TBrush>())
 {
     BeginUpdate();
@@ -97,14 +99,6 @@ bool TFxFillObject::FillBitmap(TCanvas* Canvas, const TRect& R, TColor BackColor
     return true;
 }
 
-namespace {
-// Removes a pattern from the canvas brush when the fill ends, also on failure.
-struct PatternGuard {
-    TBrush* brush;
-    ~PatternGuard() { brush->SetBitmap(nullptr); }
-};
-}  // namespace
-
 bool TFxFillObject::FillCanvas(TCanvas* Canvas, const TRect& R, TColor BackColor)
 {
     switch (m_style) {
@@ -112,7 +106,9 @@ bool TFxFillObject::FillCanvas(TCanvas* Canvas, const TRect& R, TColor BackColor
         return false;
     case TFxFillStyle::sfBrushBitmap: {
         // The whole picture is the pattern, tiled from the canvas origin.
-        PatternGuard guard{Canvas->Brush()};
+        // The pattern leaves the canvas brush when the fill ends, also on failure.
+        TBrush* brush = Canvas->Brush();
+        TScopeExit unpattern([brush] { brush->SetBitmap(nullptr); });
         if (!m_bitmap->Empty()) Canvas->Brush()->SetBitmap(m_bitmap.get());
         Canvas->FillRect(R);
         return true;

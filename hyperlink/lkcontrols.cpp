@@ -1,9 +1,5 @@
 #include "hyperlink/lkcontrols.h"
 
-#include <QBitmap>
-#include <QImage>
-#include <cstring>
-
 // ---------------------------------------------------------------------------------------------
 // The hand pointer
 // ---------------------------------------------------------------------------------------------
@@ -43,29 +39,12 @@ constexpr int kHotX = 10, kHotY = 5;
 
 QCursor LkHandPointCursor()
 {
-    // Two 1-bit masks, as a monochrome cursor holds them: the shape (which pixels are drawn)
-    // and the colour of each drawn pixel.
-    QImage shape(32, 32, QImage::Format_MonoLSB), ink(32, 32, QImage::Format_MonoLSB);
-    for (QImage* img : {&shape, &ink}) {
-        img->setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});   // bit 1 is black, as in a bitmap
-        img->fill(0);
-    }
-    for (int y = 0; y < 32; ++y) {
-        const char* row = kHandPointer[y];
-        const int n = int(std::strlen(row));
-        for (int x = 0; x < n && x < 32; ++x) {
-            if (row[x] != 'X' && row[x] != 'o') continue;
-            shape.setPixel(x, y, 1);
-            ink.setPixel(x, y, row[x] == 'X' ? 1 : 0);
-        }
-    }
-    // QCursor: bitmap bit 1 = black, mask bit 1 = drawn.
-    return QCursor(QBitmap::fromImage(ink), QBitmap::fromImage(shape), kHotX, kHotY);
+    return MonochromeCursor(kHandPointer, 32, 32, kHotX, kHotY);
 }
 
 void LkInitialize()
 {
-    if (Screen) Screen->SetCursors(crLkHandPoint, LkHandPointCursor());
+    InstallCursor(crLkHandPoint, LkHandPointCursor());
 }
 
 // ---------------------------------------------------------------------------------------------

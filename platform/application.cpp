@@ -1,10 +1,10 @@
 #include "platform/application.h"
 
-#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/forms.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QTimer>
 #include <QTranslator>
 
@@ -76,6 +76,11 @@ void TApplication::HandleException(TObject* Sender)
     }
 }
 
+void HandleCurrentException(TObject* Sender)
+{
+    if (Application) Application->HandleException(Sender);
+}
+
 void TApplication::ShowException(const Exception& E)
 {
     // A timer that keeps ticking under the open box must not stack a second box on it.
@@ -83,6 +88,6 @@ void TApplication::ShowException(const Exception& E)
     m_showingException = true;
     QString msg = E.Message().trimmed();
     if (!msg.isEmpty() && !msg.endsWith(QLatin1Char('.'))) msg += QLatin1Char('.');
-    QMessageBox::critical(nullptr, Title.isEmpty() ? QCoreApplication::applicationName() : Title, msg);
+    ShowErrorBox(Title.isEmpty() ? QCoreApplication::applicationName() : Title, msg);
     m_showingException = false;
 }

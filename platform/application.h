@@ -57,16 +57,3 @@ private:
 
 // The one application object; created by main (or a test's main) right after QApplication.
 extern TApplication* Application;
-
-// Runs fn and hands any exception to Application->HandleException(Sender); the guard that
-// every entry from Qt (events, timers, posted messages, menu commands) goes through, so that
-// no exception crosses Qt.
-template <class Fn>
-void SafeCall(TObject* Sender, Fn&& fn)
-{
-    try {
-        fn();
-    } catch (...) {
-        if (Application) Application->HandleException(Sender);
-    }
-}

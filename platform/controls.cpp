@@ -3,12 +3,12 @@
 //   2. TControl
 //   3. TGraphicControl: surface, paint cycle, flushing drawn areas to the screen
 //   4. TWinControl: children and alignment
-//   5. Forms
-//   6. Screen and mouse
+//   5. The mouse position
 #include "platform/controls.h"
 
 #include "platform/menus.h"
-#include "platform/windowsystem.h"
+#include "platform/safecall.h"
+#include "platform/scoped.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,10 +17,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
-#include <QWindow>
 #include <algorithm>
 
-TScreen* Screen = nullptr;
 
 namespace {
 
@@ -29,8 +27,6 @@ TPoint g_lastCursorPos;
 bool g_haveCursorPos = false;
 // Paint cycles under way anywhere: Qt refuses a repaint from inside one.
 int g_paintDepth = 0;
-// The forms that exist, for keeping them above a main form that stays on top.
-std::vector<TCustomForm*> g_forms;
 
 TShiftState ShiftFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
@@ -54,12 +50,6 @@ bool ButtonFromQt(Qt::MouseButton b, TMouseButton& out)
     }
 }
 
-QColor ToQColor(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -68,7 +58,7 @@ QColor ToQColor(TColor c)
 class TControlWidget : public QWidget {
 public:
     explicit TControlWidget(TControl* control, bool topLevel = false)
-        : QWidget(nullptr, topLevel ? Qt::Window : Qt::Widget), m_control(control)
+        : QWidget(nullptr, topLevel ? Qt::Window : Qt::Widget), m_control(control), m_window(topLevel)
     {
         setMouseTracking(true);
         setContextMenuPolicy(Qt::PreventContextMenu);
@@ -87,9 +77,8 @@ protected:
             return;
         }
         if (!m_flushing) {
-            ++g_paintDepth;
+            TScopedValue<int> depth(g_paintDepth, g_paintDepth + 1);
             SafeCall(gc, [&] { gc->PaintCycle(); });
-            --g_paintDepth;
         }
         QPainter p(this);
         p.drawImage(e->rect(), gc->m_surface, e->rect());
@@ -148,48 +137,51 @@ protected:
     void moveEvent(QMoveEvent*) override
     {
         // A window manager moves windows too (the user's Alt+drag, its placement, its
-        // screen-edge rules): a form's Left and Top follow where its window really stands.
-        // A hidden window is not moved by anyone but us, and Qt reports stale positions for it
-        // while its native window is being replaced.
-        if (m_control && isWindow() && isVisible()) {
+        // screen-edge rules): a window's Left and Top follow where it really stands. A hidden
+        // window is not moved by anyone but us, and Qt reports stale positions for it while its
+        // native window is being replaced.
+        if (m_window && m_control && isVisible()) {
             const QPoint p = pos();
             m_control->m_left = p.x();
             m_control->m_top = p.y();
-            if (auto* form = dynamic_cast<TCustomForm*>(m_control)) form->WindowMoved();
+            SafeCall(m_control, [&] { m_control->WindowMoved(); });
         }
     }
     bool event(QEvent* e) override
     {
-        // Qt replaces a window's native window when some of its flags change, a while after
-        // they were set.
-        if (e->type() == QEvent::WinIdChange && isWindow()) {
-            if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->RestackOwnedForms(); });
-        }
+        if (e->type() == QEvent::WinIdChange && m_window && m_control)
+            SafeCall(m_control, [&] { m_control->WindowReplaced(); });
         return QWidget::event(e);
     }
     void closeEvent(QCloseEvent* e) override
     {
-        auto* form = dynamic_cast<TCustomForm*>(m_control);
-        if (!form) return;
+        // A window closes only as its control decides (a form's OnClose).
+        if (!m_window || !m_control) return;
         e->ignore();
-        SafeCall(form, [&] { form->CloseQuery(); });
+        SafeCall(m_control, [&] { m_control->WindowCloseRequested(); });
     }
     void showEvent(QShowEvent*) override
     {
-        if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->DispatchShowEvent(); });
+        if (m_window && m_control) SafeCall(m_control, [&] { m_control->WindowShown(); });
     }
     void hideEvent(QHideEvent*) override
     {
-        if (auto* form = dynamic_cast<TCustomForm*>(m_control)) SafeCall(form, [&] { form->DispatchHideEvent(); });
+        if (m_window && m_control) SafeCall(m_control, [&] { m_control->WindowHidden(); });
     }
 
 private:
     TControl* m_control;
+    const bool m_window;   // made as a top-level window (a form's)
 };
 
 // ---------------------------------------------------------------------------------------------
 // 2. TControl
 // ---------------------------------------------------------------------------------------------
+QWidget* TControl::NewWindowWidget(TControl* control)
+{
+    return new TControlWidget(control, true);
+}
+
 TControl::TControl(TComponent* AOwner, QWidget* widget) : TComponent(AOwner), m_widget(widget), m_font(new TFont)
 {
     m_font->OnChange = [this](TObject* s) { FontChangedEvent(s); };
@@ -334,9 +326,8 @@ void TControl::SetParentFont(bool v)
 {
     m_parentFont = v;
     if (v && m_parent) {
-        m_settingParentFont = true;
+        TScopedValue<bool> fromParent(m_settingParentFont, true);
         m_font->Assign(m_parent->Font());
-        m_settingParentFont = false;
     }
 }
 
@@ -365,9 +356,9 @@ void TControl::SetCursor(TCursor v)
 {
     if (m_cursor == v) return;
     m_cursor = v;
-    if (m_widget && Screen) {
+    if (m_widget) {
         if (v == crDefault) m_widget->unsetCursor();
-        else m_widget->setCursor(Screen->Cursors(v));
+        else m_widget->setCursor(CursorOf(v));
     }
     Perform(CM_CURSORCHANGED);
 }
@@ -588,11 +579,7 @@ void TGraphicControl::PaintCycle()
         m_canvas->ReleaseHandle();
         RenderParentBackground(m_surface);
     }
-    m_inPaintCycle = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_inPaintCycle};
+    TScopedValue<bool> painting(m_inPaintCycle, true);
     Paint();
 }
 
@@ -608,9 +595,8 @@ void TGraphicControl::SurfaceTouched(const TRect& r)
     }
     // The surface holds the drawing already: put exactly that part on screen now.
     m_canvas->ReleaseHandle();
-    w->m_flushing = true;
+    TScopedValue<bool> flushing(w->m_flushing, true);
     w->repaint(ToQRect(r));
-    w->m_flushing = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -709,271 +695,9 @@ bool TWinControl::Focused() const
     return Widget() && Widget()->hasFocus();
 }
 
-// ---------------------------------------------------------------------------------------------
-// 5. Forms
-// ---------------------------------------------------------------------------------------------
-namespace {
-
-// A window that appears takes the keyboard, on the first control of its tab order that can
-// take it: a form the user calls up is there to be used, under a window manager too (which
-// is only asked to activate it) as without one.
-void ActivateOnFirstControl(QWidget* window)
-{
-    window->activateWindow();
-    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
-        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-            w->setFocus(Qt::ActiveWindowFocusReason);
-            return;
-        }
-    }
-}
-
-}  // namespace
-
-TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, new TControlWidget(this, true))
-{
-    m_visible = false;
-    m_widget->setAttribute(Qt::WA_QuitOnClose, false);
-    ApplyWindowFlags();
-    ApplyWidgetPalette();
-    g_forms.push_back(this);
-    // Qt's own dialogs (colour, font, message boxes) stay above the window they were opened
-    // from, or above the main form, while the main form stays on top.
-    SetDialogOwnerRule([]() -> QWidget* {
-        TCustomForm* main = Application ? Application->MainForm() : nullptr;
-        if (!main || main->FormStyle() != TFormStyle::fsStayOnTop) return nullptr;
-        QWidget* active = QApplication::activeWindow();
-        for (TCustomForm* f : g_forms)
-            if (active && f->Widget() == active) return active;
-        return main->Widget();
-    });
-}
-
-TCustomForm::~TCustomForm()
-{
-    Destroying();
-    g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), this), g_forms.end());
-}
-
-void TCustomForm::UpdateWindowOwner()
-{
-    TCustomForm* main = Application ? Application->MainForm() : nullptr;
-    if (!m_widget || !main || main == this) return;
-    const bool above = main->FormStyle() == TFormStyle::fsStayOnTop && main->Widget();
-    SetWindowOwner(m_widget, above ? main->Widget() : nullptr);
-}
-
-void TCustomForm::ApplyWindowFlags()
-{
-    if (!m_widget) return;
-    Qt::WindowFlags f = Qt::Window;
-    switch (m_borderStyle) {
-    case TFormBorderStyle::bsNone: f |= Qt::FramelessWindowHint; break;
-    case TFormBorderStyle::bsSingle:
-    case TFormBorderStyle::bsDialog:
-        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-        break;
-    case TFormBorderStyle::bsToolWindow: f |= Qt::Tool; break;
-    default:
-        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
-        break;
-    }
-    if (m_formStyle == TFormStyle::fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
-    const bool wasVisible = m_widget->isVisible();
-    m_widget->setWindowFlags(f);
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
-        m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
-    else {
-        m_widget->setMinimumSize(0, 0);
-        m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    }
-    // Changing the flags hides the window and may forget where it stood.
-    UpdateWidgetGeometry();
-    if (wasVisible) m_widget->show();
-    RestackOwnedForms();
-}
-
-void TCustomForm::RestackOwnedForms()
-{
-    // The main form may stay on top now, or its native window was replaced: the other forms on
-    // screen follow it, and are raised for the case that no window manager stacks them.
-    if (!Application || Application->MainForm() != this) return;
-    for (TCustomForm* f : g_forms) {
-        if (f == this || !f->m_widget || !f->m_widget->isVisible()) continue;
-        f->UpdateWindowOwner();
-        f->m_widget->raise();
-    }
-}
-
-void TCustomForm::SetBorderStyle(TFormBorderStyle v)
-{
-    if (m_borderStyle == v) return;
-    m_borderStyle = v;
-    ApplyWindowFlags();
-}
-
-void TCustomForm::SetFormStyle(TFormStyle v)
-{
-    if (m_formStyle == v) return;
-    m_formStyle = v;
-    ApplyWindowFlags();
-}
-
-void TCustomForm::SetIcon(const QIcon& icon)
-{
-    if (m_widget) m_widget->setWindowIcon(icon);
-}
-
-void TCustomForm::SetVisible(bool v)
-{
-    if (v && !m_positioned) {
-        m_positioned = true;
-        if (m_position == TPosition::poScreenCenter || m_position == TPosition::poDesktopCenter) {
-            CentreOnScreen();
-            m_centreFrame = m_borderStyle != TFormBorderStyle::bsNone;
-        }
-    }
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
-        if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
-    }
-    if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
-    const bool showing = v && !m_visible;
-    m_visible = v;
-    // OnShow runs as the form becomes visible, before the window appears, and only then: a
-    // window the window system shows again (after minimising) is not shown anew.
-    if (showing && OnShow) OnShow(this);
-    if (m_widget) {
-        if (v) {
-            UpdateWidgetGeometry();
-            m_widget->show();
-            // After the show: Qt clears the owner of a plain window as it maps it.
-            UpdateWindowOwner();
-            if (showing) ActivateOnFirstControl(m_widget);
-        } else {
-            m_widget->hide();
-            m_centreFrame = false;
-        }
-    }
-    Perform(CM_VISIBLECHANGED, v ? 1 : 0);
-}
-
-void TCustomForm::CentreOnScreen()
-{
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s) return;
-    const QRect g = s->geometry();
-    const QMargins frame = m_widget && m_widget->windowHandle() ? m_widget->windowHandle()->frameMargins() : QMargins();
-    const int w = m_width + frame.left() + frame.right();
-    const int h = m_height + frame.top() + frame.bottom();
-    SetBounds(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 2, m_width, m_height);
-}
-
-void TCustomForm::WindowMoved()
-{
-    // A window manager frames a window only after it is shown, so the first centring could only
-    // count the client area. Centre again as soon as the frame is known.
-    if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;
-    if (m_widget->windowHandle()->frameMargins().isNull()) return;
-    m_centreFrame = false;
-    CentreOnScreen();
-}
-
-void TCustomForm::Close()
-{
-    CloseQuery();
-}
-
-bool TCustomForm::CloseQuery()
-{
-    TCloseAction action = TCloseAction::caHide;
-    if (OnClose) OnClose(this, action);
-    if (action == TCloseAction::caNone) return false;
-    SetVisible(false);
-    if (Application && Application->MainForm() == this) Application->Terminate();
-    return true;
-}
-
-void TCustomForm::BringToFront()
-{
-    if (!m_widget) return;
-    m_widget->raise();
-    m_widget->activateWindow();
-}
-
-TRect TCustomForm::MonitorRect() const
-{
-    QScreen* s = QGuiApplication::screenAt(QPoint(m_left + m_width / 2, m_top + std::max(0, m_height / 2)));
-    if (!s) s = QGuiApplication::screenAt(QPoint(m_left, m_top));
-    if (!s && m_widget) s = m_widget->screen();
-    if (!s) s = QGuiApplication::primaryScreen();
-    return s ? FromQRect(s->geometry()) : TRect(0, 0, 1024, 768);
-}
-
-void TCustomForm::AfterConstruction()
-{
-    if (OnCreate) OnCreate(this);
-}
-
-void TCustomForm::DispatchShowEvent()
-{
-    // Shown by someone other than SetVisible (the window system): the form is visible now.
-    if (m_visible) return;
-    m_visible = true;
-    if (OnShow) OnShow(this);
-}
-
-void TCustomForm::DispatchHideEvent()
-{
-    if (m_widget && m_widget->isVisible()) return;
-    m_visible = false;
-    if (OnHide) OnHide(this);
-}
-
-// ---------------------------------------------------------------------------------------------
-// 6. Screen and mouse
-// ---------------------------------------------------------------------------------------------
-int TScreen::Width() const
-{
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().width() : 0;
-}
-
-int TScreen::Height() const
-{
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().height() : 0;
-}
-
-QCursor TScreen::Cursors(TCursor index) const
-{
-    auto it = m_cursors.find(index);
-    if (it != m_cursors.end()) return it->second;
-    switch (index) {
-    case crCross: return QCursor(Qt::CrossCursor);
-    case crIBeam: return QCursor(Qt::IBeamCursor);
-    case crSizeNS: return QCursor(Qt::SizeVerCursor);
-    case crHourGlass: return QCursor(Qt::WaitCursor);
-    case crHandPoint: return QCursor(Qt::PointingHandCursor);
-    default: return QCursor(Qt::ArrowCursor);
-    }
-}
-
-void TScreen::SetCursors(TCursor index, const QCursor& cursor)
-{
-    m_cursors[index] = cursor;
-}
-
 TPoint MouseCursorPos()
 {
     if (g_haveCursorPos) return g_lastCursorPos;
     const QPoint p = QCursor::pos();
     return TPoint(p.x(), p.y());
-}
-
-QImage GrabScreenRect(const TRect& r)
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || r.IsEmpty()) return QImage();
-    const QImage grabbed = screen->grabWindow(0, r.Left, r.Top, r.Width(), r.Height()).toImage();
-    return grabbed.isNull() ? QImage() : grabbed.convertToFormat(QImage::Format_BGR888);
 }

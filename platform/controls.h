@@ -5,8 +5,8 @@
 //   2. TControl: bounds, visibility, colour, font, mouse events, Perform/WndProc
 //   3. TGraphicControl: a windowless control with a retained surface and a Canvas
 //   4. TWinControl: a control that holds other controls
-//   5. TCustomForm / TForm: top-level windows
-//   6. TScreen, the mouse position, creating forms
+//   5. The mouse position
+// Forms, the screen object and creating forms are in forms.h.
 //
 // Every control owns a Qt widget. A TGraphicControl's widget is a plain child QWidget that
 // shows the control's retained *surface*: its Canvas draws on the surface at any time, as a
@@ -24,7 +24,7 @@
 // All of this runs on the GUI thread; every entry from Qt goes through SafeCall.
 #pragma once
 
-#include "platform/application.h"
+#include "platform/cursors.h"
 #include "platform/graphics.h"
 #include "platform/message.h"
 
@@ -73,16 +73,6 @@ enum TControlStyleFlag : uint32_t {
     csMenuEvents = 1 << 16,
 };
 using TControlStyle = uint32_t;
-
-// Screen cursor numbers of the framework.
-using TCursor = int;
-constexpr TCursor crDefault = 0;
-constexpr TCursor crArrow = -2;
-constexpr TCursor crCross = -3;
-constexpr TCursor crIBeam = -4;
-constexpr TCursor crSizeNS = -7;
-constexpr TCursor crHourGlass = -11;
-constexpr TCursor crHandPoint = -21;
 
 // ---------------------------------------------------------------------------------------------
 // 2. TControl
@@ -194,6 +184,17 @@ protected:
     virtual void DblClick();
     // Called when the widget's geometry was changed from outside (window manager, layout).
     virtual void Resized() {}
+    // Entries from the window system for a top-level window (a form overrides them): it asks
+    // to close the window; the window was shown or hidden by someone other than SetVisible.
+    virtual void WindowCloseRequested() {}
+    virtual void WindowShown() {}
+    virtual void WindowHidden() {}
+    // The window moved on the screen, whoever moved it (Left and Top follow already); its
+    // native window was replaced (Qt does so a while after some flags change).
+    virtual void WindowMoved() {}
+    virtual void WindowReplaced() {}
+    // The Qt widget of a top-level window for control (forms construct with it).
+    static QWidget* NewWindowWidget(TControl* control);
     // Hook for changes of Color / Font / Caption / Enabled / Visible, through the messages.
     virtual void ColorChanged() {}
     virtual void FontChanged() {}
@@ -299,124 +300,6 @@ private:
     bool m_tabStop = false;
 };
 
-// ---------------------------------------------------------------------------------------------
-// 5. Forms
-// ---------------------------------------------------------------------------------------------
-enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
-enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
-enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
-
-// A top-level window. Left/Top are the window's position on the screen, Width/Height its
-// client size (the frame the window system adds is not counted). Changing FormStyle keeps
-// the position. Closing a form hides it; closing the main form ends the message loop.
-class TCustomForm : public TWinControl {
-public:
-    explicit TCustomForm(TComponent* AOwner);
-    ~TCustomForm() override;
-    QString ClassName() const override { return QStringLiteral("TCustomForm"); }
-
-    TFormBorderStyle BorderStyle() const { return m_borderStyle; }
-    void SetBorderStyle(TFormBorderStyle v);
-    TFormStyle FormStyle() const { return m_formStyle; }
-    void SetFormStyle(TFormStyle v);
-    TPosition Position() const { return m_position; }
-    void SetPosition(TPosition v) { m_position = v; }
-    void SetIcon(const QIcon& icon);
-
-    // A form that becomes visible is activated, with the keyboard focus on the first control
-    // of its tab order.
-    void SetVisible(bool v) override;
-    void Close();
-    // Raises the window above its siblings and gives it focus.
-    void BringToFront();
-    // The geometry of the monitor that holds the window (screen coordinates).
-    TRect MonitorRect() const;
-
-    // Called by the application after the constructor (the layout is loaded): fires OnCreate.
-    virtual void AfterConstruction();
-
-    TNotifyEvent OnCreate;
-    TNotifyEvent OnShow;
-    TNotifyEvent OnHide;
-    TCloseEvent OnClose;
-
-    // Entry from the widget: the window system asks to close the window.
-    bool CloseQuery();
-    void DispatchShowEvent();
-    void DispatchHideEvent();
-    // Entry from the widget: the window moved on the screen (Left and Top follow already).
-    void WindowMoved();
-    // Entry from the widget and from the form style: keeps the other forms on screen above the
-    // main form while it stays on top (see UpdateWindowOwner).
-    void RestackOwnedForms();
-
-protected:
-    void ApplyWindowFlags();
-
-private:
-    // Centres the window on the primary screen, its frame included where the window system
-    // has told how large the frame is.
-    void CentreOnScreen();
-    // While the application's main form stays on top, every other form is kept above it (a
-    // program's own dialogs never hide behind its own stay-on-top window); otherwise forms
-    // stack freely.
-    void UpdateWindowOwner();
-    TFormBorderStyle m_borderStyle = TFormBorderStyle::bsSizeable;
-    TFormStyle m_formStyle = TFormStyle::fsNormal;
-    TPosition m_position = TPosition::poDesigned;
-    bool m_positioned = false;
-    // Centred before the window manager framed the window: centred again, frame included, once
-    // the frame is known.
-    bool m_centreFrame = false;
-};
-
-class TForm : public TCustomForm {
-public:
-    using TCustomForm::TCustomForm;
-    QString ClassName() const override { return QStringLiteral("TForm"); }
-};
-
-// ---------------------------------------------------------------------------------------------
-// 6. Screen, mouse, form creation
-// ---------------------------------------------------------------------------------------------
-class TScreen : public TComponent {
-public:
-    explicit TScreen(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
-    QString ClassName() const override { return QStringLiteral("TScreen"); }
-    int Width() const;
-    int Height() const;
-    int PixelsPerInch() const { return 96; }
-    // The cursor table: the framework's numbers map to Qt's shapes; programs install their
-    // own cursors under positive numbers.
-    QCursor Cursors(TCursor index) const;
-    void SetCursors(TCursor index, const QCursor& cursor);
-    bool HasCursor(TCursor index) const { return m_cursors.count(index) != 0; }
-
-private:
-    std::map<TCursor, QCursor> m_cursors;
-};
-
-extern TScreen* Screen;
-
 // The pointer's position on the screen, as the last mouse event reported it (or as the window
 // system reports it now when there has been none).
 TPoint MouseCursorPos();
-
-// The desktop's pixels in r (screen coordinates) as the window system shows them, 24 bits per
-// pixel; a null image where the window system offers no pixels. Note that inside one of this
-// program's own windows this is the last frame put on screen, not what lies under a control:
-// for that, a control renders its parent (TGraphicControl::RenderParentBackground).
-QImage GrabScreenRect(const TRect& r);
-
-// Creates a form the way the application object does: constructs it with the application as
-// owner, stores it in ref, registers it (the first one is the main form), then fires OnCreate.
-template <class T>
-T* CreateForm(T*& ref)
-{
-    ref = new T(Application);
-    Application->RegisterForm(ref);
-    ref->AfterConstruction();
-    return ref;
-}

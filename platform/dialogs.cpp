@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QPointer>
 #include <algorithm>
+#include <QMessageBox>
 #include <cmath>
 
 std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
@@ -98,4 +99,9 @@ bool TFontDialog::Execute()
     result.SetStyle(style);
     m_font->Assign(&result);
     return true;
+}
+
+void ShowErrorBox(const QString& caption, const QString& text)
+{
+    QMessageBox::critical(nullptr, caption, text);
 }

@@ -64,3 +64,6 @@ private:
     int m_minFontSize = 0;
     int m_maxFontSize = 0;
 };
+
+// A modal message box with an error icon and an OK button; returns when it is closed.
+void ShowErrorBox(const QString& caption, const QString& text);

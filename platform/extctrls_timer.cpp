@@ -1,6 +1,6 @@
 #include "platform/extctrls_timer.h"
 
-#include "platform/application.h"
+#include "platform/safecall.h"
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
 {

@@ -10,6 +10,7 @@
 
 #include "platform/classes.h"
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPainterPath>
@@ -18,6 +19,11 @@
 class QPainter;
 class TCanvas;
 class TBitmap;
+class TTextCache;
+struct TTextLine;
+
+// A colour as Qt draws it: system colours resolved from the application palette.
+QColor ToQColor(TColor c);
 
 // ---------------------------------------------------------------------------------------------
 // Graphics objects with an on-change event
@@ -203,12 +209,9 @@ public:
     void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
     void Draw(int x, int y, const TBitmap* bmp);
     void StretchDraw(const TRect& dest, const TBitmap* bmp);
-    // Draws a Qt image (e.g. a parent's rendering) at (x, y), unscaled.
-    void DrawImage(int x, int y, const QImage& img);
 
     // Text. TextOut draws at (x, y) with the brush as background unless the brush is clear.
     void TextOut(int x, int y, const QString& text);
-    void TextRect(const TRect& r, int x, int y, const QString& text);
     TPoint TextExtent(const QString& text) const { TPoint p; GetTextExtentPoint(text, p); return p; }
     int TextWidth(const QString& text) const { return TextExtent(text).X; }
     int TextHeight(const QString& text) const { return TextExtent(text).Y; }
@@ -250,18 +253,15 @@ private:
     void Touched(const TRect& r);
     void ApplyBrush(QPainter& p);
     void ApplyPen(QPainter& p);
+    // Puts the painter back as a drawing call found it (painterstate.h).
     struct PainterState;
-    // Text layout and drawing (fonts, metrics and glyph runs cached per font and spacing).
-    struct TextCache;
-    struct TextLine;
-    TextCache& Text() const;
-    std::vector<TextLine> LayoutText(const QString& text, uint32_t flags, int width) const;
-    TextLine BuildLine(const QString& raw, uint32_t flags) const;
-    void DrawTextLine(QPainter* p, const TextLine& line, int x, int y, bool opaque, TRect& touched);
+    // Text drawing (textengine.h caches fonts, metrics and glyph runs per font and spacing).
+    TTextCache& Text() const;
+    void DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, bool opaque, TRect& touched);
     // A 24-bit target without an open painter is filled and gets its text written directly,
     // without the cost of opening a painter; text then comes from cached coverage masks.
     bool DirectTarget() const;
-    void DrawTextLineDirect(const TextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched);
+    void DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched);
     void ApplyClip(QPainter& p);
     void DrawBitmap(const TRect& dest, const TBitmap* bmp);
 
@@ -279,7 +279,7 @@ private:
     bool m_inPath = false;
     QPainterPath m_path;
     int m_lockCount = 0;
-    mutable std::unique_ptr<TextCache> m_text;
+    mutable std::unique_ptr<TTextCache> m_text;
 };
 
 // Draws a classic Windows 3D edge (BDR_ and BF_ flags) into r; with BF_ADJUST r shrinks by the

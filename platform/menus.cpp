@@ -1,6 +1,6 @@
 #include "platform/menus.h"
 
-#include "platform/application.h"
+#include "platform/safecall.h"
 
 #include <QAction>
 #include <QIcon>
@@ -33,6 +33,12 @@ void TMenuItem::Click()
 }
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TPopupMenu::Add(TMenuItem* item)
+{
+    m_items.push_back(item);
+    FreeNotification(item);
+}
 
 TPopupMenu::~TPopupMenu()
 {
@@ -80,10 +86,15 @@ void TPopupMenu::Popup(int X, int Y)
             const QPixmap pix = m_images->Image(item->ImageIndex());
             if (!pix.isNull()) a->setIcon(QIcon(pix));
         }
-        QPointer<QMenu> guard(menu);
         // The command runs once the menu is gone, from the event loop, as a menu command does.
-        QObject::connect(a, &QAction::triggered, menu, [item, guard] {
-            QTimer::singleShot(0, [item] { SafeCall(item, [item] { item->Click(); }); });
+        // The Qt menu is the deferred call's context, so freeing this popup menu (which frees
+        // the Qt menu) drops the call; an item freed meanwhile has left m_items (this menu asks
+        // to be told when an item is freed) and is not clicked.
+        QObject::connect(a, &QAction::triggered, menu, [this, item, menu] {
+            QTimer::singleShot(0, menu, [this, item] {
+                if (std::find(m_items.begin(), m_items.end(), item) == m_items.end()) return;
+                SafeCall(item, [item] { item->Click(); });
+            });
         });
     }
     menu->popup(QPoint(X, Y));

@@ -53,13 +53,14 @@ private:
 
 // A popup menu: its items, in order, shown at a point of the screen. The menu is built anew
 // at every Popup from the items' current captions, icons and states. Choosing an item runs
-// its OnClick after the menu has closed.
+// its OnClick after the menu has closed, unless the item or the popup menu is freed first.
 class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* AOwner);
     ~TPopupMenu() override;
     QString ClassName() const override { return QStringLiteral("TPopupMenu"); }
-    void Add(TMenuItem* item) { m_items.push_back(item); }
+    // Adds an item; an item freed later leaves the menu by itself.
+    void Add(TMenuItem* item);
     int Count() const { return int(m_items.size()); }
     TMenuItem* Items(int i) const { return m_items.at(size_t(i)); }
     TImageList* Images() const { return m_images; }

@@ -1,6 +1,6 @@
 #include "platform/messages.h"
 
-#include "platform/application.h"
+#include "platform/safecall.h"
 
 #include <QCoreApplication>
 #include <QEvent>

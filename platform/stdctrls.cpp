@@ -7,6 +7,8 @@
 //   6. Tab order
 #include "platform/stdctrls.h"
 
+#include "platform/safecall.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -28,16 +30,6 @@
 // ---------------------------------------------------------------------------------------------
 // 1. Shared helpers
 // ---------------------------------------------------------------------------------------------
-namespace {
-
-QColor ToQColor(TColor c)
-{
-    const TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
-}  // namespace
-
 void SetWidgetTextColor(QWidget* widget, TColor color)
 {
     if (!widget) return;

@@ -8,6 +8,8 @@
 //   7. The picture behind the control
 #include "scrolltext/fxscrolltext.h"
 
+#include "platform/forms.h"
+#include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
 
 namespace {
@@ -155,12 +157,7 @@ void TFxScrollText::Stop()
 void TFxScrollText::Reverse()
 {
     m_step = m_steps - m_step;
-    switch (m_direction) {
-    case TFxScrollDirection::sdBottomToTop: m_direction = TFxScrollDirection::sdTopToBottom; break;
-    case TFxScrollDirection::sdTopToBottom: m_direction = TFxScrollDirection::sdBottomToTop; break;
-    case TFxScrollDirection::sdLeftToRight: m_direction = TFxScrollDirection::sdRightToLeft; break;
-    case TFxScrollDirection::sdRightToLeft: m_direction = TFxScrollDirection::sdLeftToRight; break;
-    }
+    m_direction = FactsOf(m_direction).opposite;
 }
 
 void TFxScrollText::GetTimer(TObject* Sender)
@@ -185,7 +182,7 @@ void TFxScrollText::ActivateTimer()
     switch (m_timerMode) {
     case TFxTimerMode::tmNormal:
     case TFxTimerMode::tmGlobalTimer:
-        m_poolTimer = new TFxTimer(m_interval, tick, false, m_timerMode == TFxTimerMode::tmGlobalTimer);
+        m_poolTimer = std::make_unique<TFxTimer>(m_interval, tick, false, m_timerMode == TFxTimerMode::tmGlobalTimer);
         break;
     case TFxTimerMode::tmHiTimer:
     case TFxTimerMode::tmThreaded:
@@ -201,8 +198,7 @@ void TFxScrollText::DeActivateTimer(TFxTimerMode Mode)
     switch (Mode) {
     case TFxTimerMode::tmNormal:
     case TFxTimerMode::tmGlobalTimer:
-        delete m_poolTimer;
-        m_poolTimer = nullptr;
+        m_poolTimer.reset();
         break;
     case TFxTimerMode::tmHiTimer:
     case TFxTimerMode::tmThreaded:
@@ -426,16 +422,13 @@ void TFxScrollText::PaintImage()
     const int32_t spanX = m_textWidth + m_innerWidth;
     const int32_t spanY = m_textHeight + m_innerHeight;
     TPoint p(0, m_centerOffset);
-    switch (m_direction) {
-    case TFxScrollDirection::sdBottomToTop: p.Y = Round(spanY * (1.0 - f)) - m_textHeight; break;
-    case TFxScrollDirection::sdTopToBottom: p.Y = Round(spanY * f) - m_textHeight; break;
-    case TFxScrollDirection::sdLeftToRight: p.X = Round(spanX * f) - m_textWidth; break;
-    case TFxScrollDirection::sdRightToLeft: p.X = Round(spanX * (1.0 - f)) - m_textWidth; break;
-    }
+    const TFxScrollDirectionFacts facts = FactsOf(m_direction);
+    const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
+    if (facts.horizontal) p.X = Round(spanX * along) - m_textWidth;
+    else p.Y = Round(spanY * along) - m_textHeight;
     m_origin = p;
 
-    const bool horizontal =
-        m_direction == TFxScrollDirection::sdLeftToRight || m_direction == TFxScrollDirection::sdRightToLeft;
+    const bool horizontal = facts.horizontal;
     auto lineRect = [&](int32_t y) {
         return horizontal ? TRect(p.X, y, p.X + m_textWidth, y + m_lineHeight)
                           : TRect(0, y, m_innerWidth, y + m_lineHeight);
@@ -489,11 +482,7 @@ void TFxScrollText::PaintImage()
 void TFxScrollText::Paint()
 {
     if (IsLoading() || m_painting) return;
-    m_painting = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_painting};
+    TScopedValue<bool> painting(m_painting, true);
 
     const TRect client = ClientRect();
     const TRect inner = Bevel()->PaintBevel(Canvas(), client, false);

@@ -24,6 +24,24 @@
 #include <memory>
 
 enum class TFxScrollDirection { sdBottomToTop, sdLeftToRight, sdRightToLeft, sdTopToBottom };
+
+// What a direction means, in one place: the direction Reverse turns it into, whether the text
+// moves along the x axis, and whether it moves towards smaller coordinates (up or left).
+struct TFxScrollDirectionFacts {
+    TFxScrollDirection opposite;
+    bool horizontal;
+    bool towardsOrigin;
+};
+constexpr TFxScrollDirectionFacts FactsOf(TFxScrollDirection d)
+{
+    switch (d) {
+    case TFxScrollDirection::sdBottomToTop: return {TFxScrollDirection::sdTopToBottom, false, true};
+    case TFxScrollDirection::sdTopToBottom: return {TFxScrollDirection::sdBottomToTop, false, false};
+    case TFxScrollDirection::sdLeftToRight: return {TFxScrollDirection::sdRightToLeft, true, false};
+    case TFxScrollDirection::sdRightToLeft: break;
+    }
+    return {TFxScrollDirection::sdLeftToRight, true, true};
+}
 enum class TFxScrollStyle { ssLoop, ssLoopReverse, ssOnce };
 enum class TFxScrollMode { smMarquee, smTicker };
 
@@ -135,7 +153,7 @@ public:
     int32_t CenterOffset() const { return m_centerOffset; }
     bool BackgroundStale() const { return m_backStale; }
     const TBitmap* Snapshot() const { return m_snapshot.get(); }
-    TFxTimer* PoolTimer() const { return m_poolTimer; }
+    TFxTimer* PoolTimer() const { return m_poolTimer.get(); }
     TFxHiTimer* HiTimer() const { return m_hiTimer; }
 
 private:
@@ -174,6 +192,6 @@ private:
     mutable QString m_tickerText;
     mutable bool m_tickerTextStale = true;
 
-    TFxTimer* m_poolTimer = nullptr;     // owned
+    std::unique_ptr<TFxTimer> m_poolTimer;
     TFxHiTimer* m_hiTimer = nullptr;     // owned (as a component, freed by DeActivateTimer)
 };

@@ -1,5 +1,7 @@
 #include "scrolltext/fxtextutils.h"
 
+#include "platform/scoped.h"
+
 namespace {
 
 using Style = TFxThreeDStyle;
@@ -41,18 +43,6 @@ int QuickDepth(const TFx3DCaption* s)
     }
 }
 
-// Restores what FxDrawTextExt changes on the device context, also when drawing fails.
-struct DeviceStateGuard {
-    TCanvas* canvas;
-    bool clipped = false;
-    bool traced = false;
-    ~DeviceStateGuard()
-    {
-        if (clipped) canvas->ClearClip();
-        if (traced) canvas->SetTextCharacterExtra(0);
-    }
-};
-
 // Draws one copy of the text: moves T by (dx, dy), sets the font colour, draws.
 struct CopyDrawer {
     TCanvas* canvas;
@@ -79,10 +69,15 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
         Canvas->DrawTextEx(Text, r, TextFlags);
         return;
     }
-    DeviceStateGuard guard{Canvas};
+    // What this call changes on the device context is put back, also when drawing fails.
+    bool clipped = false, traced = false;
+    TScopeExit restore([&] {
+        if (clipped) Canvas->ClearClip();
+        if (traced) Canvas->SetTextCharacterExtra(0);
+    });
     if (HasStyle(Styles, TFxDrawTextStyle::dtClip)) {
         Canvas->SetClipRect(Clip ? *Clip : r);
-        guard.clipped = true;
+        clipped = true;
     }
 
     Style e = Style3D->Style();
@@ -102,7 +97,7 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
     TRect T = r;
     if (Style3D->Tracing() != 0) {
         Canvas->SetTextCharacterExtra(Style3D->Tracing());
-        guard.traced = true;
+        traced = true;
     }
 
     const int n = Style3D->ShadowDepth();
@@ -191,12 +186,8 @@ void FxDrawTextCalcExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption*
     if (!ShowAccel) flags |= DT_NOPREFIX;
     // The spacing belongs to this measurement only, as it would to a borrowed device context.
     const int oldExtra = Canvas->TextCharacterExtra();
+    TScopeExit restore([Canvas, oldExtra] { Canvas->SetTextCharacterExtra(oldExtra); });
     if (Style3D && Style3D->Tracing() != 0) Canvas->SetTextCharacterExtra(Style3D->Tracing());
-    struct Restore {
-        TCanvas* c;
-        int extra;
-        ~Restore() { c->SetTextCharacterExtra(extra); }
-    } restore{Canvas, oldExtra};
     Canvas->DrawTextEx(blank ? QStringLiteral(" ") : Text, R, flags);
     if (Style3D) {
         const int depth = CalcDepth(Style3D);

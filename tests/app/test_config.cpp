@@ -1,10 +1,9 @@
 // The settings dialog as its user meets it: the layout, filling from the ticker at each show,
 // the colour and font pickers, and "Применить" changing the running ticker.
-#include "app/config.h"
-#include "app/tirlink.h"
 #include "hyperlink/lkhyperctrls.h"
 #include "platform/shell.h"
 #include "scrolltext/fxscrolltext.h"
+#include "ticker_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,32 +24,8 @@
 
 namespace {
 
-class SettingsDialog : public ::testing::Test {
+class SettingsDialog : public TickerWithDialog {
 protected:
-    void SetUp() override
-    {
-        Application->OnException = [](TObject*, const Exception& E) { ADD_FAILURE() << E.what(); };
-        ticker = new TFtirlink(nullptr);
-        ticker->SettingsPath = dir.filePath(QStringLiteral("tirlink.cfg"));   // no file: designed values
-        ticker->AfterConstruction();
-        Ftirlink = ticker;
-        dialog = new TFconfig(nullptr);
-        Fconfig = dialog;
-    }
-    void TearDown() override
-    {
-        TCommonDialog::ExecuteHook = nullptr;
-        delete dialog;
-        Fconfig = nullptr;
-        delete ticker;
-        Ftirlink = nullptr;
-        Application->OnException = nullptr;
-    }
-    void ShowDialog()
-    {
-        ticker->SpeedButton2Click(ticker);   // "Параметры"
-        QApplication::processEvents();
-    }
     void Type(const QString& text)
     {
         for (QChar ch : text) {
@@ -71,11 +46,6 @@ protected:
         for (int i = 0; i < dialog->Memo1->Lines()->Count(); ++i) s += dialog->Memo1->Lines()->Get(i);
         return s;
     }
-    TFxScrollText* Scroller() const { return ticker->FxScrollText1; }
-
-    QTemporaryDir dir;
-    TFtirlink* ticker = nullptr;
-    TFconfig* dialog = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------

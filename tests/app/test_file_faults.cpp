@@ -4,6 +4,7 @@
 #include "app/settingsfile.h"
 #include "app/tirlink.h"
 #include "scrolltext/fxscrolltext.h"
+#include "ticker_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +22,10 @@
 
 namespace {
 
-class TickerFileFaults : public ::testing::Test {
+class TickerFileFaults : public TickerFixture {
 protected:
-    QTemporaryDir dir;
-    std::vector<int> exitCodes;
-    std::vector<QString> messages;
-
     void TearDown() override { SetSettingsFileFault(sfsNone, 0); }
 
-    QString Cfg() const { return dir.filePath(QStringLiteral("tirlink.cfg")); }
     QStringList Entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 
     static QByteArray Bytes(const QString& path)
@@ -42,16 +38,6 @@ protected:
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
-    }
-
-    std::unique_ptr<TFtirlink> Start()
-    {
-        auto w = std::make_unique<TFtirlink>(nullptr);
-        w->SettingsPath = Cfg();
-        w->ExitProgram = [this](int code) { exitCodes.push_back(code); };
-        w->ReportSaveError = [this](const QString& reason) { messages.push_back(reason); };
-        w->AfterConstruction();
-        return w;
     }
 
     // The window as the designed ticker shows it: nothing of a file was applied.
@@ -99,7 +85,7 @@ TEST_F(TickerFileFaults, EveryFailedSaveKeepsThePreviousFileTellsWhyAndExitsNonZ
         SCOPED_TRACE(c.what);
         Put(Cfg(), previous);
         exitCodes.clear();
-        messages.clear();
+        saveErrors.clear();
         auto w = Start();
         ASSERT_EQ(w->Top(), 420);
         // Changes that would show in the file if it were written.
@@ -109,20 +95,20 @@ TEST_F(TickerFileFaults, EveryFailedSaveKeepsThePreviousFileTellsWhyAndExitsNonZ
         w->N2->Click();
         SetSettingsFileFault(sfsNone, 0);
         EXPECT_EQ(exitCodes, std::vector<int>{1});
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0], QStringLiteral("Не удалось сохранить настройки в tirlink.cfg: ")
+        ASSERT_EQ(saveErrors.size(), 1u);
+        EXPECT_EQ(saveErrors[0], QStringLiteral("Не удалось сохранить настройки в tirlink.cfg: ")
                                    + QString::fromLocal8Bit(std::strerror(c.error)));
         EXPECT_EQ(Bytes(Cfg()), previous);
         EXPECT_EQ(Entries(), QStringList{QStringLiteral("tirlink.cfg")}) << "a temporary file was left behind";
     }
     // Without a fault the same steps save and end with 0.
     exitCodes.clear();
-    messages.clear();
+    saveErrors.clear();
     auto w = Start();
     w->SetTop(100);
     w->N2->Click();
     EXPECT_EQ(exitCodes, std::vector<int>{0});
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(saveErrors.empty());
     EXPECT_EQ(Bytes(Cfg()).mid(4, 4), QByteArray("0100"));
 }
 
@@ -135,8 +121,8 @@ TEST_F(TickerFileFaults, DirectoryInTheFilesPlaceGivesTheDesignedTickerAndAFaile
     ExpectDesigned(w.get());
     w->N2->Click();
     EXPECT_EQ(exitCodes, std::vector<int>{1});
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].endsWith(QString::fromLocal8Bit(std::strerror(EISDIR)))) << messages[0].toStdString();
+    ASSERT_EQ(saveErrors.size(), 1u);
+    EXPECT_TRUE(saveErrors[0].endsWith(QString::fromLocal8Bit(std::strerror(EISDIR)))) << saveErrors[0].toStdString();
     EXPECT_TRUE(QFileInfo(Cfg()).isDir());
     EXPECT_EQ(Bytes(dir.filePath(QStringLiteral("tirlink.cfg/inside"))), inside);
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("tirlink.cfg")});

@@ -6,6 +6,7 @@
 #include "app/settingsfile.h"
 #include "app/tirlink.h"
 #include "scrolltext/fxscrolltext.h"
+#include "ticker_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,34 +22,19 @@
 
 namespace {
 
-class HostileInput : public ::testing::Test {
+class HostileInput : public TickerWithDialog {
 protected:
-    void SetUp() override
-    {
-        Application->OnException = [](TObject*, const Exception& E) { ADD_FAILURE() << E.what(); };
-        StartTicker();
-        dialog = new TFconfig(nullptr);
-        Fconfig = dialog;
-    }
     void TearDown() override
     {
-        TCommonDialog::ExecuteHook = nullptr;
-        delete dialog;
-        Fconfig = nullptr;
-        ticker.reset();
-        Ftirlink = nullptr;
-        Application->OnException = nullptr;
+        TickerWithDialog::TearDown();
+        // Every save succeeds here.
+        for (const QString& reason : saveErrors) ADD_FAILURE() << reason.toStdString();
     }
 
     // The ticker as the program starts it from the folder's tirlink.cfg (if any).
-    void StartTicker()
+    void StartTicker() override
     {
-        ticker = std::make_unique<TFtirlink>(nullptr);
-        ticker->SettingsPath = Cfg();
-        ticker->ExitProgram = [this](int code) { exitCodes.push_back(code); };
-        ticker->ReportSaveError = [](const QString& reason) { ADD_FAILURE() << reason.toStdString(); };
-        ticker->AfterConstruction();
-        Ftirlink = ticker.get();
+        TickerWithDialog::StartTicker();
         // On screen, as the program shows it, so that resizing repaints it.
         ticker->Show();
         QApplication::processEvents();
@@ -61,7 +47,6 @@ protected:
         ASSERT_EQ(exitCodes, std::vector<int>{0});
         StartTicker();
     }
-    QString Cfg() const { return dir.filePath(QStringLiteral("tirlink.cfg")); }
     QByteArray File() const
     {
         QFile f(Cfg());
@@ -70,11 +55,6 @@ protected:
     // A field of the record on disk, with its padding.
     QByteArray Field(int offset, int width) const { return File().mid(offset, width); }
 
-    void ShowDialog()
-    {
-        ticker->SpeedButton2Click(ticker.get());  // "Параметры"
-        QApplication::processEvents();
-    }
     QPlainTextEdit* Memo() const { return dialog->Memo1->Editor(); }
     // Ctrl+V in the memo with text on the clipboard, over whatever the memo has selected.
     void Paste(const QString& text)
@@ -94,7 +74,6 @@ protected:
         dialog->BtnAdd->Click();
         QApplication::processEvents();
     }
-    TFxScrollText* Scroller() const { return ticker->FxScrollText1; }
     QString TickerLine() const { return Scroller()->Lines()->Count() ? Scroller()->Lines()->Get(0) : QString(); }
 
     // Ticks until the text has come into the strip; counts the pixels nearer the text colour
@@ -117,11 +96,6 @@ protected:
             }
         return n;
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<TFtirlink> ticker;
-    TFconfig* dialog = nullptr;
-    std::vector<int> exitCodes;
 };
 
 // The memo's text as the user sees it, hard line breaks and all.

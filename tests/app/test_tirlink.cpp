@@ -3,6 +3,7 @@
 #include "app/settingsfile.h"
 #include "app/tirlink.h"
 #include "scrolltext/fxscrolltext.h"
+#include "ticker_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,31 +22,14 @@ int ScreenWidth()
     return QGuiApplication::primaryScreen()->geometry().width();
 }
 
-class TickerWindow : public ::testing::Test {
+class TickerWindow : public TickerFixture {
 protected:
-    QTemporaryDir dir;
-    QString cfg() const { return dir.filePath(QStringLiteral("tirlink.cfg")); }
-
     void WriteFile(const QByteArray& bytes)
     {
-        QFile f(cfg());
+        QFile f(Cfg());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-
-    // Creates the window as the application does: layout, then the creation handler.
-    std::unique_ptr<TFtirlink> Start()
-    {
-        auto w = std::make_unique<TFtirlink>(nullptr);
-        w->SettingsPath = cfg();
-        w->ExitProgram = [this](int code) { exitCodes.push_back(code); };
-        w->ReportSaveError = [this](const QString& reason) { saveErrors.push_back(reason); };
-        w->AfterConstruction();
-        return w;
-    }
-
-    std::vector<int> exitCodes;
-    std::vector<QString> saveErrors;
 };
 
 TEST_F(TickerWindow, WithoutSettingsFileShowsTheDesignedTickerPlacedAcrossTheScreen)
@@ -254,7 +238,7 @@ TEST_F(TickerWindow, ExitWritesTheFileThatTheNextStartReadsBack)
         ASSERT_EQ(exitCodes, std::vector<int>{0});
         EXPECT_TRUE(saveErrors.empty());
     }
-    QFile f(cfg());
+    QFile f(Cfg());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     ASSERT_EQ(bytes.size(), SettingsRecordSize);
@@ -282,7 +266,7 @@ TEST_F(TickerWindow, FailedSaveKeepsThePreviousFileTellsTheUserAndExitsNonZero)
     EXPECT_EQ(exitCodes, std::vector<int>{1});
     ASSERT_EQ(saveErrors.size(), 1u);
     EXPECT_TRUE(saveErrors[0].contains(QStringLiteral("tirlink.cfg")));
-    QFile f(cfg());
+    QFile f(Cfg());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), previous);
 }

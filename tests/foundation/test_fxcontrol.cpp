@@ -2,6 +2,7 @@
 // the repaint entry in both modes, update locking, bounds changes, mouse enter / exit, the
 // theme message, the bevel, and the background provider seen from a see-through control.
 #include "foundation/fxbackground_stub.h"
+#include "platform/forms.h"
 #include "foundation/fxgraphiccontrol.h"
 
 #include <gtest/gtest.h>

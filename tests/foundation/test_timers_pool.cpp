@@ -19,15 +19,6 @@ using testwait::Until;
 
 namespace {
 
-// The library initialisation, once for the whole test binary (FxInitialize ignores repeats).
-class FxLibraryEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { FxInitialize(); }
-    void TearDown() override { FxFinalize(); }
-};
-::testing::Environment* const g_fxEnvironment = ::testing::AddGlobalTestEnvironment(new FxLibraryEnvironment);
-
-
 template <class E, class Fn>
 QString MessageOf(Fn&& fn)
 {

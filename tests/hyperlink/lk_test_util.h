@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/application.h"
-#include "platform/controls.h"
+#include "platform/forms.h"
 
 #include <QApplication>
 #include <QMouseEvent>

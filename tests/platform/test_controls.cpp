@@ -3,6 +3,7 @@
 // arrive in the framework's order, aligned children follow their parent, forms keep their
 // place, and exceptions from handlers reach the application's handler.
 #include "platform/controls.h"
+#include "platform/forms.h"
 #include "platform/menus.h"
 
 #include <QApplication>
@@ -217,6 +218,14 @@ TEST_F(FormFixture, RightReleaseOpensThePopupMenuWithItsItems)
     QApplication::processEvents();
     EXPECT_EQ(clicked, 1);
     menu->Menu()->close();
+
+    // An item freed between the choice and the deferred command is not clicked.
+    c->DispatchMouseUp(TMouseButton::mbRight, 0, 3, 4, TPoint(3, 4));
+    menu->Menu()->actions()[1]->trigger();
+    delete b;
+    QApplication::processEvents();
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(menu->Count(), 1);
 }
 
 TEST_F(FormFixture, ExceptionFromAHandlerReachesTheApplicationsHandler)

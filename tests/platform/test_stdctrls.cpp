@@ -1,6 +1,7 @@
 // Standard controls over Qt widgets: the memo's line list as the box shows it and its length
 // limit, panel bevels, the track bar's range, and the font dialog's result.
 #include "platform/dialogs.h"
+#include "platform/forms.h"
 #include "platform/stdctrls.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 // that stop the scrolling, the tick sources, transparency, and the frames it puts on the
 // control. Ticks are driven through the tick handler unless a test is about real timers.
 #include "foundation/fxbackground_stub.h"
+#include "platform/forms.h"
 #include "scrolltext/fxscrolltext.h"
 #include "scrolltext/fxtextutils.h"
 
@@ -15,13 +16,6 @@
 #include <vector>
 
 namespace {
-
-class FxLibraryEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { FxInitialize(); }
-    void TearDown() override { FxFinalize(); }
-};
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new FxLibraryEnvironment);
 
 struct Segment {
     QString text;

@@ -1,0 +1,274 @@
+#include "platform/forms.h"
+
+#include "platform/application.h"
+#include "platform/windowsystem.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <vector>
+
+TScreen* Screen = nullptr;
+
+namespace {
+
+// The forms that exist, for keeping them above a main form that stays on top.
+std::vector<TCustomForm*> g_forms;
+
+// A window that appears takes the keyboard, on the first control of its tab order that can
+// take it: a form the user calls up is there to be used, under a window manager too (which
+// is only asked to activate it) as without one.
+void ActivateOnFirstControl(QWidget* window)
+{
+    window->activateWindow();
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// 1. Forms
+// ---------------------------------------------------------------------------------------------
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, NewWindowWidget(this))
+{
+    m_visible = false;
+    m_widget->setAttribute(Qt::WA_QuitOnClose, false);
+    ApplyWindowFlags();
+    ApplyWidgetPalette();
+    g_forms.push_back(this);
+    // Qt's own dialogs (colour, font, message boxes) stay above the window they were opened
+    // from, or above the main form, while the main form stays on top.
+    SetDialogOwnerRule([]() -> QWidget* {
+        TCustomForm* main = Application ? Application->MainForm() : nullptr;
+        if (!main || main->FormStyle() != TFormStyle::fsStayOnTop) return nullptr;
+        QWidget* active = QApplication::activeWindow();
+        for (TCustomForm* f : g_forms)
+            if (active && f->Widget() == active) return active;
+        return main->Widget();
+    });
+}
+
+TCustomForm::~TCustomForm()
+{
+    Destroying();
+    g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), this), g_forms.end());
+}
+
+void TCustomForm::UpdateWindowOwner()
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!m_widget || !main || main == this) return;
+    const bool above = main->FormStyle() == TFormStyle::fsStayOnTop && main->Widget();
+    SetWindowOwner(m_widget, above ? main->Widget() : nullptr);
+}
+
+void TCustomForm::ApplyWindowFlags()
+{
+    if (!m_widget) return;
+    Qt::WindowFlags f = Qt::Window;
+    switch (m_borderStyle) {
+    case TFormBorderStyle::bsNone: f |= Qt::FramelessWindowHint; break;
+    case TFormBorderStyle::bsSingle:
+    case TFormBorderStyle::bsDialog:
+        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    case TFormBorderStyle::bsToolWindow: f |= Qt::Tool; break;
+    default:
+        f |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        break;
+    }
+    if (m_formStyle == TFormStyle::fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    const bool wasVisible = m_widget->isVisible();
+    m_widget->setWindowFlags(f);
+    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
+        m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    else {
+        m_widget->setMinimumSize(0, 0);
+        m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    // Changing the flags hides the window and may forget where it stood.
+    UpdateWidgetGeometry();
+    if (wasVisible) m_widget->show();
+    RestackOwnedForms();
+}
+
+void TCustomForm::RestackOwnedForms()
+{
+    // The main form may stay on top now, or its native window was replaced: the other forms on
+    // screen follow it, and are raised for the case that no window manager stacks them.
+    if (!Application || Application->MainForm() != this) return;
+    for (TCustomForm* f : g_forms) {
+        if (f == this || !f->m_widget || !f->m_widget->isVisible()) continue;
+        f->UpdateWindowOwner();
+        f->m_widget->raise();
+    }
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle v)
+{
+    if (m_borderStyle == v) return;
+    m_borderStyle = v;
+    ApplyWindowFlags();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle v)
+{
+    if (m_formStyle == v) return;
+    m_formStyle = v;
+    ApplyWindowFlags();
+}
+
+void TCustomForm::SetIcon(const QIcon& icon)
+{
+    if (m_widget) m_widget->setWindowIcon(icon);
+}
+
+void TCustomForm::SetVisible(bool v)
+{
+    if (v && !m_positioned) {
+        m_positioned = true;
+        if (m_position == TPosition::poScreenCenter || m_position == TPosition::poDesktopCenter) {
+            CentreOnScreen();
+            m_centreFrame = m_borderStyle != TFormBorderStyle::bsNone;
+        }
+    }
+    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
+        if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    }
+    if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
+    const bool showing = v && !m_visible;
+    m_visible = v;
+    // OnShow runs as the form becomes visible, before the window appears, and only then: a
+    // window the window system shows again (after minimising) is not shown anew.
+    if (showing && OnShow) OnShow(this);
+    if (m_widget) {
+        if (v) {
+            UpdateWidgetGeometry();
+            m_widget->show();
+            // After the show: Qt clears the owner of a plain window as it maps it.
+            UpdateWindowOwner();
+            if (showing) ActivateOnFirstControl(m_widget);
+        } else {
+            m_widget->hide();
+            m_centreFrame = false;
+        }
+    }
+    Perform(CM_VISIBLECHANGED, v ? 1 : 0);
+}
+
+void TCustomForm::CentreOnScreen()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect g = s->geometry();
+    const QMargins frame = m_widget && m_widget->windowHandle() ? m_widget->windowHandle()->frameMargins() : QMargins();
+    const int w = m_width + frame.left() + frame.right();
+    const int h = m_height + frame.top() + frame.bottom();
+    SetBounds(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 2, m_width, m_height);
+}
+
+void TCustomForm::WindowMoved()
+{
+    // A window manager frames a window only after it is shown, so the first centring could only
+    // count the client area. Centre again as soon as the frame is known.
+    if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;
+    if (m_widget->windowHandle()->frameMargins().isNull()) return;
+    m_centreFrame = false;
+    CentreOnScreen();
+}
+
+void TCustomForm::Close()
+{
+    CloseQuery();
+}
+
+bool TCustomForm::CloseQuery()
+{
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::caNone) return false;
+    SetVisible(false);
+    if (Application && Application->MainForm() == this) Application->Terminate();
+    return true;
+}
+
+void TCustomForm::BringToFront()
+{
+    if (!m_widget) return;
+    m_widget->raise();
+    m_widget->activateWindow();
+}
+
+TRect TCustomForm::MonitorRect() const
+{
+    QScreen* s = QGuiApplication::screenAt(QPoint(m_left + m_width / 2, m_top + std::max(0, m_height / 2)));
+    if (!s) s = QGuiApplication::screenAt(QPoint(m_left, m_top));
+    if (!s && m_widget) s = m_widget->screen();
+    if (!s) s = QGuiApplication::primaryScreen();
+    return s ? FromQRect(s->geometry()) : TRect(0, 0, 1024, 768);
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::DispatchShowEvent()
+{
+    // Shown by someone other than SetVisible (the window system): the form is visible now.
+    if (m_visible) return;
+    m_visible = true;
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DispatchHideEvent()
+{
+    if (m_widget && m_widget->isVisible()) return;
+    m_visible = false;
+    if (OnHide) OnHide(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// 2. The screen
+// ---------------------------------------------------------------------------------------------
+int TScreen::Width() const
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+QCursor TScreen::Cursors(TCursor index) const
+{
+    return CursorOf(index);
+}
+
+void TScreen::SetCursors(TCursor index, const QCursor& cursor)
+{
+    InstallCursor(index, cursor);
+}
+
+bool TScreen::HasCursor(TCursor index) const
+{
+    return HasInstalledCursor(index);
+}
+
+QImage GrabScreenRect(const TRect& r)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || r.IsEmpty()) return QImage();
+    const QImage grabbed = screen->grabWindow(0, r.Left, r.Top, r.Width(), r.Height()).toImage();
+    return grabbed.isNull() ? QImage() : grabbed.convertToFormat(QImage::Format_BGR888);
+}

@@ -1,0 +1,114 @@
+#include "platform/pixelrows.h"
+
+#include <algorithm>
+#include <cstring>
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+#include <immintrin.h>
+#endif
+
+void FillBgr24(QImage& img, const QRect& r, TColor color)
+{
+    if (r.isEmpty()) return;
+    const TColor rgb = ColorToRGB(color);
+    const uchar px[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
+    const qsizetype bpl = img.bytesPerLine();
+    uchar* first = img.bits() + r.top() * bpl + 3 * r.left();
+    const size_t row = size_t(3 * r.width());
+    // The first row doubles itself; the others are copies of it.
+    std::memcpy(first, px, 3);
+    for (size_t done = 3; done < row; done *= 2) std::memcpy(first + done, first, std::min(done, row - done));
+    for (int y = 1; y < r.height(); ++y) std::memcpy(first + y * bpl, first, row);
+}
+
+void Bgr24ToRgb32Row(const uchar* in, quint32* px, int w)
+{
+    int x = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // Four pixels from three 32-bit words (B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3).
+    for (; x + 4 <= w; x += 4, in += 12) {
+        quint32 a, b, c;
+        std::memcpy(&a, in, 4);
+        std::memcpy(&b, in + 4, 4);
+        std::memcpy(&c, in + 8, 4);
+        px[x] = 0xFF000000u | (a & 0xFFFFFFu);
+        px[x + 1] = 0xFF000000u | (a >> 24) | ((b & 0xFFFFu) << 8);
+        px[x + 2] = 0xFF000000u | (b >> 16) | ((c & 0xFFu) << 16);
+        px[x + 3] = 0xFF000000u | (c >> 8);
+    }
+#endif
+    for (; x < w; ++x, in += 3)
+        px[x] = 0xFF000000u | (quint32(in[2]) << 16) | (quint32(in[1]) << 8) | in[0];
+}
+
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+// Four pixels per step with byte shuffles.
+__attribute__((target("ssse3"))) void Bgr24ToRgb32RowSsse3(const uchar* in, quint32* px, int w)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    int x = 0;
+    // A 16-byte load takes 12 bytes of pixels: stop while 16 bytes are still inside the row.
+    for (; x + 6 <= w; x += 4, in += 12) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
+    }
+    Bgr24ToRgb32Row(in, px + x, w - x);
+}
+#endif
+
+namespace {
+using RowConverter = void (*)(const uchar*, quint32*, int);
+RowConverter PickRowConverter()
+{
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+    if (__builtin_cpu_supports("ssse3")) return Bgr24ToRgb32RowSsse3;
+#endif
+    return Bgr24ToRgb32Row;
+}
+} // namespace
+
+void Bgr24ToRgb32Line(const uchar* in, quint32* px, int w)
+{
+    static const RowConverter convert = PickRowConverter();
+    convert(in, px, w);
+}
+
+void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w)
+{
+    int i = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // Four pixels into three 32-bit words, the reverse of Bgr24ToRgb32Row.
+    for (; i + 4 <= w; i += 4, out += 12) {
+        const quint32 a = (in[i] & 0xFFFFFFu) | (in[i + 1] << 24);
+        const quint32 b = ((in[i + 1] >> 8) & 0xFFFFu) | (in[i + 2] << 16);
+        const quint32 c = ((in[i + 2] >> 16) & 0xFFu) | (in[i + 3] << 8);
+        std::memcpy(out, &a, 4);
+        std::memcpy(out + 4, &b, 4);
+        std::memcpy(out + 8, &c, 4);
+    }
+#endif
+    for (; i < w; ++i, out += 3) {
+        out[0] = uchar(in[i]);
+        out[1] = uchar(in[i] >> 8);
+        out[2] = uchar(in[i] >> 16);
+    }
+}
+
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src)
+{
+    if (from.format() != QImage::Format_BGR888) return false;
+    const QImage::Format f = to.format();
+    const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+    if (!wide && f != QImage::Format_BGR888) return false;
+    const int w = dest.width();
+    for (int y = 0; y < dest.height(); ++y) {
+        const uchar* in = from.constScanLine(src.top() + y) + 3 * src.left();
+        uchar* out = to.scanLine(dest.top() + y);
+        if (!wide) {
+            std::memcpy(out + 3 * dest.left(), in, size_t(3 * w));
+            continue;
+        }
+        Bgr24ToRgb32Line(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+// The pixel-row kernels under the canvas's fast 24-bit paths: a solid fill, rows of 24-bit BGR
+// pixels widened to 32-bit opaque pixels (portable and SSSE3 versions, the best one picked
+// once per process), the way back from 32 to 24 bits, and the plain block copy built on them.
+//
+// All of them take rows and rectangles that already lie inside their images; none of them
+// clips. Rows are walked with bytesPerLine(), never width * 3.
+#pragma once
+
+#include "platform/types.h"
+
+#include <QImage>
+
+// A solid fill of r (inside the image; empty does nothing) of a 24-bit BGR image.
+void FillBgr24(QImage& img, const QRect& r, TColor color);
+
+// w pixels of 24-bit BGR (blue, green, red bytes) as 32-bit 0xFFRRGGBB pixels. The portable
+// version and the SSSE3 one give the same pixels; the SSSE3 one reads at most w * 3 bytes.
+void Bgr24ToRgb32Row(const uchar* in, quint32* out, int w);
+#if defined(__GNUC__) && defined(__x86_64__)
+#define TIRLINK_HAVE_SSSE3_ROWS 1
+void Bgr24ToRgb32RowSsse3(const uchar* in, quint32* out, int w);
+#endif
+// The fastest of the two that this processor runs.
+void Bgr24ToRgb32Line(const uchar* in, quint32* out, int w);
+
+// w 32-bit pixels written back as 24-bit BGR; the top byte (alpha) is dropped.
+void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w);
+
+// A plain unstretched copy of 24-bit pixels onto a 24- or 32-bit image, row by row. Qt's
+// raster engine has no fast path from its 24-bit BGR format and converts every pixel through
+// a generic fetch-and-store; a ticker copies a whole frame this way on every tick. Returns
+// false (nothing copied) when the images do not fit this case. The rectangles must have the
+// same size and lie inside their images.
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src);
