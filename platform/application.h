@@ -49,7 +49,11 @@ private:
 };
 
 // The one application object; created by main (or a test's main) right after QApplication.
+// GUI thread only: other threads ask ApplicationTerminated instead.
 extern TApplication* Application;
+
+// Whether the application object has been told to terminate or is gone; any thread may ask.
+bool ApplicationTerminated();
 
 // Runs fn and hands any exception to Application->HandleException(Sender); the guard that
 // every entry from Qt (events, timers, posted messages, menu commands) goes through, so that
