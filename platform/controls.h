@@ -195,7 +195,8 @@ protected:
     // Called when the widget's geometry was changed from outside (window manager, layout).
     virtual void Resized() {}
     // Hook for changes of Color / Font / Caption / Enabled / Visible, through the messages.
-    virtual void ColorChanged() {}
+    // A new colour repaints the control, as in the framework.
+    virtual void ColorChanged() { Invalidate(); }
     virtual void FontChanged() {}
     virtual void TextChanged() {}
     void UpdateWidgetGeometry();

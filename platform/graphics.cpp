@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
 #include <atomic>
@@ -948,6 +949,16 @@ struct TCanvas::TextCache {
         runs.clear();
     }
 
+    // Qt puts letter spacing after every grapheme cluster (a character with its combining
+    // marks; a character outside the basic plane, two UTF-16 units), not after every unit.
+    static int SpacedCharacters(const QString& s)
+    {
+        int n = 0;
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, s);
+        while (clusters.toNextBoundary() != -1) ++n;
+        return n;
+    }
+
     // Advance width of a piece of text without tabs, with the extra spacing after every
     // character.
     int Advance(const QString& s)
@@ -957,7 +968,7 @@ struct TCanvas::TextCache {
         auto it = widths.constFind(s);
         if (it != widths.constEnd()) return *it;
         if (widths.size() >= MaxEntries) widths.clear();
-        const int w = fm->horizontalAdvance(s) + extra * int(s.size());
+        const int w = fm->horizontalAdvance(s) + (extra == 0 ? 0 : extra * SpacedCharacters(s));
         widths.insert(s, w);
         return w;
     }
@@ -1607,12 +1618,6 @@ const uint8_t* TBitmap::ScanLine(int y) const
     if (y < 0 || y >= Height() || m_image.isNull()) throw EInvalidOperation(QStringLiteral("Scan line index out of range"));
     if (m_canvas) m_canvas->ReleaseHandle();
     return m_image.constScanLine(y);
-}
-
-QImage& TBitmap::Image()
-{
-    if (m_canvas) m_canvas->ReleaseHandle();
-    return m_image;
 }
 
 const QImage& TBitmap::Image() const

@@ -110,6 +110,21 @@ TEST_F(FormFixture, ShownControlPaintsInTheRealPaintCycleAndFlushesWithoutPainti
     form->Hide();
 }
 
+TEST_F(FormFixture, ANewColourRepaintsTheControl)
+{
+    auto* c = new ProbeControl(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(0, 0, 50, 20);
+    form->Show();
+    QApplication::processEvents();
+    c->Widget()->repaint();
+    const int before = c->paints;
+    c->SetColor(clGreen);
+    for (int i = 0; i < 100 && c->paints == before; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GT(c->paints, before);
+    form->Hide();
+}
+
 TEST_F(FormFixture, ClientAlignedChildFollowsItsParentsSize)
 {
     auto* c = new ProbeControl(form.get());
