@@ -3,7 +3,8 @@
 //
 // Threads: everything here lives on the GUI thread. Window timers deliver their ticks through
 // the GUI thread's event loop; handlers run there. Once a TFxTimer is disabled or destroyed,
-// or a pool entry is switched off or removed, its handler is not called again.
+// or a pool entry is switched off or removed, its handler is not called again. A handler may
+// free its own pool; the tick then ends without touching the pool again.
 #pragma once
 
 #include "foundation/fxcustomcomponent.h"
