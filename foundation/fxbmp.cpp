@@ -5,39 +5,103 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
-#include <limits>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
-// The lookup tables are defined by products computed in 80-bit extended precision: with a
-// 53-bit mantissa several entries (95 x 0.3, 175 x 0.3, 50 x 0.59, ...) land on the other
-// side of a tie and round differently.
-static_assert(std::numeric_limits<long double>::digits == 64, "the pixel tables need 80-bit extended precision");
+// The lookup tables are the products i x 0.3, i x 0.59 and i x 0.11 as an x87 FPU computes
+// them with the extended-precision constants (a 64-bit mantissa), rounded to the nearest
+// integer with ties to even. Away from a tie the exact decimal product rounds the same way, so
+// the tables are that, in integer arithmetic, with one correction: where the exact product
+// is a tie, the extended constant lifts most of them above it, and the ones listed here land
+// exactly on it and go to the even neighbour below. So the tables are the same on every
+// architecture, whatever its long double is (a 53-bit 0.3 would instead put 95 x 0.3 below
+// its tie).
+namespace {
+
+constexpr int RoundedShare(int i, int num, std::initializer_list<int> tiesDown)
+{
+    int v = (2 * i * num + 100) / 200;   // the exact product, halves up
+    for (int t : tiesDown)
+        if (t == i) --v;
+    return v;
+}
+
+struct GrayTablesBuilder {
+    FxGrayTables t{};
+    constexpr GrayTablesBuilder()
+    {
+        for (int i = 0; i < 256; ++i) {
+            t.T30[i] = uint8_t(RoundedShare(i, 30, {15, 35, 55, 75, 115, 135, 155, 215, 235, 255}));
+            t.T59[i] = uint8_t(RoundedShare(i, 59, {50, 150}));
+            t.T11[i] = uint8_t(RoundedShare(i, 11, {150}));
+        }
+    }
+};
+
+constexpr FxGrayTables kGrayTables = GrayTablesBuilder().t;
+
+// Blue and green together index one table of their summed shares (the two bytes are
+// adjacent), so a grey pixel costs two lookups instead of three. Built once, on first use.
+const uint8_t* BlueGreenTable()
+{
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> bg(65536);
+        for (int g = 0; g < 256; ++g)
+            for (int b = 0; b < 256; ++b) bg[size_t(g << 8 | b)] = uint8_t(kGrayTables.T11[b] + kGrayTables.T59[g]);
+        return bg;
+    }();
+    return table.data();
+}
+
+}  // namespace
 
 FxGrayTables FxBuildGrayTables()
 {
-    FxGrayTables t;
-    for (int i = 0; i < 256; ++i) {
-        t.T30[i] = uint8_t(Round64(i * 0.3L));
-        t.T59[i] = uint8_t(Round64(i * 0.59L));
-        t.T11[i] = uint8_t(Round64(i * 0.11L));
-    }
-    return t;
+    return kGrayTables;
 }
 
 void FxBuildBlendTable(float Strength, int16_t (&D)[511])
 {
-    const long double s = Strength;
+    // The product of a channel difference (9 bits) and a single-precision strength (24 bits)
+    // is exact in double precision, so rounding it there (to nearest, ties to even: the mode
+    // this program never changes) gives what any wider format gives.
+    const double s = Strength;
     for (int d = -255; d <= 255; ++d) {
         // Entries beyond +-256 clamp to the same channel value; bounding them also keeps a
         // huge or not-a-number strength from overflowing the table.
-        const long double v = std::fmax(-256.0L, std::fmin(256.0L, d * s));
-        D[d + 255] = int16_t(Round64(v));
+        const double v = std::fmax(-256.0, std::fmin(256.0, d * s));
+        D[d + 255] = int16_t(std::nearbyint(v));
     }
 }
+
+namespace {
+
+// The blend table of the last strength used on this thread: a control blends with the same
+// strength frame after frame.
+const int16_t* BlendTable(float Strength)
+{
+    thread_local struct {
+        bool valid = false;
+        uint32_t bits = 0;
+        int16_t D[511];
+    } cache;
+    uint32_t bits;
+    std::memcpy(&bits, &Strength, sizeof bits);
+    if (!cache.valid || cache.bits != bits) {
+        FxBuildBlendTable(Strength, cache.D);
+        cache.bits = bits;
+        cache.valid = true;
+    }
+    return cache.D;
+}
+
+}  // namespace
 
 namespace {
 
@@ -107,16 +171,10 @@ void FxBMPGrayScale(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint Tar
 {
     UnaryArea a;
     if (!a.Open(Source, R, Target, TargetPos)) return;
-    const FxGrayTables t = FxBuildGrayTables();
-    const uint8_t* T11 = t.T11;
-    const uint8_t* T59 = t.T59;
-    const uint8_t* T30 = t.T30;
-    // Blue and green together index one table of their summed shares (the two bytes are
-    // adjacent), so a pixel costs two lookups instead of three.
-    std::vector<uint8_t> bg(65536);
-    for (int g = 0; g < 256; ++g)
-        for (int b = 0; b < 256; ++b) bg[size_t(g << 8 | b)] = uint8_t(T11[b] + T59[g]);
-    const uint8_t* BG = bg.data();
+    const uint8_t* T11 = kGrayTables.T11;
+    const uint8_t* T59 = kGrayTables.T59;
+    const uint8_t* T30 = kGrayTables.T30;
+    const uint8_t* BG = BlueGreenTable();
     for (int y = 0; y < a.h; ++y) {
         const uint8_t* s = a.src.Row(y);
         uint8_t* d = a.dst.Row(y);
@@ -249,6 +307,47 @@ int BlendRowFast(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes, fl
 #else
 int BlendRowFast(const uint8_t*, const uint8_t*, uint8_t*, int, float) { return 0; }
 #endif
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same arithmetic four doubles at a time, for a strength between 0 and 1 (no product then
+// leaves -255 .. 255, so no bound is needed): every byte equals BlendRowFast's.
+__attribute__((target("avx2"))) inline __m256i Scale8Avx2(__m256i diff, __m256d s)
+{
+    const __m128i lo = _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(diff)), s));
+    const __m128i hi = _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(diff, 1)), s));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+__attribute__((target("avx2"))) int BlendRowAvx2(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes,
+                                                 float strength)
+{
+    const __m256d s = _mm256_set1_pd(double(strength));
+    int i = 0;
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p2 + i));
+        const __m256i b0 = _mm256_cvtepu8_epi32(b), b1 = _mm256_cvtepu8_epi32(_mm_srli_si128(b, 8));
+        const __m256i a0 = _mm256_cvtepu8_epi32(a), a1 = _mm256_cvtepu8_epi32(_mm_srli_si128(a, 8));
+        const __m256i v0 = _mm256_add_epi32(b0, Scale8Avx2(_mm256_sub_epi32(a0, b0), s));
+        const __m256i v1 = _mm256_add_epi32(b1, Scale8Avx2(_mm256_sub_epi32(a1, b1), s));
+        // The packs work within 128-bit halves: put the four quarters back in order.
+        const __m256i w = _mm256_permute4x64_epi64(_mm256_packs_epi32(v0, v1), 0xD8);
+        const __m128i out = _mm_packus_epi16(_mm256_castsi256_si128(w), _mm256_extracti128_si256(w, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
+    }
+    return i;
+}
+
+using BlendRow = int (*)(const uint8_t*, const uint8_t*, uint8_t*, int, float);
+BlendRow InRangeBlendRow()
+{
+    static const BlendRow row = __builtin_cpu_supports("avx2") ? BlendRowAvx2 : BlendRowFast;
+    return row;
+}
+#else
+using BlendRow = int (*)(const uint8_t*, const uint8_t*, uint8_t*, int, float);
+BlendRow InRangeBlendRow() { return BlendRowFast; }
+#endif
 }  // namespace
 
 static void CheckPixelFormat(const TBitmap* Bitmap, const char* Name)
@@ -271,16 +370,15 @@ void FxBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& R, TPoint 
     int w = R.Width(), h = R.Height();
     if (!FitArea({&s1, &s2, &dst}, w, h)) return;
 
-    int16_t table[511];
-    FxBuildBlendTable(Strength, table);
-    const int16_t* D = table + 255;
+    const int16_t* D = BlendTable(Strength) + 255;
     const int bytes = w * kBpp;
     const bool inRange = Strength >= 0.0f && Strength <= 1.0f;
+    const BlendRow inRangeRow = InRangeBlendRow();
     for (int y = 0; y < h; ++y) {
         const uint8_t* p1 = s1.Row(y);
         const uint8_t* p2 = s2.Row(y);
         uint8_t* d = dst.Row(y);
-        int i = BlendRowFast(p1, p2, d, bytes, Strength);
+        int i = inRange ? inRangeRow(p1, p2, d, bytes, Strength) : BlendRowFast(p1, p2, d, bytes, Strength);
         if (inRange) {
             // Between 0 and 1 the result lies between c1 and c2.
             for (; i < bytes; ++i) d[i] = uint8_t(p2[i] + D[p1[i] - p2[i]]);

@@ -36,7 +36,9 @@ void FxBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& R, TPoint 
 
 // The lookup tables behind the grey scale and the blend, for callers that need the exact
 // values: i x 0.3, i x 0.59, i x 0.11 and d x Strength (d = -255 .. 255, entry d + 255), each
-// computed in 80-bit extended precision and rounded to the nearest integer, ties to even.
+// as computed in 80-bit extended precision and rounded to the nearest integer, ties to even.
+// The grey tables are constants (the same on every architecture); the routines keep the blend
+// table of the last strength used.
 struct FxGrayTables {
     uint8_t T30[256];
     uint8_t T59[256];

@@ -3,17 +3,12 @@
 #include "foundation/fxtimer.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
+#include "platform/instancelock.h"
+#include "platform/safecall.h"
+#include "platform/scoped.h"
 #include "platform/threads.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 TFxApplication* FxApplication = nullptr;
 
@@ -24,8 +19,17 @@ uint8_t g_timerSlots[TFxApplication::TimerSlots] = {};
 
 const QString kNotEnoughTimers = QStringLiteral("Not enough timers available");
 
-// How long finalisation waits for timer threads that are still finishing a tick.
+// How long finalisation waits for timer threads that are still finishing a tick. A worker
+// reads nothing that finalisation frees (its timer's shared state, the library's worker list
+// and the platform's thread bookkeeping all outlive it), so one that is still inside a long
+// handler afterwards does no harm.
 constexpr int kThreadDrainMs = 5000;
+
+// A pool's base of 0 would divide by zero; entries then count in single milliseconds.
+uint16_t Base(const TFxTimerPool* pool)
+{
+    return std::max<uint16_t>(1, pool->MinInterval());
+}
 
 } // namespace
 
@@ -39,7 +43,7 @@ TFxTimerItem::TFxTimerItem(TFxTimerPool* AOwner, TList* AList, uint16_t AIdent)
     m_owner = AOwner;
     m_list = AList;
     m_ident = AIdent;
-    m_step = m_interval / AOwner->MinInterval();
+    m_step = m_interval / Base(AOwner);
 }
 
 TFxTimerItem::~TFxTimerItem()
@@ -67,7 +71,7 @@ void TFxTimerItem::SetEnabled(bool value)
 void TFxTimerItem::SetInterval(uint16_t value)
 {
     if (value == m_interval) return;
-    const uint16_t base = m_owner->MinInterval();
+    const uint16_t base = Base(m_owner);
     if (value % base != 0) return;
     if (value == 0) value = base;
     m_step = value / base;
@@ -97,11 +101,12 @@ TFxTimerPool::TFxTimerPool(TComponent* AOwner) : TFxCustomComponent(AOwner) {}
 
 TFxTimerPool::TFxTimerPool(TComponent* AOwner, TFxTimerInterval AInterval) : TFxTimerPool(AOwner)
 {
-    m_minInterval = AInterval;
+    if (AInterval != 0) m_minInterval = AInterval;
 }
 
 TFxTimerPool::~TFxTimerPool()
 {
+    *m_alive = false;
     Destroying();
     ClearTimers();
     DeallocateHWnd(m_window);
@@ -138,11 +143,7 @@ int TFxTimerPool::AddTimerExt(uint16_t AIdent, uint16_t AInterval, int32_t ACall
 void TFxTimerPool::RemoveTimer(uint16_t AIdent)
 {
     // A base tick that comes while the list changes must not walk it.
-    m_updating = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{m_updating};
+    TScopedValue<bool> updating(m_updating, true);
     TFxTimerItem* item = GetTimer(AIdent);
     if (!item) return;
     item->SetEnabled(false);
@@ -177,7 +178,7 @@ int TFxTimerPool::GetActiveTimers() const
 
 void TFxTimerPool::SetInterval(TFxTimerInterval value)
 {
-    if (value == m_minInterval) return;
+    if (value == m_minInterval || value == 0) return;
     if (!(IsLoading() || IsDesigning())) return;
     m_minInterval = value;
 }
@@ -198,10 +199,15 @@ void TFxTimerPool::UpdateMainTimer(bool Activate)
 void TFxTimerPool::HandleTimers()
 {
     if (m_updating) return;
+    // A handler may free the pool: nothing of it is touched after that.
+    const std::shared_ptr<bool> alive = m_alive;
     // The count is read again at each step: a handler may add or remove entries.
     for (size_t i = 0; i < m_list.size(); ++i) {
         TFxTimerItem* item = m_list[i];
-        if (item->Enabled() && m_passCounter % item->Step() == 0) item->Timer();
+        if (item->Enabled() && m_passCounter % item->Step() == 0) {
+            item->Timer();
+            if (!*alive) return;
+        }
     }
     if (m_passCounter == INT32_MAX) m_passCounter = 0;
     else ++m_passCounter;
@@ -216,44 +222,37 @@ void TFxTimerPool::WndProc(TMessage& Message)
     if (m_inTick) return;
     m_inTick = true;
     // The flag is cleared also when a handler raises, so that one failing handler does not
-    // silence the whole pool for good.
-    try {
-        HandleTimers();
-    } catch (...) {
-        m_inTick = false;
-        if (Application) Application->HandleException(this);
-        return;
-    }
-    m_inTick = false;
+    // silence the whole pool for good; not when a handler has freed the pool.
+    const std::shared_ptr<bool> alive = m_alive;
+    TScopeExit clear([this, &alive] {
+        if (*alive) m_inTick = false;
+    });
+    SafeCall(this, [this] { HandleTimers(); });
 }
 
 // =============================================================================================
 // TFxApplication
 // =============================================================================================
-TFxApplication::TFxApplication(TComponent* AOwner) : TComponent(AOwner)
+TFxApplication::TFxApplication(TComponent* AOwner)
+    : TComponent(AOwner), m_timerPool(std::make_unique<TFxTimerPool>(nullptr, PoolInterval)),
+      m_instanceLock(std::make_unique<TInstanceLock>())
 {
-    m_timerPool = new TFxTimerPool(nullptr, PoolInterval);
-
-    // The instance lock stands for the program's named mutex: a lock file named after the
-    // program in capitals. The kernel drops the lock when the process ends, even by a crash.
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QDir::tempPath();
-    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper();
-    m_mutexName = QDir(dir).filePath((program.isEmpty() ? QStringLiteral("FXAPPLICATION") : program) + QStringLiteral(".lock"));
-    m_mutexFd = ::open(QFile::encodeName(m_mutexName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_mutexFd >= 0 && ::flock(m_mutexFd, LOCK_EX | LOCK_NB) != 0) {
-        m_alreadyRunning = (errno == EWOULDBLOCK);
-        ::close(m_mutexFd);
-        m_mutexFd = -1;
-    }
 }
 
 TFxApplication::~TFxApplication()
 {
     Destroying();
-    delete m_timerPool;
-    m_timerPool = nullptr;
-    if (m_mutexFd >= 0) ::close(m_mutexFd);
+    m_timerPool.reset();
+}
+
+bool TFxApplication::AlreadyRunning() const
+{
+    return m_instanceLock->AlreadyRunning();
+}
+
+const QString& TFxApplication::MutexName() const
+{
+    return m_instanceLock->Path();
 }
 
 int TFxApplication::GetTimerIdent() const
@@ -376,7 +375,7 @@ void TFxTimer::UpdateTimer()
         if (m_poolIdent == 0) throw EOutOfResources(kNotEnoughTimers);
         if (TFxTimerItem* item = FxApplication->GetTimer(m_poolIdent)) item->SetEnabled(m_enabled);
     } else {
-        m_timer = new TTimer(nullptr);
+        m_timer = std::make_unique<TTimer>(nullptr);
         m_timer->SetEnabled(m_enabled);
         m_timer->SetInterval(m_interval);
         m_timer->SetOnTimer([this](TObject* Sender) { Timer(Sender); });
@@ -399,8 +398,7 @@ void TFxTimer::RemoveTimer()
     }
     if (m_timer) {
         m_timer->SetEnabled(false);
-        delete m_timer;
-        m_timer = nullptr;
+        m_timer.reset();
     }
 }
 

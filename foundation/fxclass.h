@@ -3,7 +3,8 @@
 //
 // Threads: everything here lives on the GUI thread. Window timers deliver their ticks through
 // the GUI thread's event loop; handlers run there. Once a TFxTimer is disabled or destroyed,
-// or a pool entry is switched off or removed, its handler is not called again.
+// or a pool entry is switched off or removed, its handler is not called again. A handler may
+// free its own pool; the tick then ends without touching the pool again.
 #pragma once
 
 #include "foundation/fxcustomcomponent.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class TInstanceLock;
 class TTimer;
 class TFxTimerPool;
 
@@ -103,7 +105,7 @@ public:
     bool HasTimerProc() const { return bool(OnTimer); }
 
     TFxTimerInterval MinInterval() const { return m_minInterval; }
-    // Takes effect only while the pool is loaded or designed.
+    // Takes effect only while the pool is loaded or designed; 0 is ignored.
     void SetInterval(TFxTimerInterval value);
 
     // (Re)starts the shared timer when Activate and an entry is enabled; stops it otherwise.
@@ -127,6 +129,8 @@ private:
     TFxTimerItem::TList m_list;
     bool m_updating = false;
     TFxTimerInterval m_minInterval = 1000;
+    // Cleared when the pool is freed, so that a tick whose handler freed it stops at once.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -156,20 +160,19 @@ public:
     // The lowest free slot 1..250, or 0.
     int GetTimerIdent() const;
 
-    TFxTimerPool* TimerPool() const { return m_timerPool; }
+    TFxTimerPool* TimerPool() const { return m_timerPool.get(); }
     // Whether another instance of this program held the instance lock at start-up.
-    bool AlreadyRunning() const { return m_alreadyRunning; }
-    // The lock file standing for the program's named mutex.
-    const QString& MutexName() const { return m_mutexName; }
+    bool AlreadyRunning() const;
+    // The lock file standing for the program's named mutex (empty when no trusted folder
+    // could hold it).
+    const QString& MutexName() const;
 
 private:
     template <class Add> uint16_t addThroughSlot(Add add);
 
     TFxApplicationOptions m_options = aoMouseCtrlActive | aoLogAlwaysClear | aoLogHeader | aoLogNr;
-    TFxTimerPool* m_timerPool = nullptr;
-    bool m_alreadyRunning = false;
-    QString m_mutexName;
-    int m_mutexFd = -1;
+    std::unique_ptr<TFxTimerPool> m_timerPool;
+    std::unique_ptr<TInstanceLock> m_instanceLock;
 };
 
 // The library's single application object, between FxInitialize and FxFinalize.
@@ -202,7 +205,7 @@ public:
 
     // The pool identifier (0 in own-timer mode) and the own window timer (none when pooled).
     uint16_t PoolIdent() const { return m_poolIdent; }
-    TTimer* WindowTimer() const { return m_timer; }
+    TTimer* WindowTimer() const { return m_timer.get(); }
 
     TNotifyEvent OnTimer;
 
@@ -214,7 +217,7 @@ private:
     void UpdateTimer();
     void RemoveTimer();
 
-    TTimer* m_timer = nullptr;
+    std::unique_ptr<TTimer> m_timer;
     uint16_t m_poolIdent = 0;
     bool m_global = false;
     bool m_enabled = false;

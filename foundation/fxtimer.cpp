@@ -3,6 +3,8 @@
 #include "platform/application.h"
 #include "platform/mmsystem.h"
 
+#include "platform/scoped.h"
+
 #include <algorithm>
 #include <chrono>
 #include <set>
@@ -14,13 +16,67 @@ struct TFxHiTimerLink {
     std::atomic<bool> alive{true};
     std::atomic<bool> enabled{false};
     std::atomic<bool> synchronize{true};
-    // Held by a worker while it runs a tick on itself, and by the GUI thread while it changes
-    // what such a tick reads (the handler) or ends the timer's life.
-    std::mutex tickLock;
+    // A tick that a worker runs on itself excludes the GUI thread's changes of what such a
+    // tick reads (the handler) and the end of the timer's life, and the other way round. The
+    // GUI thread waits for such a tick without a lock held across it, running meanwhile what
+    // workers hand to it (Synchronize): the tick may itself be waiting for the GUI thread.
+    std::mutex gateLock;
+    std::condition_variable gateCv;
+    bool ticking = false;          // a worker runs a tick on itself ...
+    std::thread::id tickThread;    // ... on this thread
+    int changing = 0;              // the GUI thread changes the handler or ends the timer
     // The current worker; the worker clears it as its loop ends, so the timer never addresses
     // a worker that has freed itself.
     std::mutex workerLock;
     TFxThreadedTimer* worker = nullptr;
+
+    // Runs change() while no worker runs a tick on itself, keeping new ones from starting.
+    // Called from inside such a tick (on its worker), it does not wait for that tick.
+    template <class Change>
+    void ExcludingTicks(Change&& change)
+    {
+        std::unique_lock<std::mutex> lock(gateLock);
+        if (ticking && tickThread == std::this_thread::get_id()) {
+            lock.unlock();
+            change();
+            return;
+        }
+        ++changing;
+        while (ticking) {
+            if (TThread::IsGuiThread()) {
+                gateCv.wait_for(lock, std::chrono::milliseconds(2));
+                lock.unlock();
+                TThread::CheckSynchronize();
+                lock.lock();
+            } else {
+                gateCv.wait(lock);
+            }
+        }
+        lock.unlock();
+        TScopeExit done([this] {
+            std::lock_guard<std::mutex> relock(gateLock);
+            --changing;
+        });
+        change();
+    }
+
+    // Runs the owner's tick on the calling worker unless the timer is gone or being changed.
+    void TickOnWorker(const TFxThreadedTimer& worker)
+    {
+        {
+            std::lock_guard<std::mutex> lock(gateLock);
+            if (changing > 0 || worker.Terminated() || !alive.load()) return;
+            ticking = true;
+            tickThread = std::this_thread::get_id();
+        }
+        TScopeExit done([this] {
+            std::lock_guard<std::mutex> lock(gateLock);
+            ticking = false;
+            tickThread = std::thread::id();
+            gateCv.notify_all();
+        });
+        owner->Timer();
+    }
 };
 
 namespace {
@@ -82,8 +138,7 @@ void TFxThreadedTimer::wake()
 
 bool TFxThreadedTimer::mustIdle() const
 {
-    return Terminated() || workers().stopped.load() || (Application && Application->Terminated())
-        || !m_link->alive.load();
+    return Terminated() || workers().stopped.load() || ApplicationTerminated() || !m_link->alive.load();
 }
 
 bool TFxThreadedTimer::sleepPeriod()
@@ -102,20 +157,14 @@ void TFxThreadedTimer::Execute()
         std::lock_guard<std::mutex> lock(all.mutex);
         all.running.insert(this);
     }
-    struct Leave {
-        TFxThreadedTimer* self;
-        ~Leave()
+    TScopeExit leave([this, &all] {
         {
-            {
-                Workers& all = workers();
-                std::lock_guard<std::mutex> lock(all.mutex);
-                all.running.erase(self);
-            }
-            TFxHiTimerLink& link = *self->m_link;
-            std::lock_guard<std::mutex> lock(link.workerLock);
-            if (link.worker == self) link.worker = nullptr;
+            std::lock_guard<std::mutex> lock(all.mutex);
+            all.running.erase(this);
         }
-    } leave{this};
+        std::lock_guard<std::mutex> lock(m_link->workerLock);
+        if (m_link->worker == this) m_link->worker = nullptr;
+    });
 
     TFxHiTimerLink& link = *m_link;
     while (!Terminated() && !all.stopped.load()) {
@@ -135,8 +184,7 @@ void TFxThreadedTimer::Execute()
                 if (!Terminated() && link.alive.load()) link.owner->Timer();
             });
         } else {
-            std::lock_guard<std::mutex> lock(link.tickLock);
-            if (!Terminated() && link.alive.load()) link.owner->Timer();
+            link.TickOnWorker(*this);
         }
     }
 }
@@ -167,12 +215,9 @@ void TFxHiTimer::StopTicks()
     if (m_stopped) return;
     m_stopped = true;
     Destroying();
-    {
-        // Waits for a tick that a worker runs on itself right now.
-        std::lock_guard<std::mutex> lock(m_link->tickLock);
-        m_link->alive = false;
-        m_onTimer = nullptr;
-    }
+    // No tick starts any more; one that a worker runs on itself right now is waited for.
+    m_link->alive = false;
+    m_link->ExcludingTicks([this] { m_onTimer = nullptr; });
     stopSources();
     timeEndPeriod(m_minPeriod);
     m_link->enabled = false;
@@ -218,11 +263,12 @@ void TFxHiTimer::SetInterval(uint32_t value)
 
 void TFxHiTimer::SetOnTimer(TNotifyEvent value)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_link->tickLock);
-        m_onTimer = std::move(value);
-    }
-    UpdateTimer();
+    // What runs on the GUI thread while it waits for a worker's tick may end this timer.
+    const std::shared_ptr<TFxHiTimerLink> link = m_link;
+    link->ExcludingTicks([&] {
+        if (link->alive.load()) m_onTimer = std::move(value);
+    });
+    if (link->alive.load()) UpdateTimer();
 }
 
 bool TFxHiTimer::Synchronize() const

@@ -13,9 +13,14 @@
 //   locking. The next sleep starts after the tick has run.
 // Once a setter that stops the timer (Enabled false, a re-arm) has returned on the GUI
 // thread, no tick of the previous source starts any more, except one that a worker without
-// Synchronize had already begun. Destruction waits for such a tick under way and no tick runs
-// on a destroyed timer. A handler may re-arm or destroy its timer from inside a GUI-thread
-// tick; a handler running on the worker must not destroy it.
+// Synchronize had already begun. Destruction and SetOnTimer wait for such a tick under way,
+// and while they wait the GUI thread runs what workers hand to it through Synchronize, so a
+// handler on the worker may wait for the GUI thread that way; other blocking calls into the
+// GUI thread (a Qt blocking queued call) are not served meanwhile. No tick runs on a destroyed
+// timer. A handler may re-arm or destroy its timer from inside a GUI-thread tick; a handler
+// running on the worker may assign its own timer's OnTimer (which re-arms it) but must not
+// destroy it. Workers read nothing of the application object: whether it terminates comes
+// from ApplicationTerminated(), which any thread may ask.
 #pragma once
 
 #include "foundation/fxcustomcomponent.h"
@@ -98,6 +103,7 @@ protected:
 
 private:
     friend class TFxThreadedTimer;
+    friend struct TFxHiTimerLink;
     void GetCaps();
     void UpdateTimer();
     void stopSources();

@@ -179,6 +179,11 @@ TLkWebLabel::TLkWebLabel(TComponent* AOwner) : TLkHyperLink(AOwner), m_url(Defau
     SetCursor(crLkHandPoint);
 }
 
+TLkWebLabel::~TLkWebLabel()
+{
+    *m_alive = false;
+}
+
 void TLkWebLabel::ReportError()
 {
     if (OnError) OnError(this);
@@ -188,5 +193,10 @@ void TLkWebLabel::MouseUp(TMouseButton Button, TShiftState, int, int)
 {
     if (Button != TMouseButton::mbLeft || !Hovered()) return;
     UpdateControlCanvas();
-    if (ShellExecuteOpen(m_url) <= 32) ReportError();
+    const std::weak_ptr<bool> alive = m_alive;
+    const auto lateFailure = [this, alive] {
+        const std::shared_ptr<bool> still = alive.lock();
+        if (still && *still) ReportError();
+    };
+    if (ShellExecuteOpen(m_url, lateFailure) <= 32) ReportError();
 }

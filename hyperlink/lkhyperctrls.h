@@ -2,6 +2,8 @@
 // look, and the web label that opens its address when clicked with the left button.
 #pragma once
 
+#include <memory>
+
 #include "hyperlink/lkclasses.h"
 #include "hyperlink/lkcontrols.h"
 
@@ -81,11 +83,14 @@ private:
 // ---------------------------------------------------------------------------------------------
 // A hyperlink label that shows the library's hand pointer (cursor 99) and, when the left button
 // is released while the pointer is over it, asks the shell to open URL (ShellExecuteOpen).
-// A shell answer of 32 or less raises OnError once. The label's OnMouseUp is never raised;
-// OnClick is raised before the address is opened.
+// A shell answer of 32 or less raises OnError once, and so does an opener that was started but
+// then fails (a moment after the click: the GUI thread does not wait for it; not once the
+// label is gone). The label's OnMouseUp is never raised; OnClick is raised before the address
+// is opened.
 class TLkWebLabel : public TLkHyperLink {
 public:
     explicit TLkWebLabel(TComponent* AOwner);
+    ~TLkWebLabel() override;
     QString ClassName() const override { return QStringLiteral("TLkWebLabel"); }
 
     // The address opened by default.
@@ -104,4 +109,6 @@ protected:
 
 private:
     QString m_url;
+    // Cleared when the label goes, so that an opener's late failure finds it gone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

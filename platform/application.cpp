@@ -10,6 +10,17 @@
 
 TApplication* Application = nullptr;
 
+namespace {
+// What ApplicationTerminated answers: set when the application object is told to terminate or
+// goes, so that other threads never read the object itself.
+std::atomic<bool> g_applicationTerminated{false};
+}  // namespace
+
+bool ApplicationTerminated()
+{
+    return g_applicationTerminated.load();
+}
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 {
     if (!Screen) Screen = new TScreen(this);
@@ -22,7 +33,10 @@ TApplication::~TApplication()
     // still reachable.
     DestroyComponents();
     Screen = nullptr;
-    if (Application == this) Application = nullptr;
+    if (Application == this) {
+        g_applicationTerminated = true;
+        Application = nullptr;
+    }
 }
 
 void TApplication::Initialize()
@@ -43,6 +57,7 @@ void TApplication::Run()
 void TApplication::Terminate()
 {
     m_terminated = true;
+    if (Application == this) g_applicationTerminated = true;
     if (qApp) QCoreApplication::exit(0);
 }
 

@@ -56,4 +56,8 @@ private:
 };
 
 // The one application object; created by main (or a test's main) right after QApplication.
+// GUI thread only: other threads ask ApplicationTerminated instead.
 extern TApplication* Application;
+
+// Whether the application object has been told to terminate or is gone; any thread may ask.
+bool ApplicationTerminated();

@@ -196,7 +196,8 @@ protected:
     // The Qt widget of a top-level window for control (forms construct with it).
     static QWidget* NewWindowWidget(TControl* control);
     // Hook for changes of Color / Font / Caption / Enabled / Visible, through the messages.
-    virtual void ColorChanged() {}
+    // A new colour repaints the control, as in the framework.
+    virtual void ColorChanged() { Invalidate(); }
     virtual void FontChanged() {}
     virtual void TextChanged() {}
     void UpdateWidgetGeometry();

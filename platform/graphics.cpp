@@ -370,12 +370,6 @@ const uint8_t* TBitmap::ScanLine(int y) const
     return m_image.constScanLine(y);
 }
 
-QImage& TBitmap::Image()
-{
-    if (m_canvas) m_canvas->ReleaseHandle();
-    return m_image;
-}
-
 const QImage& TBitmap::Image() const
 {
     if (m_canvas) m_canvas->ReleaseHandle();

@@ -232,6 +232,7 @@ public:
     void SetClipRect(const TRect& r);
     void ClearClip();
     bool HasClip() const { return m_hasClip; }
+    const TRect& ClipRect() const { return m_clip; }   // meaningful while HasClip
 
     // Paths: text drawn between BeginPath and EndPath is collected instead of drawn;
     // StrokePath outlines it with the pen and discards it.
@@ -310,8 +311,8 @@ public:
     void SetSize(int w, int h);
     bool Empty() const { return m_image.isNull() || Width() == 0 || Height() == 0; }
 
-    // The format is remembered (the pixel routines refuse anything but pf24bit) while the
-    // pixels always stay 24-bit BGR, also for pf32bit.
+    // The format is a label (the pixel routines refuse anything but pf24bit): the pixels
+    // always stay 24-bit BGR, also for pf32bit, so no label can make them another layout.
     TPixelFormat PixelFormat() const { return m_format; }
     void SetPixelFormat(TPixelFormat f);
 
@@ -327,7 +328,9 @@ public:
     const uint8_t* ScanLine(int y) const;
     int BytesPerLine() const { return int(m_image.bytesPerLine()); }
 
-    QImage& Image();              // closes the canvas's painter first
+    // The pixels, read-only (closes the canvas's painter first). Pixels are written through
+    // ScanLine and Canvas, and replaced through SetImage or SetSize, so that the stored size
+    // and the 24-bit layout the pixel routines rely on always match the image.
     const QImage& Image() const;
     void SetImage(const QImage& img);   // converted to 24 bits
     bool LoadFromFile(const QString& path);

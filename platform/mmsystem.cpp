@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -14,10 +16,6 @@ namespace {
 
 constexpr uint32_t kPeriodMin = 1;
 constexpr uint32_t kPeriodMax = 1000000;
-// A sleeping event thread looks at its stop flag at least this often, so that timeKillEvent
-// never waits long for a thread whose period is long.
-constexpr int64_t kSliceNs = 10'000'000;
-
 std::atomic<int> g_periodRequests{0};
 
 struct TimerEvent {
@@ -26,8 +24,19 @@ struct TimerEvent {
     LPTIMECALLBACK proc = nullptr;
     uintptr_t user = 0;
     bool periodic = false;
-    std::atomic<bool> stop{false};
+    // timeKillEvent sets stop under the mutex and wakes the sleeping thread at once, so that
+    // the caller (often the GUI thread re-arming a timer) never waits for a sleep to run out.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
     std::thread thread;
+
+    void Stop()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
+        wake.notify_all();
+    }
 };
 
 struct EventRegistry {
@@ -44,7 +53,7 @@ struct EventRegistry {
             left.swap(events);
         }
         for (auto& e : left) {
-            e.second->stop = true;
+            e.second->Stop();
             if (e.second->thread.joinable()) {
                 if (e.second->thread.get_id() == std::this_thread::get_id()) e.second->thread.detach();
                 else e.second->thread.join();
@@ -74,19 +83,15 @@ bool before(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// Sleeps until the absolute monotonic deadline, in slices; false when told to stop.
-bool sleepUntil(const timespec& deadline, const std::atomic<bool>& stop)
+// Sleeps until the absolute monotonic deadline; false when told to stop. The condition
+// variable waits on the monotonic clock (steady_clock), so a change of the wall clock does not
+// move the deadline.
+bool sleepUntil(const timespec& deadline, TimerEvent& e)
 {
-    for (;;) {
-        if (stop.load()) return false;
-        timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        if (!before(now, deadline)) return true;
-        timespec slice = now;
-        addNs(slice, kSliceNs);
-        const timespec& until = before(deadline, slice) ? deadline : slice;
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
-    }
+    const auto until = std::chrono::steady_clock::time_point(std::chrono::seconds(deadline.tv_sec) +
+                                                             std::chrono::nanoseconds(deadline.tv_nsec));
+    std::unique_lock<std::mutex> lock(e.mutex);
+    return !e.wake.wait_until(lock, until, [&e] { return e.stop; });
 }
 
 void runEvent(TimerEvent* e)
@@ -95,7 +100,7 @@ void runEvent(TimerEvent* e)
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
     addNs(deadline, periodNs);
-    while (sleepUntil(deadline, e->stop)) {
+    while (sleepUntil(deadline, *e)) {
         e->proc(e->id, 0, e->user, 0, 0);
         if (!e->periodic) return;
         addNs(deadline, periodNs);
@@ -171,7 +176,7 @@ MMRESULT timeKillEvent(uint32_t uTimerID)
         e = it->second;
         r.events.erase(it);
     }
-    e->stop = true;
+    e->Stop();
     if (e->thread.get_id() == std::this_thread::get_id()) e->thread.detach();
     else e->thread.join();
     return TIMERR_NOERROR;

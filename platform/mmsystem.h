@@ -2,7 +2,8 @@
 //
 // Each event set with timeSetEvent runs on a thread of its own that sleeps to absolute
 // deadlines (one period after the previous deadline, so lateness does not add up) and calls
-// the callback there. timeKillEvent stops the thread and waits for it: once it returns, the
+// the callback there. timeKillEvent wakes the thread at once (a sleeping event thread is never
+// waited for until its deadline) and waits for it to end: once it returns, the
 // callback of that event is not running and will not run again (called from inside the
 // callback itself, it only stops the event). Timer resolution requests are counted but change
 // nothing: the Linux timers already have millisecond granularity.

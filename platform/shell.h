@@ -5,14 +5,24 @@
 #include <functional>
 
 // Asks the desktop to open url (a web address opens in the user's browser). Returns a value
-// above 32 on success and 32 or less on failure, as the Windows shell's execute call does.
-// Runs synchronously on the calling (GUI) thread.
-int ShellExecuteOpen(const QString& url);
+// above 32 once the desktop's opener has been started, and 32 or less when it could not be, as
+// the Windows shell's execute call does. The opener (xdg-open) runs on without blocking the
+// caller: it may take a while, or run as long as the browser it starts. When it ends with a
+// failure (xdg-open exits non-zero when nothing can open the address), OnLateFailure, when
+// given, is called once on the GUI thread, a moment after this call returned. The opener is
+// not stopped when this program ends. GUI thread.
+int ShellExecuteOpen(const QString& url, std::function<void()> OnLateFailure = {});
 
 // Replaces the desktop opener (tests install one that records the request and answers with
 // the value given); an empty function restores the desktop's. Returns the previous opener.
+// An opener answers at once: OnLateFailure is not called for it.
 using TShellOpener = std::function<int(const QString& url)>;
 TShellOpener SetShellOpener(TShellOpener opener);
+
+// The program the desktop's opener runs with the address as its one argument: "xdg-open" by
+// default, looked up in PATH (without it, Qt's own opener answers at once). Returns the
+// previous one; tests set another.
+QString SetShellLauncher(const QString& program);
 
 // Values ShellExecuteOpen answers with.
 constexpr int SHELL_OPEN_OK = 42;

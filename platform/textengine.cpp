@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
 
@@ -58,6 +59,20 @@ void TTextCache::Sync(const TFont& font, int extraSpacing)
     m_runs.clear();
 }
 
+namespace {
+
+// Qt puts letter spacing after every grapheme cluster (a character with its combining marks; a
+// character outside the basic plane, two UTF-16 units), not after every unit.
+int SpacedCharacters(const QString& s)
+{
+    int n = 0;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, s);
+    while (clusters.toNextBoundary() != -1) ++n;
+    return n;
+}
+
+}  // namespace
+
 int TTextCache::Advance(const QString& s)
 {
     if (s.isEmpty()) return 0;
@@ -65,7 +80,7 @@ int TTextCache::Advance(const QString& s)
     auto it = widths.constFind(s);
     if (it != widths.constEnd()) return *it;
     if (widths.size() >= MaxEntries) widths.clear();
-    const int w = fm->horizontalAdvance(s) + m_extra * int(s.size());
+    const int w = fm->horizontalAdvance(s) + (m_extra == 0 ? 0 : m_extra * SpacedCharacters(s));
     widths.insert(s, w);
     return w;
 }

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <cassert>
+#include <cerrno>
 #include <chrono>
 #include <deque>
 #include <sys/resource.h>
@@ -65,7 +67,10 @@ void closeSyncQueue()
     q.pending.clear();
 }
 
-int niceFor(TThreadPriority p)
+// A priority as a step from the process's own nice value, as Windows sets a thread's priority
+// relative to its process's priority class: a process started under `nice` keeps its lower
+// threads below itself.
+int niceStep(TThreadPriority p)
 {
     switch (p) {
     case TThreadPriority::tpIdle: return 19;
@@ -181,8 +186,21 @@ void TThread::applyPriority()
 {
     const int tid = m_tid.load();
     if (tid == 0) return; // not started: applied when it starts
-    // A raise above the process's own nice value needs privileges; a refusal is ignored.
-    (void)::setpriority(PRIO_PROCESS, id_t(tid), niceFor(m_priority.load()));
+    // The process's nice value is its main thread's (on Linux every thread has its own).
+    errno = 0;
+    const int base = ::getpriority(PRIO_PROCESS, id_t(::getpid()));
+    if (base == -1 && errno != 0) return;
+    const int target = std::clamp(base + niceStep(m_priority.load()), -20, 19);
+    if (::setpriority(PRIO_PROCESS, id_t(tid), target) == 0) return;
+    // Lowering a nice value needs privileges or RLIMIT_NICE: take the lowest one allowed, or
+    // keep the thread where it is when even that is above the wish.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NICE, &limit) != 0) return;
+    const int floor = limit.rlim_cur == RLIM_INFINITY ? -20 : std::clamp(20 - int(std::min<rlim_t>(limit.rlim_cur, 40)), -20, 19);
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, id_t(tid));
+    if (now == -1 && errno != 0) return;
+    if (floor > target && floor < now) (void)::setpriority(PRIO_PROCESS, id_t(tid), floor);
 }
 
 int TThread::WaitFor()

@@ -51,8 +51,11 @@ public:
     bool FreeOnTerminate() const;
     void SetFreeOnTerminate(bool value);
 
-    // Linux lets an unprivileged thread only lower its priority; a raise that the system
-    // refuses is ignored (the stored value still changes).
+    // Relative to the process's nice value n, as on Windows to its priority class: tpIdle
+    // n + 19, tpLowest n + 10, tpLower n + 5, tpNormal n, tpHigher n - 5, tpHighest n - 10,
+    // tpTimeCritical n - 20, clamped to -20 .. 19. Linux lets an unprivileged thread only
+    // raise its nice value (lower its priority) unless RLIMIT_NICE allows more: a raise of
+    // priority goes as far as allowed, and is otherwise ignored (the stored value changes).
     TThreadPriority Priority() const { return m_priority.load(); }
     void SetPriority(TThreadPriority value);
 

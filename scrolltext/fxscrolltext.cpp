@@ -247,7 +247,6 @@ void TFxScrollText::SetTimerMode(TFxTimerMode Value)
 // ---------------------------------------------------------------------------------------------
 void TFxScrollText::GetChange(TObject* Sender)
 {
-    if (Sender == m_lines.get()) m_tickerTextStale = true;
     if (IsLoading()) return;
     if (Sender == Font() || Sender == m_font3D.get() || Sender == m_lines.get()) CalculateDimensions();
     TFxGraphicControl::GetChange(Sender);
@@ -271,14 +270,18 @@ void TFxScrollText::Loaded()
 
 QString TFxScrollText::GetAsTickerText() const
 {
-    if (m_tickerTextStale) {
+    // Rebuilt whenever the lines differ from those it was built from, also inside an update
+    // bracket of the list, which holds back the change report. Comparing shared copies is
+    // cheap: an unchanged list still shares its data with the copy kept here.
+    const QStringList& lines = m_lines->Items();
+    if (lines != m_tickerLines) {
         QString s;
-        for (int i = 0; i < m_lines->Count(); ++i) {
-            s += m_lines->Get(i);
+        for (const QString& line : lines) {
+            s += line;
             s += QLatin1Char(' ');
         }
         m_tickerText = s;
-        m_tickerTextStale = false;
+        m_tickerLines = lines;
     }
     return m_tickerText;
 }

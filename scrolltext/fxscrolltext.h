@@ -188,9 +188,9 @@ private:
     TPoint m_origin;
     std::unique_ptr<TBitmap> m_snapshot;
     bool m_backStale = false;
-    // The joined lines, rebuilt after the lines change.
+    // The joined lines and the lines they were joined from.
     mutable QString m_tickerText;
-    mutable bool m_tickerTextStale = true;
+    mutable QStringList m_tickerLines;
 
     std::unique_ptr<TFxTimer> m_poolTimer;
     TFxHiTimer* m_hiTimer = nullptr;     // owned (as a component, freed by DeActivateTimer)

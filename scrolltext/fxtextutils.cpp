@@ -43,6 +43,26 @@ int QuickDepth(const TFx3DCaption* s)
     }
 }
 
+// Strokes the collected path inside the text's rectangle (and any clip the canvas has), as
+// drawn text is clipped to its rectangle unless DT_NOCLIP is given.
+void StrokeClipped(TCanvas* canvas, const TRect& textRect, uint32_t flags)
+{
+    if (flags & DT_NOCLIP) {
+        canvas->StrokePath();
+        return;
+    }
+    const bool hadClip = canvas->HasClip();
+    const TRect oldClip = canvas->ClipRect();
+    TRect area = textRect.Normalized();
+    if (hadClip && !IntersectRect(area, area, oldClip)) area = TRect();
+    canvas->SetClipRect(area);
+    TScopeExit restore([canvas, hadClip, oldClip] {
+        if (hadClip) canvas->SetClipRect(oldClip);
+        else canvas->ClearClip();
+    });
+    canvas->StrokePath();
+}
+
 // Draws one copy of the text: moves T by (dx, dy), sets the font colour, draws.
 struct CopyDrawer {
     TCanvas* canvas;
@@ -154,7 +174,7 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
         Canvas->EndPath();
         Canvas->Pen()->SetColor(face);
         Canvas->Pen()->SetWidth(sd);
-        Canvas->StrokePath();
+        StrokeClipped(Canvas, T, TextFlags);
         break;
     case Style::tdExtrude:
         for (int i = 0; i < n; ++i) draw(dx, dy, shadow);
@@ -184,10 +204,10 @@ void FxDrawTextCalcExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption*
     if (MultiLine) flags |= DT_WORDBREAK;
     const bool blank = Text.isEmpty() || (ShowAccel && Text == QLatin1String("&"));
     if (!ShowAccel) flags |= DT_NOPREFIX;
-    // The spacing belongs to this measurement only, as it would to a borrowed device context.
-    const int oldExtra = Canvas->TextCharacterExtra();
+    // The spacing is the style's (none without one), whatever the canvas had, and belongs to
+    // this measurement only, as it would to a borrowed device context.
+    const int oldExtra = Canvas->SetTextCharacterExtra(Style3D ? Style3D->Tracing() : 0);
     TScopeExit restore([Canvas, oldExtra] { Canvas->SetTextCharacterExtra(oldExtra); });
-    if (Style3D && Style3D->Tracing() != 0) Canvas->SetTextCharacterExtra(Style3D->Tracing());
     Canvas->DrawTextEx(blank ? QStringLiteral(" ") : Text, R, flags);
     if (Style3D) {
         const int depth = CalcDepth(Style3D);

@@ -8,6 +8,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <limits>
 
 using namespace fxtest;
 
@@ -31,6 +32,15 @@ TEST(FxGrayScale, TablesRoundProductsInExtendedPrecisionTiesToEven)
     for (int i = 1; i < 256; ++i) {
         EXPECT_LE(t.T30[i - 1], t.T30[i]);
         EXPECT_LE(std::abs(t.T59[i] - i * 0.59), 0.5 + 1e-9) << i;
+    }
+    // Where long double is the 80-bit format, every entry is the product computed in it (the
+    // tables themselves do not depend on the format: this suite also runs with a 64-bit one).
+    if constexpr (std::numeric_limits<long double>::digits == 64) {
+        for (int i = 0; i < 256; ++i) {
+            EXPECT_EQ(t.T30[i], Round64(i * 0.3L)) << i;
+            EXPECT_EQ(t.T59[i], Round64(i * 0.59L)) << i;
+            EXPECT_EQ(t.T11[i], Round64(i * 0.11L)) << i;
+        }
     }
 }
 
@@ -167,6 +177,12 @@ TEST(FxAlphaBlendRoutine, StrengthOneKeepsZeroReplacesHalfTiesToEven)
     EXPECT_EQ(d[255 + 3], 2);
     EXPECT_EQ(d[255 + 5], 2);
     EXPECT_EQ(d[255 - 255], -128);
+    if constexpr (std::numeric_limits<long double>::digits == 64) {
+        for (float strength : {0.3f, 0.6f, 0.999f, 1e-7f}) {
+            FxBuildBlendTable(strength, d);
+            for (int k = -255; k <= 255; ++k) EXPECT_EQ(d[k + 255], Round64(k * (long double)strength)) << k;
+        }
+    }
 }
 
 TEST(FxAlphaBlendRoutine, EveryPairOfChannelsMatchesTheTable)

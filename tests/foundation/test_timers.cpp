@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <sys/resource.h>
@@ -37,6 +40,37 @@ struct TickCounter {
             ++ticks;
         };
     }
+};
+
+// Ends the test binary with a message when it is not dismissed within ms: a deadlock then
+// fails the run instead of hanging it.
+class Watchdog {
+public:
+    Watchdog(int ms, const char* what)
+        : m_thread([this, ms, what] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_cv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; })) {
+                  std::fprintf(stderr, "%s\n", what);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    std::thread m_thread;
 };
 
 // All workers of timers destroyed so far have ended.
@@ -297,6 +331,61 @@ TEST(HiTimer, WithoutSynchronizeTicksRunOnTheWorkerWithItsPriority)
     EXPECT_GE(nice.load(), 5);
 }
 
+// A handler on the worker that waits for the GUI thread (Synchronize) while the GUI thread
+// frees its timer or assigns its handler: the GUI thread serves the call while it waits for the
+// tick. A handler on the worker may also assign its own timer's handler.
+TEST(HiTimer, AWorkerTickWaitingForTheGuiThreadHoldsUpNeitherDestructionNorANewHandler)
+{
+    Watchdog dog(30000, "deadlock: a worker's tick and the GUI thread wait for each other");
+    for (bool reassign : {false, true}) {
+        std::atomic<bool> inTick{false};
+        std::atomic<int> served{0};
+        auto* t = new TFxHiTimer(nullptr, 1);
+        t->SetSynchronize(false);
+        t->SetOnTimer([&](TObject*) {
+            if (inTick.exchange(true)) return;
+            TThread::Synchronize(nullptr, [&] { ++served; });
+        });
+        t->SetEnabled(true);
+        // Waits without running the event loop, so the hand-over stays pending.
+        while (!inTick) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (reassign) t->SetOnTimer([](TObject*) {});
+        EXPECT_EQ(served.load(), reassign ? 1 : 0);
+        delete t;
+        EXPECT_EQ(served.load(), 1);
+    }
+    std::atomic<int> second{0};
+    TFxHiTimer own(nullptr, 1);
+    own.SetSynchronize(false);
+    own.SetOnTimer([&](TObject*) { own.SetOnTimer([&](TObject*) { ++second; }); });
+    own.SetEnabled(true);
+    EXPECT_TRUE(Until([&] { return second.load() > 0; }));
+    own.SetEnabled(false);
+    EXPECT_TRUE(WorkersGone());
+}
+
+// Workers never read the application object, which main may clear or replace while they run
+// (ThreadSanitizer shows a read of it).
+TEST(HiTimer, WorkersLeaveTheApplicationObjectAlone)
+{
+    std::atomic<int> ticks{0};
+    TFxHiTimer t(nullptr, 1);
+    t.SetSynchronize(false);
+    t.SetOnTimer([&](TObject*) { ++ticks; });
+    t.SetEnabled(true);
+    ASSERT_TRUE(Until([&] { return ticks.load() > 2; }));
+    TApplication* const app = Application;
+    for (int i = 0; i < 50; ++i) {
+        Application = nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        Application = app;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const int before = ticks.load();
+    EXPECT_TRUE(Until([&] { return ticks.load() > before; }));
+}
+
 TEST(HiTimer, NothingIsArmedInDesignMode)
 {
     for (bool thread : {false, true}) {
@@ -399,7 +488,9 @@ TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
     QElapsedTimer clock;
     clock.start();
     int made = 0;
-    for (int round = 0; round < 1500 && clock.elapsed() < 15000; ++round) {
+    // Re-arming no longer waits for the multimedia timer's thread, so the rounds alone may be
+    // over before many ticks came: they go on until both are done.
+    for (int round = 0; (round < 1500 || ticks.load() <= 150) && clock.elapsed() < 15000; ++round) {
         while (timers.size() < 12) make(made++);
         QCoreApplication::processEvents();
         TFxHiTimer* t = timers[size_t(round) % timers.size()];

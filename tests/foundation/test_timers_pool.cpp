@@ -5,12 +5,17 @@
 #include "foundation/fxclass.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
+#include "platform/instancelock.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using testwait::ExceptionTrap;
@@ -67,6 +72,27 @@ TEST(FxApplication, TheInstanceLockTellsWhetherAnotherInstanceRuns)
     TFxApplication third(nullptr);
     EXPECT_FALSE(third.AlreadyRunning());
     second.reset();
+
+    // Without a runtime folder the lock lies in a private folder of this user, and a link
+    // planted where the file goes is not followed.
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString name = QStringLiteral("TIRLINK-LOCK-TEST-%1").arg(QCoreApplication::applicationPid());
+    const QString folder = QDir(QDir::tempPath()).filePath(name + QStringLiteral("-%1").arg(::getuid()));
+    {
+        TInstanceLock lock(name);
+        ASSERT_TRUE(lock.Held());
+        EXPECT_EQ(QFileInfo(lock.Path()).absolutePath(), folder);
+        const QFileInfo info(folder);
+        EXPECT_EQ(info.ownerId(), ::getuid());
+        EXPECT_EQ(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
+        EXPECT_TRUE(TInstanceLock(name).AlreadyRunning());
+    }
+    const QString target = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::remove(QDir(folder).filePath(name + QStringLiteral(".lock"))));
+    ASSERT_TRUE(QFile::link(target, QDir(folder).filePath(name + QStringLiteral(".lock"))));
+    EXPECT_FALSE(TInstanceLock(name).Held());
+    EXPECT_FALSE(QFileInfo::exists(target));
+    QDir(folder).removeRecursively();
     qputenv("XDG_RUNTIME_DIR", saved);
 }
 
@@ -177,8 +203,14 @@ TEST(TimerPool, RefusalsAndTheirMessages)
     EXPECT_EQ(loading.MinInterval(), 1000);
     loading.SetLoading();
     loading.SetInterval(100);
+    loading.SetInterval(0);   // a base of 0 would divide by zero in every entry
     loading.Loaded();
     EXPECT_EQ(loading.MinInterval(), 100);
+    TFxTimerPool zero(nullptr, 0);
+    EXPECT_GT(zero.MinInterval(), 0);
+    TFxTimerItem direct(&zero, &list, 7);
+    direct.SetInterval(3);
+    EXPECT_GT(direct.Step(), 0);
 }
 
 TEST(TimerPool, TheSharedTimerStopsWithTheLastEntryOnly)
@@ -250,6 +282,16 @@ TEST(TimerPool, ABaseTickDuringATickIsIgnored)
     });
     SendMessage(pool.Handle(), WM_TIMER, 1, 0);
     EXPECT_EQ(outer, 1);
+}
+
+TEST(TimerPool, APoolFreedInsideItsOwnTickIsNotTouchedAgain)
+{
+    auto* pool = new TFxTimerPool(nullptr, 50);
+    int fired = 0;
+    pool->AddTimer(1, 50, [&](TObject*) { ++fired; delete pool; });
+    pool->AddTimer(2, 50, [&](TObject*) { ++fired; });
+    SendMessage(pool->Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(fired, 1);
 }
 
 TEST(TimerPool, EntriesMayRemoveThemselvesDuringABaseTick)

@@ -4,6 +4,9 @@
 #include "lk_test_util.h"
 #include "platform/shell.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+
 namespace {
 
 using namespace lktest;
@@ -287,6 +290,27 @@ TEST_F(WebLabelTest, FailureToOpenRaisesOnErrorOnce)
     answer = 33;
     ClickAt(6, 6);
     EXPECT_EQ(events, (std::vector<std::string>{"click", "open http://www.example.org/page"}));
+}
+
+TEST_F(WebLabelTest, AnOpenerThatStartsButThenFailsRaisesOnErrorAMomentLater)
+{
+    // The desktop's opener itself, with launchers standing in for xdg-open: one that exits
+    // with an error (as xdg-open does when nothing can open the address) and one that succeeds.
+    SetShellOpener(nullptr);
+    const QString launcher = SetShellLauncher(QStringLiteral("false"));
+    ClickAt(5, 5);
+    EXPECT_EQ(events, (std::vector<std::string>{"click"})) << "the click does not wait for the opener";
+    QElapsedTimer clock;
+    clock.start();
+    while (events.size() < 2 && clock.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(events, (std::vector<std::string>{"click", "error"}));
+    events.clear();
+    SetShellLauncher(QStringLiteral("true"));
+    ClickAt(6, 6);
+    clock.restart();
+    while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(events, (std::vector<std::string>{"click"}));
+    SetShellLauncher(launcher);
 }
 
 TEST_F(WebLabelTest, PressInsideAndReleaseOutsideOpensNothing)

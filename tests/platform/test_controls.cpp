@@ -108,6 +108,10 @@ TEST_F(FormFixture, ShownControlPaintsInTheRealPaintCycleAndFlushesWithoutPainti
     c->Widget()->repaint();
     EXPECT_EQ(c->paints, afterCycle + 1);
     EXPECT_EQ(SurfacePixel(*c, 25, 10), 0xFF0000u);
+    // A new colour repaints the control, as in the framework.
+    c->SetColor(clGreen);
+    for (int i = 0; i < 100 && c->paints == afterCycle + 1; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GT(c->paints, afterCycle + 1);
     form->Hide();
 }
 

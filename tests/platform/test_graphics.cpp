@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <type_traits>
 
 // ---------------------------------------------------------------------------------------------
 // Shapes
@@ -524,6 +525,14 @@ TEST(Bitmap, SetSizeKeepsTheTopLeftAndAddsWhite)
     b.SetPixelFormat(TPixelFormat::pf8bit);
     EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_EQ(b.Image().format(), QImage::Format_BGR888);
+    // Nothing from outside can put another format or size behind the stored one: the image
+    // is read-only, and a replaced one is converted and measured again.
+    EXPECT_TRUE(std::is_const_v<std::remove_reference_t<decltype(b.Image())>>);
+    b.SetImage(QImage(9, 3, QImage::Format_ARGB32));
+    EXPECT_EQ(b.Image().format(), QImage::Format_BGR888);
+    EXPECT_EQ(b.Width(), 9);
+    EXPECT_EQ(b.Height(), 3);
+    EXPECT_GE(b.BytesPerLine(), 9 * 3);
 }
 
 TEST(Bitmap, AssignCopiesPixelsAndAttributesIndependently)

@@ -112,6 +112,13 @@ TEST_F(ScrollTextTest, ANewControlHoldsItsClassNameAndStartsOpaqueAndStopped)
     EXPECT_FALSE(fresh.PoolTimer()->Global());
     EXPECT_EQ(fresh.HiTimer(), nullptr);
     EXPECT_EQ(fresh.GetAsTickerText(), QStringLiteral("TFxScrollText "));
+    // Inside an update bracket of the lines (whose change report waits for its end) the
+    // joined text is already the new one.
+    fresh.Lines()->BeginUpdate();
+    fresh.Lines()->Put(0, QStringLiteral("new"));
+    fresh.Lines()->Add(QStringLiteral("text"));
+    EXPECT_EQ(fresh.GetAsTickerText(), QStringLiteral("new text "));
+    fresh.Lines()->EndUpdate();
 }
 
 TEST_P(StepTable, TheBlockStandsAtItsShareOfThePathAtEachStep)

@@ -297,6 +297,14 @@ TEST(FxDrawTextExt, OutlineStrokesTheGlyphsWithAPenOfTheShadowDepth)
     const int y = (ref.Top + ref.Bottom) / 2 - 8;
     for (int x = ref.Left; x < ref.Left + 12; ++x) faceRun += b->Canvas()->Pixel(x, y) == kFace;
     EXPECT_LT(faceRun, 12);
+    // Clipped to its rectangle like every other style.
+    auto narrow = Blank();
+    FxDrawTextExt(narrow->Canvas(), QStringLiteral("HHH"), c.get(), TRect(30, 20, 50, 90), DT_SINGLELINE | DT_NOPREFIX,
+                  DrawTextStyles(TFxDrawTextStyle::dtEnabled));
+    const TRect clipped = BoxOf(*narrow, kFace);
+    EXPECT_GT(clipped.Width(), 0);
+    EXPECT_LE(clipped.Right, 51);   // the rectangle moved by half the pen's width
+    EXPECT_FALSE(narrow->Canvas()->HasClip());
 }
 
 TEST(FxTextMeasure, ExtentsGrowByTheStyleDepthAndTheMargin)
@@ -345,6 +353,23 @@ TEST(FxTextMeasure, ExtentsGrowByTheStyleDepthAndTheMargin)
     r = TRect(0, 0, 0, 0);
     FxDrawTextCalc(QStringLiteral("Tick"), none.get(), r, font.get(), false, false, 0, 0);
     EXPECT_EQ(r.Right, plain.X + 16 + 2);
+    // A canvas's own spacing does not count: the style's does, and the canvas keeps its own.
+    TCanvas spaced;
+    spaced.SetTextCharacterExtra(5);
+    none->SetTracing(0);
+    r = TRect(0, 0, 0, 0);
+    FxDrawTextCalcExt(&spaced, QStringLiteral("Tick"), none.get(), r, font.get(), false, false, 0, 0);
+    EXPECT_EQ(r.Right, plain.X + 2);
+    r = TRect(0, 0, 0, 0);
+    FxDrawTextCalcExt(&spaced, QStringLiteral("Tick"), nullptr, r, font.get(), false, false, 0, 0);
+    EXPECT_EQ(r.Right, plain.X + 2);
+    EXPECT_EQ(spaced.TextCharacterExtra(), 5);
+    // Spacing comes once per character, also for one outside the basic plane (two UTF-16
+    // units), as it is drawn.
+    none->SetTracing(5);
+    const QString astral = QStringLiteral("A") + QString::fromUcs4(U"\U0001D400") + QStringLiteral("B");
+    const TFx3DCaption untraced;
+    EXPECT_EQ(FxGet3DTextWidth(astral, none.get(), font.get()) - FxGet3DTextWidth(astral, &untraced, font.get()), 15);
 }
 
 TEST(FxTextMeasure, TheMeasuredWidthIsTheDrawnWidth)
