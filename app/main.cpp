@@ -4,35 +4,15 @@
 #include "app/tirlink.h"
 #include "foundation/fxclass.h"
 #include "hyperlink/lkcontrols.h"
-#include "platform/application.h"
-#include "platform/controls.h"
-
-#include <QApplication>
+#include "platform/programsetup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication qtApp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tirlink"));
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    TApplication application;
-    Application = &application;
-    Application->Title = QStringLiteral("Тирлинк");
-
     // The libraries' initialisation comes before any form: the timer pool and the hand cursor.
-    FxInitialize();
-    LkInitialize();
-
-    try {
-        Application->Initialize();
+    TProgramSetup setup(argc, argv, {QStringLiteral("tirlink"), QStringLiteral("Тирлинк")},
+                        {{FxInitialize, FxFinalize}, {LkInitialize, nullptr}});
+    return setup.Run([] {
         CreateForm(Ftirlink);
         CreateForm(Fconfig);
-        Application->Run();
-    } catch (...) {
-        Application->HandleException(Application);
-    }
-    application.DestroyComponents();
-    FxFinalize();
-    Application = nullptr;
-    return 0;
+    });
 }
