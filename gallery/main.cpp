@@ -35,6 +35,11 @@ public:
             m_pages.emplace_back(make(this, pageBounds));
             m_pages.back()->Panel()->Hide();
         }
+        auto* close = new TBitBtn(this);
+        close->SetParent(this);
+        close->SetBounds(8, 554, 140, 30);
+        close->SetCaption(QStringLiteral("Close"));
+        close->OnClick = [this](TObject*) { Close(); };
         ShowPage(FirstPage >= 0 && FirstPage < int(m_pages.size()) ? FirstPage : 0);
     }
 

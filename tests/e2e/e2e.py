@@ -7,6 +7,7 @@ case, so that a failure can be looked at. The package case builds the Debian pac
 build dir (or from $TIRLINK_PACKAGE_BUILD), checks them with lintian and runs the program
 unpacked into a temporary folder: nothing is installed on this machine.
 """
+import collections
 import os
 import re
 import shutil
@@ -68,12 +69,12 @@ class X:
 class Ticker:
     """One run of the program in its own settings directory."""
 
-    def __init__(self, x, workdir, binary=BIN, env=None):
+    def __init__(self, x, workdir, binary=BIN, env=None, window="Ftirlink"):
         self.x = x
         self.workdir = workdir
         self.proc = subprocess.Popen([binary], cwd=workdir, env=env or x.env, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True)
-        self.wid = self.wait_window("Ftirlink")
+        self.wid = self.wait_window(window)
 
     def wait_window(self, name, timeout=10.0, visible=True):
         deadline = time.time() + timeout
@@ -646,6 +647,74 @@ def case_debian_packages_unpacked_and_checked(x, tmp):
     os.chmod(unpacked, 0o755)
     run_installed(x, unpacked, tmp, "unpacked_package")
     assert any("TirlinkConfig.cmake" in fs for _, _, fs in os.walk(root)), "no CMake package in tirlink-dev"
+
+
+GALLERY_PAGES = ["Scroll text", "Marquee", "3D text", "Bevels", "Fills", "Effects", "Transparency, links"]
+GALLERY_SHOTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "gallery")
+# The first page's scroll texts in the window's client coordinates, with the axis their text
+# moves along and the sign of its movement.
+GALLERY_SCROLLERS = {"right to left": ((164, 16, 382, 40), 0, -1), "left to right": ((556, 16, 382, 40), 0, 1),
+                     "bottom to top": ((164, 98, 382, 200), 1, -1), "top to bottom": ((556, 98, 382, 200), 1, 1)}
+GALLERY_PAGE_AREA = (158, 10, 792, 580)
+
+
+def crop(path, rect):
+    x, y, w, h = rect
+    raw = subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "rgb:-"],
+                         stdout=subprocess.PIPE, check=True).stdout
+    return w, h, raw
+
+
+def yellow_centre(strip, axis):
+    w, h, raw = strip
+    total = n = 0
+    for i in range(0, w * h * 3, 3):
+        if is_yellow(raw[i], raw[i + 1], raw[i + 2]):
+            p = i // 3
+            total += (p % w) if axis == 0 else (p // w)
+            n += 1
+    return total / n if n > 20 else None
+
+
+def case_gallery_pages(x, tmp):
+    """The gallery shows every page, the first page's texts move in their directions, and
+    the Close button ends it cleanly. With TIRLINK_UPDATE_GALLERY_SHOTS set, the pictures of
+    the pages are copied to docs/gallery for the README."""
+    g = Ticker(x, tmp, binary=os.path.join(BUILD, "tirlink-gallery"), window="Tirlink gallery: Scroll text")
+    try:
+        time.sleep(1.0)
+        shots = []
+        for n in range(10):
+            shots.append(g.window_shot("gallery_scroll_%02d" % n))
+            time.sleep(0.2)
+        for name, (rect, axis, sign) in GALLERY_SCROLLERS.items():
+            centres = [yellow_centre(crop(p, rect), axis) for p in shots]
+            steps = [b - a for a, b in zip(centres, centres[1:]) if a is not None and b is not None]
+            forward = sum(1 for d in steps if d * sign > 1)
+            backward = sum(1 for d in steps if d * sign < -1)
+            assert forward >= 3 and forward > backward, "%s: text centres %r" % (name, centres)
+        for i, title in enumerate(GALLERY_PAGES):
+            g.click_in(g.wid, 78, 8 + 36 * i + 15)
+            want = "Tirlink gallery: " + title
+            deadline = time.time() + 5
+            while g.name(g.wid) != want and time.time() < deadline:
+                time.sleep(0.1)
+            assert g.name(g.wid) == want, g.name(g.wid)
+            time.sleep(1.2)
+            path = g.window_shot("gallery_%d" % (i + 1))
+            w, h, raw = crop(path, GALLERY_PAGE_AREA)
+            colours = collections.Counter(raw[k:k + 3] for k in range(0, len(raw), 3))
+            drawn = 1 - colours.most_common(1)[0][1] / (w * h)  # all but the background
+            assert drawn > 0.08 and len(colours) > 12, "%s: %.1f %% drawn, %d colours" % (title, 100 * drawn, len(colours))
+            if os.environ.get("TIRLINK_UPDATE_GALLERY_SHOTS"):
+                os.makedirs(GALLERY_SHOTS, exist_ok=True)
+                shutil.copy(path, os.path.join(GALLERY_SHOTS, "%d-%s.png" % (i + 1, re.sub(r"\W+", "-", title.lower()).strip("-"))))
+        g.click_in(g.wid, 78, 554 + 15)
+        rc = g.wait_exit()
+        err = g.proc.stderr.read()
+        assert rc == 0, (rc, err)
+    finally:
+        g.kill()
 
 
 class Skip(Exception):
