@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <cassert>
+#include <cerrno>
 #include <chrono>
 #include <deque>
 #include <sys/resource.h>
@@ -65,18 +67,25 @@ void closeSyncQueue()
     q.pending.clear();
 }
 
+// The nice value for a priority, relative to the process's own, as a thread's priority is
+// relative to its process's class: a program started under `nice` keeps a lower thread below
+// itself instead of raising it to an absolute value. Idle is always the lowest there is.
 int niceFor(TThreadPriority p)
 {
+    errno = 0;
+    int process = ::getpriority(PRIO_PROCESS, id_t(::getpid()));
+    if (process == -1 && errno != 0) process = 0;
+    int offset = 0;
     switch (p) {
     case TThreadPriority::tpIdle: return 19;
-    case TThreadPriority::tpLowest: return 10;
-    case TThreadPriority::tpLower: return 5;
-    case TThreadPriority::tpNormal: return 0;
-    case TThreadPriority::tpHigher: return -5;
-    case TThreadPriority::tpHighest: return -10;
-    case TThreadPriority::tpTimeCritical: return -20;
+    case TThreadPriority::tpLowest: offset = 10; break;
+    case TThreadPriority::tpLower: offset = 5; break;
+    case TThreadPriority::tpNormal: offset = 0; break;
+    case TThreadPriority::tpHigher: offset = -5; break;
+    case TThreadPriority::tpHighest: offset = -10; break;
+    case TThreadPriority::tpTimeCritical: offset = -20; break;
     }
-    return 0;
+    return std::clamp(process + offset, -20, 19);
 }
 
 int currentTid()
