@@ -51,8 +51,9 @@ public:
     bool FreeOnTerminate() const;
     void SetFreeOnTerminate(bool value);
 
-    // Linux lets an unprivileged thread only lower its priority; a raise that the system
-    // refuses is ignored (the stored value still changes).
+    // A priority is a nice value relative to the process's own (tpLower: 5 more, tpHigher: 5
+    // less; tpIdle is always 19). Linux lets an unprivileged thread only lower its priority; a
+    // raise that the system refuses is ignored (the stored value still changes).
     TThreadPriority Priority() const { return m_priority.load(); }
     void SetPriority(TThreadPriority value);
 
