@@ -5,38 +5,18 @@
 #include "app/tirlink.h"
 #include "foundation/fxclass.h"
 #include "hyperlink/lkcontrols.h"
-#include "platform/application.h"
-#include "platform/controls.h"
+#include "platform/programsetup.h"
 #include "platform/windowsystem.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
     // Before the application object: in a Wayland session, XWayland whenever it answers.
     TPlatformArguments platformArgs(argc, argv);
-    QApplication qtApp(platformArgs.Argc(), platformArgs.Argv());
-    QApplication::setApplicationName(QStringLiteral("tirlink"));
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    TApplication application;
-    Application = &application;
-    Application->Title = QStringLiteral("Тирлинк");
-
     // The libraries' initialisation comes before any form: the timer pool and the hand cursor.
-    FxInitialize();
-    LkInitialize();
-
-    try {
-        Application->Initialize();
+    TProgramSetup setup(platformArgs.Argc(), platformArgs.Argv(), {QStringLiteral("tirlink"), QStringLiteral("Тирлинк")},
+                        {{FxInitialize, FxFinalize}, {LkInitialize, nullptr}});
+    return setup.Run([] {
         CreateForm(Ftirlink);
         CreateForm(Fconfig);
-        Application->Run();
-    } catch (...) {
-        Application->HandleException(Application);
-    }
-    application.DestroyComponents();
-    FxFinalize();
-    Application = nullptr;
-    return 0;
+    });
 }

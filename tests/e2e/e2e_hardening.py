@@ -19,6 +19,7 @@ file system makes on demand, by a preloaded shim (fault_shim.c) that fails one s
 writer. Each time "Выход" must show a message box titled "Тирлинк", end with a non-zero exit code
 after it is closed, and leave the previous tirlink.cfg byte for byte.
 """
+import atexit
 import os
 import shutil
 import subprocess
@@ -242,7 +243,9 @@ def shim():
     """Builds the fault shim once per run."""
     global _shim
     if _shim is None:
-        out = os.path.join(tempfile.mkdtemp(prefix="tirlink-shim-"), "fault_shim.so")
+        folder = tempfile.mkdtemp(prefix="tirlink-shim-")
+        atexit.register(shutil.rmtree, folder, True)  # the run leaves nothing in /tmp
+        out = os.path.join(folder, "fault_shim.so")
         subprocess.run(["cc", "-shared", "-fPIC", "-O1", "-o", out, os.path.join(HERE, "fault_shim.c"), "-ldl"],
                        check=True)
         _shim = out
