@@ -55,6 +55,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
     QRect area;
     QImage& scratch = TextScratch();
     if (m_target->format() == QImage::Format_BGR888 && m_target->isDetached() && p->transform().isIdentity() &&
+        m_target->devicePixelRatio() == 1 &&
         p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
         !tc.plain.strikeOut() &&
         (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
@@ -92,7 +93,8 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
 
 bool TCanvas::DirectTarget() const
 {
-    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888;
+    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888 &&
+           m_target->devicePixelRatio() == 1;
 }
 
 void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched)

@@ -242,6 +242,8 @@ public:
     // header comment).
     TCanvas* Canvas() const { return m_canvas.get(); }
     const QImage& Surface() const { return m_surface; }
+    // Device pixels per logical pixel of the surface: the scale of the screen it is shown on.
+    qreal DevicePixelRatio() const { return m_surface.devicePixelRatio(); }
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // True while the platform's paint cycle for this control runs.
     bool InPaintCycle() const { return m_inPaintCycle; }
@@ -258,12 +260,27 @@ protected:
 
 private:
     void SurfaceTouched(const TRect& r);
+    void FlushPending();
+    void Flush(const TRect& r);
     friend class TControlWidget;
+    friend class TDrawingBatch;
 
     QImage m_surface;
     std::unique_ptr<TCanvas> m_canvas;
     bool m_inPaintCycle = false;
     TRect m_pendingFlush;
+};
+
+// While one of these lives, what graphic controls' canvases draw outside a paint cycle is
+// collected per control, and reaches the screen once, when the outermost batch ends, instead of
+// once per canvas call. Direct painting (InvalidateControl calling Paint) and the platform's
+// mouse handlers run inside one; what is on screen afterwards is the same.
+class TDrawingBatch {
+public:
+    TDrawingBatch();
+    ~TDrawingBatch();
+    TDrawingBatch(const TDrawingBatch&) = delete;
+    TDrawingBatch& operator=(const TDrawingBatch&) = delete;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,11 @@
 #include "platform/pixelrows.h"
 
+#include <QVarLengthArray>
+#include <QtMath>
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #ifdef TIRLINK_HAVE_SSSE3_ROWS
 #include <immintrin.h>
 #endif
@@ -94,13 +98,59 @@ void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w)
     }
 }
 
-bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src)
+QRect LogicalBounds(const QImage& img)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1) return img.rect();
+    return QRect(0, 0, qCeil(img.width() / k), qCeil(img.height() / k));
+}
+
+QRect DeviceRect(const QImage& img, const QRect& r)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1 || r.isEmpty()) return r;
+    const QPoint topLeft(qRound(r.left() * k), qRound(r.top() * k));
+    const QPoint end(qRound((r.right() + 1) * k), qRound((r.bottom() + 1) * k));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+QRect LogicalCover(const QImage& img, const QRect& device)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1 || device.isEmpty()) return device;
+    const QPoint topLeft(qFloor(device.left() / k), qFloor(device.top() / k));
+    const QPoint end(qCeil((device.right() + 1) / k), qCeil((device.bottom() + 1) / k));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+namespace {
+// The first and one past the last index where two rows of 32-bit pixels differ; first == last
+// when they are equal.
+std::pair<int, int> DifferingSpan(const quint32* a, const quint32* b, int w)
+{
+    int first = 0;
+    while (first < w && a[first] == b[first]) ++first;
+    if (first == w) return {w, w};
+    int last = w;
+    while (last > first && a[last - 1] == b[last - 1]) --last;
+    return {first, last};
+}
+
+QVarLengthArray<quint32, 4096>& RowScratch()
+{
+    static thread_local QVarLengthArray<quint32, 4096> row;
+    return row;
+}
+} // namespace
+
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src, QRect* changed)
 {
     if (from.format() != QImage::Format_BGR888) return false;
     const QImage::Format f = to.format();
     const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
     if (!wide && f != QImage::Format_BGR888) return false;
     const int w = dest.width();
+    int x0 = w, x1 = 0, y0 = -1, y1 = -1;
     for (int y = 0; y < dest.height(); ++y) {
         const uchar* in = from.constScanLine(src.top() + y) + 3 * src.left();
         uchar* out = to.scanLine(dest.top() + y);
@@ -108,7 +158,26 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
             std::memcpy(out + 3 * dest.left(), in, size_t(3 * w));
             continue;
         }
-        Bgr24ToRgb32Line(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
+        quint32* px = reinterpret_cast<quint32*>(out) + dest.left();
+        if (!changed) {
+            Bgr24ToRgb32Line(in, px, w);
+            continue;
+        }
+        // Converted aside first, then only the differing span is written.
+        auto& row = RowScratch();
+        row.resize(w);
+        Bgr24ToRgb32Line(in, row.data(), w);
+        const auto [first, last] = DifferingSpan(row.data(), px, w);
+        if (first == last) continue;
+        std::memcpy(px + first, row.data() + first, size_t(last - first) * 4);
+        x0 = std::min(x0, first);
+        x1 = std::max(x1, last);
+        if (y0 < 0) y0 = y;
+        y1 = y;
+    }
+    if (changed) {
+        if (!wide) *changed = dest;
+        else *changed = y0 < 0 ? QRect() : QRect(dest.left() + x0, dest.top() + y0, x1 - x0, y1 - y0 + 1);
     }
     return true;
 }
