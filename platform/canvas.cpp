@@ -171,9 +171,9 @@ void TCanvas::FillRect(const TRect& r)
     const TRect n = r.Normalized();
     if (DirectTarget() && !n.IsEmpty() && m_brush->Style() == TBrushStyle::bsSolid &&
         !(m_brush->Bitmap() && !m_brush->Bitmap()->Empty())) {
-        QRect area = ToQRect(n) & m_target->rect();
+        QRect area = ToQRect(n) & LogicalBounds(*m_target);
         if (m_hasClip) area &= ToQRect(m_clip);
-        FillBgr24(*m_target, area, m_brush->Color());
+        FillBgr24(*m_target, DeviceRect(*m_target, area), m_brush->Color());
         Touched(n);
         return;
     }
