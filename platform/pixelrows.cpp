@@ -136,10 +136,52 @@ std::pair<int, int> DifferingSpan(const quint32* a, const quint32* b, int w)
     return {first, last};
 }
 
-QVarLengthArray<quint32, 4096>& RowScratch()
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+// The differing span of a 24-bit row against the 32-bit pixels it would become, four pixels per
+// step, converting and comparing in registers without writing anything.
+__attribute__((target("ssse3"))) inline bool Same4Ssse3(const uchar* in, const quint32* px)
 {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i v = _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), spread),
+                                   _mm_set1_epi32(int(0xFF000000u)));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(v, d)) == 0xFFFF;
+}
+
+inline bool Same1(const uchar* p, quint32 px)
+{
+    return px == (0xFF000000u | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | p[0]);
+}
+
+__attribute__((target("ssse3"))) std::pair<int, int> DifferingSpan24Ssse3(const uchar* in, const quint32* px, int w)
+{
+    auto same4 = [&](int x) { return Same4Ssse3(in + 3 * x, px + x); };
+    auto same1 = [&](int x) { return Same1(in + 3 * x, px[x]); };
+    // A 16-byte load takes 12 bytes of pixels: groups stay where 16 bytes are inside the row.
+    int first = 0;
+    while (first + 6 <= w && same4(first)) first += 4;
+    while (first < w && same1(first)) ++first;
+    if (first == w) return {w, w};
+    int last = w;
+    while (last > first && last > w - 2 && same1(last - 1)) --last;
+    while (last - 4 >= first && last + 2 <= w && same4(last - 4)) last -= 4;
+    while (last > first && same1(last - 1)) --last;
+    return {first, last};
+}
+#endif
+
+// The differing span of a 24-bit row against a 32-bit one: in registers where the processor
+// allows, else converted aside and compared.
+std::pair<int, int> DifferingSpan24(const uchar* in, const quint32* px, int w)
+{
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) return DifferingSpan24Ssse3(in, px, w);
+#endif
     static thread_local QVarLengthArray<quint32, 4096> row;
-    return row;
+    row.resize(w);
+    Bgr24ToRgb32Row(in, row.data(), w);
+    return DifferingSpan(row.data(), px, w);
 }
 } // namespace
 
@@ -163,13 +205,10 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
             Bgr24ToRgb32Line(in, px, w);
             continue;
         }
-        // Converted aside first, then only the differing span is written.
-        auto& row = RowScratch();
-        row.resize(w);
-        Bgr24ToRgb32Line(in, row.data(), w);
-        const auto [first, last] = DifferingSpan(row.data(), px, w);
+        // Only the span that differs is written.
+        const auto [first, last] = DifferingSpan24(in, px, w);
         if (first == last) continue;
-        std::memcpy(px + first, row.data() + first, size_t(last - first) * 4);
+        Bgr24ToRgb32Line(in + 3 * first, px + first, last - first);
         x0 = std::min(x0, first);
         x1 = std::max(x1, last);
         if (y0 < 0) y0 = y;
