@@ -139,15 +139,6 @@ std::pair<int, int> DifferingSpan(const quint32* a, const quint32* b, int w)
 #ifdef TIRLINK_HAVE_SSSE3_ROWS
 // The differing span of a 24-bit row against the 32-bit pixels it would become, four pixels per
 // step, converting and comparing in registers without writing anything.
-__attribute__((target("ssse3"))) inline bool Same4Ssse3(const uchar* in, const quint32* px)
-{
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i v = _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), spread),
-                                   _mm_set1_epi32(int(0xFF000000u)));
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px));
-    return _mm_movemask_epi8(_mm_cmpeq_epi32(v, d)) == 0xFFFF;
-}
-
 inline bool Same1(const uchar* p, quint32 px)
 {
     return px == (0xFF000000u | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | p[0]);
@@ -155,17 +146,24 @@ inline bool Same1(const uchar* p, quint32 px)
 
 __attribute__((target("ssse3"))) std::pair<int, int> DifferingSpan24Ssse3(const uchar* in, const quint32* px, int w)
 {
-    auto same4 = [&](int x) { return Same4Ssse3(in + 3 * x, px + x); };
-    auto same1 = [&](int x) { return Same1(in + 3 * x, px[x]); };
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    // Four pixels converted in a register and compared with four of the target.
+#define TIRLINK_SAME4(x)                                                                                          \
+    (_mm_movemask_epi8(_mm_cmpeq_epi32(                                                                           \
+         _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * (x))), spread), \
+                      opaque),                                                                                    \
+         _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + (x))))) == 0xFFFF)
     // A 16-byte load takes 12 bytes of pixels: groups stay where 16 bytes are inside the row.
     int first = 0;
-    while (first + 6 <= w && same4(first)) first += 4;
-    while (first < w && same1(first)) ++first;
+    while (first + 6 <= w && TIRLINK_SAME4(first)) first += 4;
+    while (first < w && Same1(in + 3 * first, px[first])) ++first;
     if (first == w) return {w, w};
     int last = w;
-    while (last > first && last > w - 2 && same1(last - 1)) --last;
-    while (last - 4 >= first && last + 2 <= w && same4(last - 4)) last -= 4;
-    while (last > first && same1(last - 1)) --last;
+    while (last > first && last > w - 2 && Same1(in + 3 * (last - 1), px[last - 1])) --last;
+    while (last - 4 >= first && last + 2 <= w && TIRLINK_SAME4(last - 4)) last -= 4;
+    while (last > first && Same1(in + 3 * (last - 1), px[last - 1])) --last;
+#undef TIRLINK_SAME4
     return {first, last};
 }
 #endif
