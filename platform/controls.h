@@ -18,7 +18,11 @@
 //   - right away (QWidget::repaint of the touched rectangle) after drawing done outside a paint
 //     cycle. Such a platform-caused paint event only copies the surface; it never calls Paint
 //     again. Asked for while a paint cycle is under way, it only marks the rectangle, which
-//     reaches the screen when that cycle ends.
+//     reaches the screen when that cycle ends; inside a TDrawingBatch the touched rectangles
+//     are united and reach the screen once, when the batch ends.
+// On a scaled screen the surface holds device pixels (QImage::setDevicePixelRatio) while the
+// geometry and the Canvas's coordinates stay logical, so drawing is rasterised at the
+// screen's own resolution.
 // Qt tells a control that the pointer left only after a held button is released; the platform
 // sends CM_MOUSELEAVE / CM_MOUSEENTER itself when a held pointer crosses the control's edge.
 // All of this runs on the GUI thread; every entry from Qt goes through SafeCall.
