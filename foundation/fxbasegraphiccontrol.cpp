@@ -26,8 +26,13 @@ void TFxBaseGraphicControl::SetTransparent(bool Value)
 void TFxBaseGraphicControl::InvalidateControl()
 {
     if (IsUpdating()) return;
-    if (m_transparent) Invalidate();
-    else Paint();
+    if (m_transparent) {
+        Invalidate();
+        return;
+    }
+    // Painting outside a paint cycle reaches the screen once, when Paint returns.
+    const TDrawingBatch batch;
+    Paint();
 }
 
 void TFxBaseGraphicControl::GetChange(TObject* Sender)

@@ -97,6 +97,7 @@ void TFxBitmapEffectObject::Draw(TBitmap* Image)
     if (m_brightness != 0) FxBMPBrightness(Image, all, Image, m_brightness, origin);
     m_alphaBlend->AlphaBlend(Image);
     if (Buffered() && !m_bufferValid) {
+        m_buffer->SetDevicePixelRatio(Image->DevicePixelRatio());
         m_buffer->SetSize(Image->Width(), Image->Height());
         m_buffer->Canvas()->Draw(0, 0, Image);
         m_bufferValid = true;

@@ -79,7 +79,7 @@ void TCanvas::Touched(const TRect& r)
 {
     if (!OnChange || !m_target) return;
     TRect t;
-    if (!IntersectRect(t, r.Normalized(), TRect(0, 0, m_target->width(), m_target->height()))) return;
+    if (!IntersectRect(t, r.Normalized(), FromQRect(LogicalBounds(*m_target)))) return;
     if (m_hasClip && !IntersectRect(t, t, m_clip)) return;
     OnChange(t);
 }
@@ -171,9 +171,9 @@ void TCanvas::FillRect(const TRect& r)
     const TRect n = r.Normalized();
     if (DirectTarget() && !n.IsEmpty() && m_brush->Style() == TBrushStyle::bsSolid &&
         !(m_brush->Bitmap() && !m_brush->Bitmap()->Empty())) {
-        QRect area = ToQRect(n) & m_target->rect();
+        QRect area = ToQRect(n) & LogicalBounds(*m_target);
         if (m_hasClip) area &= ToQRect(m_clip);
-        FillBgr24(*m_target, area, m_brush->Color());
+        FillBgr24(*m_target, DeviceRect(*m_target, area), m_brush->Color());
         Touched(n);
         return;
     }
@@ -359,15 +359,15 @@ void TCanvas::Polygon(const std::vector<TPoint>& pts)
 
 TColor TCanvas::Pixel(int x, int y) const
 {
-    if (!m_target || !m_target->valid(x, y)) return -1;
-    const QRgb c = m_target->pixel(x, y);
+    if (!m_target || !LogicalBounds(*m_target).contains(x, y)) return -1;
+    const QRgb c = m_target->pixel(DeviceRect(*m_target, QRect(x, y, 1, 1)).topLeft());
     return RGB(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)));
 }
 
 void TCanvas::SetPixel(int x, int y, TColor c)
 {
     QPainter* p = Painter();
-    if (!p || !m_target->valid(x, y)) return;
+    if (!p || !LogicalBounds(*m_target).contains(x, y)) return;
     {
         PainterState state(*this, p);
         p->setCompositionMode(QPainter::CompositionMode_Source);
@@ -410,14 +410,21 @@ QImage WithTransparentColor(const QImage& src, TColor color)
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
 {
     if (source && source != this && source->m_target && m_target && m_copyMode == TCopyMode::cmSrcCopy &&
-        !m_hasClip && dest.Width() == src.Width() && dest.Height() == src.Height() &&
-        m_target->rect().contains(ToQRect(dest)) && source->m_target->rect().contains(ToQRect(src))) {
-        // Neither painter may hold the pixels while they are written directly.
-        source->ReleaseHandle();
-        ReleaseHandle();
-        if (CopyPixels24(*m_target, ToQRect(dest), *source->m_target, ToQRect(src))) {
-            Touched(dest);
-            return;
+        !m_hasClip && !dest.IsEmpty()) {
+        // A copy between images of the same pixel ratio copies device pixels one for one.
+        const QRect to = DeviceRect(*m_target, ToQRect(dest));
+        const QRect from = DeviceRect(*source->m_target, ToQRect(src));
+        if (to.size() == from.size() && m_target->rect().contains(to) && source->m_target->rect().contains(from)) {
+            // Neither painter may hold the pixels while they are written directly.
+            source->ReleaseHandle();
+            ReleaseHandle();
+            // Only the pixels that differ from what the target holds count as touched, so a
+            // control's screen gets only the part of a frame that changed.
+            QRect changed;
+            if (CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
+                if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
+                return;
+            }
         }
     }
     if (!source || !source->m_target || source->m_target->isNull() || dest.IsEmpty() || src.IsEmpty()) return;
@@ -433,11 +440,11 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
             // painter is closed so its pixels are read as they are now.
             QImage part;
             const QImage* img = source->m_target;
-            QRect from = ToQRect(src);
+            QRect from = DeviceRect(*img, ToQRect(src));
             if (source == this) {
                 part = img->copy(from);
                 img = &part;
-                from = QRect(0, 0, src.Width(), src.Height());
+                from = QRect(QPoint(0, 0), from.size());
             } else {
                 source->ReleaseHandle();
             }
@@ -469,7 +476,10 @@ void TCanvas::DrawBitmap(const TRect& dest, const TBitmap* bmp)
 
 void TCanvas::Draw(int x, int y, const TBitmap* bmp)
 {
-    if (bmp) DrawBitmap(Bounds(x, y, bmp->Width(), bmp->Height()), bmp);
+    if (bmp) {
+        const QRect logical = LogicalBounds(bmp->Image());
+        DrawBitmap(Bounds(x, y, logical.width(), logical.height()), bmp);
+    }
 }
 
 void TCanvas::StretchDraw(const TRect& dest, const TBitmap* bmp)
@@ -566,7 +576,7 @@ bool DrawEdge(TCanvas* canvas, TRect& r, uint32_t edge, uint32_t flags)
         p->fillRect(ToQRect(inside), ToQColor((flags & BF_MONO) ? clWindow : clBtnFace));
     if (p && canvas->OnChange) {
         TRect t;
-        if (IntersectRect(t, r, TRect(0, 0, canvas->Target()->width(), canvas->Target()->height())))
+        if (IntersectRect(t, r, FromQRect(LogicalBounds(*canvas->Target()))))
             canvas->OnChange(t);
     }
     if (flags & BF_ADJUST) r = inside;

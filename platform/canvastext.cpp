@@ -8,6 +8,7 @@
 #include "platform/textengine.h"
 
 #include <QPainter>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -55,6 +56,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
     QRect area;
     QImage& scratch = TextScratch();
     if (m_target->format() == QImage::Format_BGR888 && m_target->isDetached() && p->transform().isIdentity() &&
+        m_target->devicePixelRatio() == 1 &&
         p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
         !tc.plain.strikeOut() &&
         (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
@@ -92,7 +94,9 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
 
 bool TCanvas::DirectTarget() const
 {
-    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888;
+    // A whole-number pixel ratio maps every logical pixel onto a block of device pixels.
+    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888 &&
+           m_target->devicePixelRatio() == std::floor(m_target->devicePixelRatio());
 }
 
 void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched)
@@ -100,10 +104,14 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     TTextCache& tc = Text();
     const TRect box = Bounds(x, y, line.width, tc.height);
     touched = UnionRect(touched, box);
-    if (opaque && line.width > 0) FillBgr24(*m_target, ToQRect(box) & clip, m_brush->Color());
+    // Positions are logical; the pixels written are the target's device pixels.
+    const int k = int(m_target->devicePixelRatio());
+    const QRect deviceClip = DeviceRect(*m_target, clip);
+    if (opaque && line.width > 0) FillBgr24(*m_target, DeviceRect(*m_target, ToQRect(box) & clip), m_brush->Color());
     // The same band around the line that the drawing through a painter keeps to.
     const int margin = tc.InkMargin();
-    const QRect area = QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin) & clip;
+    const QRect area =
+        DeviceRect(*m_target, QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin)) & deviceClip;
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
     const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
@@ -120,8 +128,8 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     uchar* const bits = m_target->bits();
     const qsizetype bpl = m_target->bytesPerLine();
     for (const auto& piece : line.pieces) {
-        for (const TTextCache::Mask& m : tc.SpriteOf(piece.text)) {
-            const int left = x + piece.x + m.left, top = y + m.top;
+        for (const TTextCache::Mask& m : tc.SpriteOf(piece.text, k)) {
+            const int left = k * (x + piece.x) + m.left, top = k * y + m.top;
             const QRect part = QRect(left, top, m.width, m.height) & area;
             if (part.isEmpty()) continue;
             for (int row = part.top(); row <= part.bottom(); ++row) {
@@ -148,7 +156,8 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
         }
     }
     for (const auto& u : line.underlines)
-        FillBgr24(*m_target, QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth) & area,
+        FillBgr24(*m_target,
+                  DeviceRect(*m_target, QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth)) & area,
                   m_font->Color());
 }
 
@@ -187,7 +196,7 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         }
         QRect clipArea;
         if (direct) {
-            clipArea = m_target->rect();
+            clipArea = LogicalBounds(*m_target);
             if (m_hasClip) clipArea &= ToQRect(m_clip);
             if (clip) clipArea &= ToQRect(r.Normalized());
         }

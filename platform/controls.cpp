@@ -8,6 +8,7 @@
 
 #include "platform/menus.h"
 #include "platform/safecall.h"
+#include "platform/pixelrows.h"
 #include "platform/scoped.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <QtMath>
 #include <algorithm>
 
 
@@ -27,6 +29,9 @@ TPoint g_lastCursorPos;
 bool g_haveCursorPos = false;
 // Paint cycles under way anywhere: Qt refuses a repaint from inside one.
 int g_paintDepth = 0;
+// Drawing batches under way, and the controls with drawing they hold back.
+int g_batchDepth = 0;
+std::vector<TGraphicControl*> g_batched;
 
 TShiftState ShiftFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
@@ -80,11 +85,13 @@ protected:
             TScopedValue<int> depth(g_paintDepth, g_paintDepth + 1);
             SafeCall(gc, [&] { gc->PaintCycle(); });
         }
+        // The surface holds device pixels: the rectangle's own pixels, one for one.
         QPainter p(this);
-        p.drawImage(e->rect(), gc->m_surface, e->rect());
+        p.drawImage(QRectF(e->rect()), gc->m_surface, QRectF(DeviceRect(gc->m_surface, e->rect())));
     }
     void mousePressEvent(QMouseEvent* e) override
     {
+        const TDrawingBatch batch;
         TMouseButton b;
         if (!m_control || !ButtonFromQt(e->button(), b)) return;
         const QPoint g = e->globalPosition().toPoint();
@@ -93,6 +100,7 @@ protected:
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override
     {
+        const TDrawingBatch batch;
         TMouseButton b;
         if (!m_control || !ButtonFromQt(e->button(), b)) return;
         const QPoint g = e->globalPosition().toPoint();
@@ -101,6 +109,7 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
+        const TDrawingBatch batch;
         if (!m_control) return;
         const QPoint g = e->globalPosition().toPoint();
         m_control->DispatchMouseMove(ShiftFromQt(e->buttons(), e->modifiers()), int(e->position().x()),
@@ -108,6 +117,7 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
+        const TDrawingBatch batch;
         TMouseButton b;
         if (!m_control || !ButtonFromQt(e->button(), b)) return;
         const QPoint g = e->globalPosition().toPoint();
@@ -116,10 +126,12 @@ protected:
     }
     void enterEvent(QEnterEvent*) override
     {
+        const TDrawingBatch batch;
         if (m_control) m_control->DispatchEnter();
     }
     void leaveEvent(QEvent*) override
     {
+        const TDrawingBatch batch;
         if (m_control) m_control->DispatchLeave();
     }
     void resizeEvent(QResizeEvent* e) override
@@ -539,6 +551,7 @@ TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), m_canva
 TGraphicControl::~TGraphicControl()
 {
     Destroying();
+    g_batched.erase(std::remove(g_batched.begin(), g_batched.end(), this), g_batched.end());
     m_canvas->OnChange = nullptr;
     m_canvas->SetTarget(nullptr);
 }
@@ -547,9 +560,13 @@ void TGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     AWidth = std::max(0, AWidth);
     AHeight = std::max(0, AHeight);
-    if (AWidth != m_surface.width() || AHeight != m_surface.height()) {
+    // On a scaled screen the surface holds the screen's device pixels for its logical size.
+    const qreal ratio = m_widget ? m_widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    const QSize pixels(qCeil(AWidth * ratio), qCeil(AHeight * ratio));
+    if (pixels != m_surface.size() || ratio != m_surface.devicePixelRatio()) {
         m_canvas->ReleaseHandle();
-        QImage next(std::max(0, AWidth), std::max(0, AHeight), QImage::Format_RGB32);
+        QImage next(pixels, QImage::Format_RGB32);
+        next.setDevicePixelRatio(ratio);
         if (!next.isNull()) {
             next.fill(Qt::white);
             if (!m_surface.isNull()) {
@@ -587,16 +604,48 @@ void TGraphicControl::SurfaceTouched(const TRect& r)
 {
     if (!m_widget || m_inPaintCycle) return;
     if (!m_widget->isVisible()) return;
-    auto* w = static_cast<TControlWidget*>(m_widget.data());
     if (g_paintDepth > 0) {
         // Qt refuses a repaint inside a paint cycle: show it when the cycle is over.
         m_widget->update(ToQRect(r));
         return;
     }
+    if (g_batchDepth > 0) {
+        if (m_pendingFlush.IsEmpty()) g_batched.push_back(this);
+        m_pendingFlush = m_pendingFlush.IsEmpty() ? r : UnionRect(m_pendingFlush, r);
+        return;
+    }
+    Flush(r);
+}
+
+void TGraphicControl::FlushPending()
+{
+    const TRect r = m_pendingFlush;
+    m_pendingFlush = TRect();
+    if (r.IsEmpty() || !m_widget || !m_widget->isVisible()) return;
+    if (g_paintDepth > 0) m_widget->update(ToQRect(r));
+    else Flush(r);
+}
+
+void TGraphicControl::Flush(const TRect& r)
+{
     // The surface holds the drawing already: put exactly that part on screen now.
+    auto* w = static_cast<TControlWidget*>(m_widget.data());
     m_canvas->ReleaseHandle();
     TScopedValue<bool> flushing(w->m_flushing, true);
     w->repaint(ToQRect(r));
+}
+
+TDrawingBatch::TDrawingBatch()
+{
+    ++g_batchDepth;
+}
+
+TDrawingBatch::~TDrawingBatch()
+{
+    if (--g_batchDepth > 0) return;
+    std::vector<TGraphicControl*> pending;
+    pending.swap(g_batched);
+    for (TGraphicControl* c : pending) SafeCall(c, [c] { c->FlushPending(); });
 }
 
 // ---------------------------------------------------------------------------------------------

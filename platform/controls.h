@@ -18,7 +18,11 @@
 //   - right away (QWidget::repaint of the touched rectangle) after drawing done outside a paint
 //     cycle. Such a platform-caused paint event only copies the surface; it never calls Paint
 //     again. Asked for while a paint cycle is under way, it only marks the rectangle, which
-//     reaches the screen when that cycle ends.
+//     reaches the screen when that cycle ends; inside a TDrawingBatch the touched rectangles
+//     are united and reach the screen once, when the batch ends.
+// On a scaled screen the surface holds device pixels (QImage::setDevicePixelRatio) while the
+// geometry and the Canvas's coordinates stay logical, so drawing is rasterised at the
+// screen's own resolution.
 // Qt tells a control that the pointer left only after a held button is released; the platform
 // sends CM_MOUSELEAVE / CM_MOUSEENTER itself when a held pointer crosses the control's edge.
 // All of this runs on the GUI thread; every entry from Qt goes through SafeCall.
@@ -244,6 +248,8 @@ public:
     // header comment).
     TCanvas* Canvas() const { return m_canvas.get(); }
     const QImage& Surface() const { return m_surface; }
+    // Device pixels per logical pixel of the surface: the scale of the screen it is shown on.
+    qreal DevicePixelRatio() const { return m_surface.devicePixelRatio(); }
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // True while the platform's paint cycle for this control runs.
     bool InPaintCycle() const { return m_inPaintCycle; }
@@ -260,12 +266,27 @@ protected:
 
 private:
     void SurfaceTouched(const TRect& r);
+    void FlushPending();
+    void Flush(const TRect& r);
     friend class TControlWidget;
+    friend class TDrawingBatch;
 
     QImage m_surface;
     std::unique_ptr<TCanvas> m_canvas;
     bool m_inPaintCycle = false;
     TRect m_pendingFlush;
+};
+
+// While one of these lives, what graphic controls' canvases draw outside a paint cycle is
+// collected per control, and reaches the screen once, when the outermost batch ends, instead of
+// once per canvas call. Direct painting (InvalidateControl calling Paint) and the platform's
+// mouse handlers run inside one; what is on screen afterwards is the same.
+class TDrawingBatch {
+public:
+    TDrawingBatch();
+    ~TDrawingBatch();
+    TDrawingBatch(const TDrawingBatch&) = delete;
+    TDrawingBatch& operator=(const TDrawingBatch&) = delete;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -308,6 +308,7 @@ void TBitmap::Assign(const TPersistent* Source)
         m_image = src->Image().copy();
         m_width = src->m_width;
         m_height = src->m_height;
+        m_ratio = src->m_ratio;
         m_format = src->m_format;
         m_transparent = src->m_transparent;
         m_transparentColor = src->m_transparentColor;
@@ -329,6 +330,7 @@ void TBitmap::SetSize(int w, int h)
         m_image = QImage();
     } else {
         QImage next(w, h, QImage::Format_BGR888);
+        next.setDevicePixelRatio(m_ratio);
         std::memset(next.bits(), 0xFF, size_t(next.sizeInBytes()));   // white
         if (!m_image.isNull()) {
             const int cw = std::min(w, m_image.width()) * 3;
@@ -337,6 +339,27 @@ void TBitmap::SetSize(int w, int h)
         }
         m_image = std::move(next);
     }
+    Changed();
+}
+
+void TBitmap::AllocateUnfilled(int w, int h)
+{
+    w = std::max(0, w);
+    h = std::max(0, h);
+    if (m_canvas) m_canvas->ReleaseHandle();
+    m_width = w;
+    m_height = h;
+    m_image = w == 0 || h == 0 ? QImage() : QImage(w, h, QImage::Format_BGR888);
+    m_image.setDevicePixelRatio(m_ratio);
+    Changed();
+}
+
+void TBitmap::SetDevicePixelRatio(qreal ratio)
+{
+    if (!(ratio > 0) || ratio == m_ratio) return;
+    if (m_canvas) m_canvas->ReleaseHandle();
+    m_ratio = ratio;
+    m_image.setDevicePixelRatio(ratio);
     Changed();
 }
 
@@ -380,6 +403,7 @@ void TBitmap::SetImage(const QImage& img)
 {
     if (m_canvas) m_canvas->ReleaseHandle();
     m_image = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_BGR888);
+    m_image.setDevicePixelRatio(m_ratio);
     m_width = m_image.width();
     m_height = m_image.height();
     Changed();

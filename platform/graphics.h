@@ -309,6 +309,10 @@ public:
     void SetHeight(int h) { SetSize(Width(), h); }
     // Keeps the overlapping top-left part; new pixels are white. 0 x 0 releases the memory.
     void SetSize(int w, int h);
+    // A fresh w x h image whose pixels are left as the allocator gives them, for a caller that
+    // covers every pixel at once (a frame filled with its background): it saves whitening
+    // memory that is written over right away.
+    void AllocateUnfilled(int w, int h);
     bool Empty() const { return m_image.isNull() || Width() == 0 || Height() == 0; }
 
     // The format is a label (the pixel routines refuse anything but pf24bit): the pixels
@@ -322,6 +326,13 @@ public:
     TColor TransparentColor() const { return m_transparentColor; }
     void SetTransparentColor(TColor c) { m_transparentColor = c; }
 
+    // Device pixels per logical pixel (1 unless set). Width, Height, ScanLine and the pixel
+    // routines count device pixels; the canvas draws in logical coordinates, so on a scaled
+    // screen text and lines are rasterised at the screen's own resolution. Takes effect for the
+    // pixels the bitmap holds and for every later size.
+    qreal DevicePixelRatio() const { return m_ratio; }
+    void SetDevicePixelRatio(qreal ratio);
+
     TCanvas* Canvas() const;
     // Start of row y, for the pixel routines (closes the canvas's painter first).
     uint8_t* ScanLine(int y);
@@ -332,13 +343,14 @@ public:
     // ScanLine and Canvas, and replaced through SetImage or SetSize, so that the stored size
     // and the 24-bit layout the pixel routines rely on always match the image.
     const QImage& Image() const;
-    void SetImage(const QImage& img);   // converted to 24 bits
+    void SetImage(const QImage& img);   // converted to 24 bits; keeps the bitmap's pixel ratio
     bool LoadFromFile(const QString& path);
 
 private:
     QImage m_image;
     int m_width = 0;
     int m_height = 0;
+    qreal m_ratio = 1;
     TPixelFormat m_format = TPixelFormat::pf24bit;
     bool m_transparent = false;
     TColor m_transparentColor = clWhite;

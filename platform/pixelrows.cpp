@@ -1,7 +1,11 @@
 #include "platform/pixelrows.h"
 
+#include <QVarLengthArray>
+#include <QtMath>
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #ifdef TIRLINK_HAVE_SSSE3_ROWS
 #include <immintrin.h>
 #endif
@@ -94,13 +98,99 @@ void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w)
     }
 }
 
-bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src)
+QRect LogicalBounds(const QImage& img)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1) return img.rect();
+    return QRect(0, 0, qCeil(img.width() / k), qCeil(img.height() / k));
+}
+
+QRect DeviceRect(const QImage& img, const QRect& r)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1 || r.isEmpty()) return r;
+    const QPoint topLeft(qRound(r.left() * k), qRound(r.top() * k));
+    const QPoint end(qRound((r.right() + 1) * k), qRound((r.bottom() + 1) * k));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+QRect LogicalCover(const QImage& img, const QRect& device)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1 || device.isEmpty()) return device;
+    const QPoint topLeft(qFloor(device.left() / k), qFloor(device.top() / k));
+    const QPoint end(qCeil((device.right() + 1) / k), qCeil((device.bottom() + 1) / k));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+namespace {
+// The first and one past the last index where two rows of 32-bit pixels differ; first == last
+// when they are equal.
+std::pair<int, int> DifferingSpan(const quint32* a, const quint32* b, int w)
+{
+    int first = 0;
+    while (first < w && a[first] == b[first]) ++first;
+    if (first == w) return {w, w};
+    int last = w;
+    while (last > first && a[last - 1] == b[last - 1]) --last;
+    return {first, last};
+}
+
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+// The differing span of a 24-bit row against the 32-bit pixels it would become, four pixels per
+// step, converting and comparing in registers without writing anything.
+inline bool Same1(const uchar* p, quint32 px)
+{
+    return px == (0xFF000000u | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | p[0]);
+}
+
+__attribute__((target("ssse3"))) std::pair<int, int> DifferingSpan24Ssse3(const uchar* in, const quint32* px, int w)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    // Four pixels converted in a register and compared with four of the target.
+#define TIRLINK_SAME4(x)                                                                                          \
+    (_mm_movemask_epi8(_mm_cmpeq_epi32(                                                                           \
+         _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * (x))), spread), \
+                      opaque),                                                                                    \
+         _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + (x))))) == 0xFFFF)
+    // A 16-byte load takes 12 bytes of pixels: groups stay where 16 bytes are inside the row.
+    int first = 0;
+    while (first + 6 <= w && TIRLINK_SAME4(first)) first += 4;
+    while (first < w && Same1(in + 3 * first, px[first])) ++first;
+    if (first == w) return {w, w};
+    int last = w;
+    while (last > first && last > w - 2 && Same1(in + 3 * (last - 1), px[last - 1])) --last;
+    while (last - 4 >= first && last + 2 <= w && TIRLINK_SAME4(last - 4)) last -= 4;
+    while (last > first && Same1(in + 3 * (last - 1), px[last - 1])) --last;
+#undef TIRLINK_SAME4
+    return {first, last};
+}
+#endif
+
+// The differing span of a 24-bit row against a 32-bit one: in registers where the processor
+// allows, else converted aside and compared.
+std::pair<int, int> DifferingSpan24(const uchar* in, const quint32* px, int w)
+{
+#ifdef TIRLINK_HAVE_SSSE3_ROWS
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) return DifferingSpan24Ssse3(in, px, w);
+#endif
+    static thread_local QVarLengthArray<quint32, 4096> row;
+    row.resize(w);
+    Bgr24ToRgb32Row(in, row.data(), w);
+    return DifferingSpan(row.data(), px, w);
+}
+} // namespace
+
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src, QRect* changed)
 {
     if (from.format() != QImage::Format_BGR888) return false;
     const QImage::Format f = to.format();
     const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
     if (!wide && f != QImage::Format_BGR888) return false;
     const int w = dest.width();
+    int x0 = w, x1 = 0, y0 = -1, y1 = -1;
     for (int y = 0; y < dest.height(); ++y) {
         const uchar* in = from.constScanLine(src.top() + y) + 3 * src.left();
         uchar* out = to.scanLine(dest.top() + y);
@@ -108,7 +198,23 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
             std::memcpy(out + 3 * dest.left(), in, size_t(3 * w));
             continue;
         }
-        Bgr24ToRgb32Line(in, reinterpret_cast<quint32*>(out) + dest.left(), w);
+        quint32* px = reinterpret_cast<quint32*>(out) + dest.left();
+        if (!changed) {
+            Bgr24ToRgb32Line(in, px, w);
+            continue;
+        }
+        // Only the span that differs is written.
+        const auto [first, last] = DifferingSpan24(in, px, w);
+        if (first == last) continue;
+        Bgr24ToRgb32Line(in + 3 * first, px + first, last - first);
+        x0 = std::min(x0, first);
+        x1 = std::max(x1, last);
+        if (y0 < 0) y0 = y;
+        y1 = y;
+    }
+    if (changed) {
+        if (!wide) *changed = dest;
+        else *changed = y0 < 0 ? QRect() : QRect(dest.left() + x0, dest.top() + y0, x1 - x0, y1 - y0 + 1);
     }
     return true;
 }

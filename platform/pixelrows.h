@@ -10,6 +10,14 @@
 
 #include <QImage>
 
+// An image's extent in the logical coordinates a canvas draws in: its size in device pixels
+// divided by its device pixel ratio (the same numbers at ratio 1).
+QRect LogicalBounds(const QImage& img);
+// A rectangle in logical coordinates as the device pixels of img that it covers.
+QRect DeviceRect(const QImage& img, const QRect& r);
+// The logical rectangle that covers the given device pixels of img.
+QRect LogicalCover(const QImage& img, const QRect& device);
+
 // A solid fill of r (inside the image; empty does nothing) of a 24-bit BGR image.
 void FillBgr24(QImage& img, const QRect& r, TColor color);
 
@@ -30,5 +38,7 @@ void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w);
 // raster engine has no fast path from its 24-bit BGR format and converts every pixel through
 // a generic fetch-and-store; a ticker copies a whole frame this way on every tick. Returns
 // false (nothing copied) when the images do not fit this case. The rectangles must have the
-// same size and lie inside their images.
-bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src);
+// same size and lie inside their images. With changed, pixels already equal are left alone on a
+// 32-bit target and changed gets the bounding rectangle of those that differed (empty when none
+// did), so that only that part need go to the screen.
+bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src, QRect* changed = nullptr);

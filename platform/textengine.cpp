@@ -111,11 +111,11 @@ const TTextCache::Run& TTextCache::RunOf(const QString& s)
     return *m_runs.insert(s, r);
 }
 
-const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s)
+const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, int ratio)
 {
     static thread_local QHash<QString, std::shared_ptr<const Sprite>> sprites;
     static thread_local size_t bytes = 0;
-    const QString key = m_sharedKey + s;
+    const QString key = (ratio == 1 ? QString() : QStringLiteral("@%1:").arg(ratio)) + m_sharedKey + s;
     auto known = sprites.constFind(key);
     if (known != sprites.constEnd()) return **known;
     const Run& run = RunOf(s);
@@ -128,7 +128,8 @@ const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s)
         for (int i = 0; i < glyphs.size(); ++i) {
             // The glyph at its place under the piece's origin, with its fraction of a pixel.
             const QPointF at = positions[i] + QPointF(0, ascent - run.ascent);
-            const QRect box = font.boundingRect(glyphs[i]).translated(at).toAlignedRect().adjusted(-4, -4, 4, 4);
+            const QRectF ink = font.boundingRect(glyphs[i]).translated(at);
+            const QRect box = QRectF(ink.topLeft() * ratio, ink.size() * ratio).toAlignedRect().adjusted(-4, -4, 4, 4);
             if (box.isEmpty()) continue;
             QImage img(box.size(), QImage::Format_ARGB32_Premultiplied);
             img.fill(0);
@@ -140,7 +141,13 @@ const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s)
                 QGlyphRun one = g;
                 one.setGlyphIndexes({glyphs[i]});
                 one.setPositions({positions[i]});
-                q.drawGlyphRun(QPointF(-box.left(), -box.top() + ascent - run.ascent), one);
+                if (ratio == 1) {
+                    q.drawGlyphRun(QPointF(-box.left(), -box.top() + ascent - run.ascent), one);
+                } else {
+                    q.translate(-box.left(), -box.top());
+                    q.scale(ratio, ratio);
+                    q.drawGlyphRun(QPointF(0, ascent - run.ascent), one);
+                }
             }
             int x0 = img.width(), x1 = -1, y0 = img.height(), y1 = -1;
             for (int y = 0; y < img.height(); ++y) {

@@ -55,7 +55,9 @@ public:
     // character.
     int Advance(const QString& s);
     const Run& RunOf(const QString& s);
-    const Sprite& SpriteOf(const QString& s);
+    // The masks in device pixels of an image scaled by ratio (a whole number), placed against
+    // the piece's point scaled by it: the glyphs rasterised at that resolution.
+    const Sprite& SpriteOf(const QString& s, int ratio = 1);
     // The band of rows around a line that drawn text may touch: a margin above and below.
     int InkMargin() const { return height / 2 + 2; }
 

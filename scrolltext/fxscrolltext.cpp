@@ -12,6 +12,8 @@
 #include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
 
+#include <QtMath>
+
 namespace {
 
 const QLatin1String kBoldOn("<b>");
@@ -403,10 +405,17 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
 
 void TFxScrollText::PaintImage()
 {
-    // A fresh work image per frame, freed on every way out.
+    // A fresh work image per frame, freed on every way out. On a scaled screen it holds the
+    // screen's device pixels, so that text is rasterised at the screen's resolution; the
+    // geometry below stays in logical pixels. A frame that is filled with its colour at once
+    // needs no whitening first.
     const std::unique_ptr<TBitmap> work(new TBitmap);
     work->SetPixelFormat(TPixelFormat::pf24bit);
-    work->SetSize(m_innerWidth, m_innerHeight);
+    const qreal ratio = DevicePixelRatio();
+    work->SetDevicePixelRatio(ratio);
+    const int pixelsW = qCeil(m_innerWidth * ratio), pixelsH = qCeil(m_innerHeight * ratio);
+    if (!m_transparentProp && ratio == qFloor(ratio)) work->AllocateUnfilled(pixelsW, pixelsH);
+    else work->SetSize(pixelsW, pixelsH);
     TCanvas* wc = work->Canvas();
     wc->SetFont(Font());
 

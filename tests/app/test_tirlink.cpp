@@ -4,10 +4,13 @@
 #include "app/tirlink.h"
 #include "scrolltext/fxscrolltext.h"
 #include "ticker_fixture.h"
+#include "scrolltext/fxtextutils.h"
 
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -52,6 +55,88 @@ TEST_F(TickerWindow, WithoutSettingsFileShowsTheDesignedTickerPlacedAcrossTheScr
     ASSERT_EQ(st->Lines()->Count(), 1);
     EXPECT_EQ(st->Lines()->Get(0), DesignedLine);
     EXPECT_TRUE(st->Scroll());
+}
+
+// Maximal runs of inked columns, runs closer than gap columns merged: the words of a line.
+static std::vector<std::pair<int, int>> InkRuns(const std::vector<bool>& ink, int gap)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < int(ink.size()); ++x) {
+        if (!ink[size_t(x)]) continue;
+        if (!runs.empty() && x - runs.back().second < gap) runs.back().second = x + 1;
+        else runs.push_back({x, x + 1});
+    }
+    return runs;
+}
+
+// On a screen scaled by 2 (a 4K screen at 200 %) the strip keeps its logical geometry while its
+// frames hold the screen's device pixels: the text is drawn at that resolution rather than as
+// 1x pixels doubled, and its words stand where scale 1 puts them, doubled.
+TEST_F(TickerWindow, AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution)
+{
+    if (qApp->devicePixelRatio() != 2) {
+        // Qt's scale is fixed when the application starts: the test runs in a process of its own.
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=TickerWindow.AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution")});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QByteArray out = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+        return;
+    }
+    auto w = Start();
+    TFxScrollText* st = w->FxScrollText1;
+    EXPECT_EQ(w->Width(), ScreenWidth() - 4);
+    EXPECT_EQ(w->Height(), 29);
+    ASSERT_EQ(st->DevicePixelRatio(), 2);
+    st->Stop();
+    st->Paint();   // takes the inner size
+    st->ExecuteEnh(st->Steps() / 2);
+    const int iw = st->InnerWidth(), ih = st->InnerHeight(), b = (st->Width() - iw) / 2;
+    const QRgb navy = qRgb(0, 0, 128);
+
+    // The same frame at scale 1.
+    TBitmap ref(iw, ih);
+    ref.Canvas()->Brush()->SetColor(clNavy);
+    ref.Canvas()->FillRect(TRect(0, 0, iw, ih));
+    ref.Canvas()->SetFont(st->Font());
+    const TPoint p = st->Origin();
+    TRect r(p.X, p.Y, p.X + st->TextWidth(), p.Y + st->LineHeight());
+    FxDrawTextExt(ref.Canvas(), st->GetAsTickerText(), st->Font3D(), r, DT_SINGLELINE | DT_NOPREFIX,
+                  DrawTextStyles(TFxDrawTextStyle::dtEnabled));
+    std::vector<bool> ink1(size_t(iw), false), ink2(size_t(2 * iw), false);
+    for (int y = 0; y < ih; ++y)
+        for (int x = 0; x < iw; ++x)
+            if ((ref.Image().pixel(x, y) | 0xFF000000u) != navy) ink1[size_t(x)] = true;
+
+    // At scale 2 the surface holds 2 x 2 device pixels per logical pixel.
+    const QImage& s = st->Surface();
+    ASSERT_EQ(s.width(), 2 * st->Width());
+    int uneven = 0;
+    for (int y = 2 * b; y < 2 * (b + ih); y += 2)
+        for (int x = 0; x < 2 * iw; x += 2) {
+            const int sx = 2 * b + x;
+            const QRgb c = s.pixel(sx, y);
+            if ((c | 0xFF000000u) != navy) ink2[size_t(x)] = true;
+            if ((s.pixel(sx + 1, y) | 0xFF000000u) != navy) ink2[size_t(x + 1)] = true;
+            uneven += s.pixel(sx + 1, y) != c || s.pixel(sx, y + 1) != c || s.pixel(sx + 1, y + 1) != c;
+            if ((s.pixel(sx, y + 1) | 0xFF000000u) != navy) ink2[size_t(x)] = true;
+            if ((s.pixel(sx + 1, y + 1) | 0xFF000000u) != navy) ink2[size_t(x + 1)] = true;
+        }
+    EXPECT_GT(uneven, 200);
+
+    const auto words1 = InkRuns(ink1, 4), words2 = InkRuns(ink2, 8);
+    ASSERT_GT(words1.size(), 3u);
+    ASSERT_EQ(words2.size(), words1.size());
+    for (size_t i = 0; i < words1.size(); ++i) {
+        EXPECT_NEAR(words2[i].first, 2 * words1[i].first, 3) << "word " << i;
+        EXPECT_NEAR(words2[i].second, 2 * words1[i].second, 3) << "word " << i;
+    }
 }
 
 TEST_F(TickerWindow, SettingsFileIsAppliedAndTheLeftEdgeIsAlwaysTwo)

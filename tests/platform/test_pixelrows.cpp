@@ -72,3 +72,26 @@ TEST(PixelRows, BlockCopyRefusesFormatsItDoesNotKnow)
     EXPECT_FALSE(CopyPixels24(gray, QRect(0, 0, 4, 4), to, QRect(0, 0, 4, 4)));
     EXPECT_EQ(to.pixel(0, 0), qRgb(255, 255, 255));
 }
+
+TEST(PixelRows, CopyOntoTheSameFrameWritesOnlyAndReportsExactlyWhatDiffered)
+{
+    QImage from(37, 4, QImage::Format_BGR888), to(39, 5, QImage::Format_RGB32);
+    from.fill(QColor(0, 0, 128));
+    to.fill(Qt::white);
+    QRect changed;
+    ASSERT_TRUE(CopyPixels24(to, QRect(1, 1, 37, 4), from, QRect(0, 0, 37, 4), &changed));
+    EXPECT_EQ(changed, QRect(1, 1, 37, 4));
+    // Single pixels near both ends of a row, and nothing at all.
+    for (const QRect& spot : {QRect(0, 2, 1, 1), QRect(36, 1, 1, 1), QRect(5, 0, 27, 1), QRect(35, 3, 1, 1)}) {
+        from.setPixel(spot.topLeft(), qRgb(255, 255, 0));
+        from.setPixel(spot.bottomRight(), qRgb(255, 255, 0));
+        ASSERT_TRUE(CopyPixels24(to, QRect(1, 1, 37, 4), from, QRect(0, 0, 37, 4), &changed));
+        EXPECT_EQ(changed, spot.translated(1, 1));
+        EXPECT_EQ(to.pixel(spot.bottomRight() + QPoint(1, 1)), qRgb(255, 255, 0));
+        from.fill(QColor(0, 0, 128));
+        CopyPixels24(to, QRect(1, 1, 37, 4), from, QRect(0, 0, 37, 4));
+    }
+    ASSERT_TRUE(CopyPixels24(to, QRect(1, 1, 37, 4), from, QRect(0, 0, 37, 4), &changed));
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_EQ(to.pixel(0, 0), qRgb(255, 255, 255));
+}

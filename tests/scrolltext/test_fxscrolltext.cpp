@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScreen>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -334,6 +336,37 @@ TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReache
         }
     EXPECT_GT(grey, 20);
     EXPECT_EQ(yellow, 0);
+}
+
+TEST_F(ScrollTextTest, ARepaintOutsideAPaintCycleReachesTheScreenOnceAndWhole)
+{
+    // A wide inner border draws many rings, each one canvas call.
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBounds(0, 0, 240, 80);
+    Text(QStringLiteral("Frame"));
+    Size(240, 80);
+    form->Show();
+    QCoreApplication::processEvents();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    st->Widget()->installEventFilter(&counter);
+    st->Bevel()->SetBorderInnerWidth(20);
+    st->Widget()->removeEventFilter(&counter);
+    EXPECT_EQ(counter.paints, 1);
+    // What the window shows is the control's surface.
+    QWidget* window = form->Widget()->window();
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+    int differing = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 240; ++x) differing += (shown.pixel(x, y) & 0xFFFFFF) != (st->Surface().pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    form->Hide();
 }
 
 TEST_F(ScrollTextTest, StartStopAndFramesFireTheirEventsInOrder)
