@@ -82,23 +82,62 @@ void FxBuildBlendTable(float Strength, int16_t (&D)[511])
 
 namespace {
 
+// A blend table as one integer line: D[d] == (d x M + K) >> S for every difference d, when
+// such 16-bit M and K exist (not for strengths where d x s falls exactly on a half for some
+// d and ties to even alternate, such as 0.5). Found by trying the slopes next to s x 2^S and
+// keeping the offsets that satisfy every entry, so the line is checked against the whole table.
+struct BlendLine {
+    bool exact = false;
+    int16_t M = 0, K = 0;
+    int S = 0;
+};
+
+BlendLine FitBlendLine(float Strength, const int16_t (&D)[511])
+{
+    BlendLine line;
+    if (!(Strength >= 0.0f && Strength <= 1.0f)) return line;
+    for (int S : {15, 14}) {
+        const long centre = std::lround(double(Strength) * (1L << S));
+        for (long M = centre - 2; M <= centre + 2; ++M) {
+            if (M < -32768 || M > 32767) continue;
+            long lo = -32768, hi = 32767;
+            for (int d = -255; d <= 255; ++d) {
+                lo = std::max(lo, long(D[d + 255]) * (1L << S) - d * M);
+                hi = std::min(hi, (long(D[d + 255]) + 1) * (1L << S) - d * M - 1);
+            }
+            if (lo <= hi) {
+                line.exact = true;
+                line.M = int16_t(M);
+                line.K = int16_t(lo);
+                line.S = S;
+                return line;
+            }
+        }
+    }
+    return line;
+}
+
+struct BlendCache {
+    bool valid = false;
+    uint32_t bits = 0;
+    int16_t D[511];
+    BlendLine line;
+};
+
 // The blend table of the last strength used on this thread: a control blends with the same
 // strength frame after frame.
-const int16_t* BlendTable(float Strength)
+const BlendCache& BlendTable(float Strength)
 {
-    thread_local struct {
-        bool valid = false;
-        uint32_t bits = 0;
-        int16_t D[511];
-    } cache;
+    thread_local BlendCache cache;
     uint32_t bits;
     std::memcpy(&bits, &Strength, sizeof bits);
     if (!cache.valid || cache.bits != bits) {
         FxBuildBlendTable(Strength, cache.D);
+        cache.line = FitBlendLine(Strength, cache.D);
         cache.bits = bits;
         cache.valid = true;
     }
-    return cache.D;
+    return cache;
 }
 
 }  // namespace
@@ -344,9 +383,70 @@ BlendRow InRangeBlendRow()
     static const BlendRow row = __builtin_cpu_supports("avx2") ? BlendRowAvx2 : BlendRowFast;
     return row;
 }
+
+// c2 + ((c1 - c2) x M + K) >> S for a blend table that is one integer line (FitBlendLine):
+// the pairs (difference, 1) times (M, K) give the line in 32 bits, the shift and the packs
+// bring it back to bytes. Unpacks and packs both work within 128-bit halves, so the AVX2 form
+// is the same sequence. Returns the number of bytes done.
+#define TIRLINK_BLEND_LINE_BODY(V, P, STEP, LOAD, STORE, ZERO)                                            \
+    const V zero = ZERO;                                                                                \
+    int i = 0;                                                                                          \
+    for (; i + STEP <= bytes; i += STEP) {                                                              \
+        const V a = LOAD(p1 + i), b = LOAD(p2 + i);                                                     \
+        const V bl = P##_unpacklo_epi8(b, zero), bh = P##_unpackhi_epi8(b, zero);                       \
+        const V dl = P##_sub_epi16(P##_unpacklo_epi8(a, zero), bl);                                     \
+        const V dh = P##_sub_epi16(P##_unpackhi_epi8(a, zero), bh);                                     \
+        const V sl = P##_packs_epi32(P##_sra_epi32(P##_madd_epi16(P##_unpacklo_epi16(dl, one), mk), shift),     \
+                                     P##_sra_epi32(P##_madd_epi16(P##_unpackhi_epi16(dl, one), mk), shift));    \
+        const V sh = P##_packs_epi32(P##_sra_epi32(P##_madd_epi16(P##_unpacklo_epi16(dh, one), mk), shift),     \
+                                     P##_sra_epi32(P##_madd_epi16(P##_unpackhi_epi16(dh, one), mk), shift));    \
+        STORE(d + i, P##_packus_epi16(P##_add_epi16(bl, sl), P##_add_epi16(bh, sh)));                   \
+    }                                                                                                   \
+    return i;
+
+inline __m128i Load128(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store128(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+__attribute__((target("avx2"))) inline __m256i Load256(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+__attribute__((target("avx2"))) inline void Store256(uint8_t* p, __m256i v)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+int BlendLineRowSse2(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes, const BlendLine& line)
+{
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i mk = _mm_set1_epi32(int32_t(uint32_t(uint16_t(line.K)) << 16 | uint16_t(line.M)));
+    const __m128i shift = _mm_cvtsi32_si128(line.S);
+    TIRLINK_BLEND_LINE_BODY(__m128i, _mm, 16, Load128, Store128, _mm_setzero_si128())
+}
+
+__attribute__((target("avx2"))) int BlendLineRowAvx2(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes,
+                                                     const BlendLine& line)
+{
+    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i mk = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(line.K)) << 16 | uint16_t(line.M)));
+    const __m128i shift = _mm_cvtsi32_si128(line.S);
+    TIRLINK_BLEND_LINE_BODY(__m256i, _mm256, 32, Load256, Store256, _mm256_setzero_si256())
+}
+#undef TIRLINK_BLEND_LINE_BODY
+
+using BlendLineRow = int (*)(const uint8_t*, const uint8_t*, uint8_t*, int, const BlendLine&);
+BlendLineRow LineBlendRow()
+{
+    static const BlendLineRow row = __builtin_cpu_supports("avx2") ? BlendLineRowAvx2 : BlendLineRowSse2;
+    return row;
+}
 #else
 using BlendRow = int (*)(const uint8_t*, const uint8_t*, uint8_t*, int, float);
 BlendRow InRangeBlendRow() { return BlendRowFast; }
+using BlendLineRow = int (*)(const uint8_t*, const uint8_t*, uint8_t*, int, const BlendLine&);
+BlendLineRow LineBlendRow()
+{
+    return [](const uint8_t*, const uint8_t*, uint8_t*, int, const BlendLine&) { return 0; };
+}
 #endif
 }  // namespace
 
@@ -370,15 +470,19 @@ void FxBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& R, TPoint 
     int w = R.Width(), h = R.Height();
     if (!FitArea({&s1, &s2, &dst}, w, h)) return;
 
-    const int16_t* D = BlendTable(Strength) + 255;
+    const BlendCache& table = BlendTable(Strength);
+    const int16_t* D = table.D + 255;
     const int bytes = w * kBpp;
     const bool inRange = Strength >= 0.0f && Strength <= 1.0f;
     const BlendRow inRangeRow = InRangeBlendRow();
+    const BlendLineRow lineRow = LineBlendRow();
     for (int y = 0; y < h; ++y) {
         const uint8_t* p1 = s1.Row(y);
         const uint8_t* p2 = s2.Row(y);
         uint8_t* d = dst.Row(y);
-        int i = inRange ? inRangeRow(p1, p2, d, bytes, Strength) : BlendRowFast(p1, p2, d, bytes, Strength);
+        int i = table.line.exact ? lineRow(p1, p2, d, bytes, table.line)
+                : inRange        ? inRangeRow(p1, p2, d, bytes, Strength)
+                                 : BlendRowFast(p1, p2, d, bytes, Strength);
         if (inRange) {
             // Between 0 and 1 the result lies between c1 and c2.
             for (; i < bytes; ++i) d[i] = uint8_t(p2[i] + D[p1[i] - p2[i]]);

@@ -197,7 +197,7 @@ TEST(FxAlphaBlendRoutine, EveryPairOfChannelsMatchesTheTable)
             Put(*s1, x, y, RGB(uint8_t(x), uint8_t(255 - y), uint8_t(x)));
             Put(*s2, x, y, RGB(uint8_t(y), uint8_t(x), uint8_t(y)));
         }
-    for (float s : {0.6f, 0.5f, 0.3f, 0.1f, 0.999f, 1.0f, 0.0f, 1.7f, -0.4f}) {
+    for (float s : {0.6f, 0.5f, 0.3f, 0.1f, 0.999f, 1.0f, 0.0f, 1.7f, -0.4f, 0.123f, 0.75f, 0.3333333f}) {
         for (int width : {256, 251}) {
             auto t = std::make_unique<TBitmap>(256, 256);
             FxBMPAlphaBlend(s1.get(), s2.get(), TRect(0, 0, width, 256), TPoint(0, 0), s, t.get(), TPoint(0, 0));
