@@ -204,6 +204,106 @@ inline uint32_t Load32(const uint8_t* p)
     return v;
 }
 inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+#if defined(__SSE2__)
+inline __m128i Load128(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store128(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+#endif
+}  // namespace
+
+namespace {
+#if defined(__x86_64__) || defined(__i386__)
+// The byte shuffles that split 16 pixels (three 16-byte words) into their blue, green and red
+// bytes, and that spread 16 grey bytes over three words again.
+struct GrayShuffles {
+    int8_t split[3][3][16]{};   // [channel][word][byte]
+    int8_t spread[3][16]{};     // [word][byte]
+    constexpr GrayShuffles()
+    {
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 3; ++k)
+                for (int j = 0; j < 16; ++j) {
+                    const int at = 3 * j + c - 16 * k;
+                    split[c][k][j] = int8_t(at >= 0 && at < 16 ? at : -128);
+                }
+        for (int k = 0; k < 3; ++k)
+            for (int j = 0; j < 16; ++j) spread[k][j] = int8_t((16 * k + j) / 3);
+    }
+};
+constexpr GrayShuffles kGrayShuffles;
+
+__attribute__((target("ssse3"))) inline __m128i Shuffle(__m128i v, const int8_t (&mask)[16])
+{
+    return _mm_shuffle_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask)));
+}
+
+// floor((c x num + 50) / 100) for eight 16-bit channel values: the share of the table before
+// its tie corrections. c x num + 50 stays below 15,100, where x 41944 >> 22 divides by 100
+// exactly.
+__attribute__((target("ssse3"))) inline __m128i RoundedShare8(__m128i c16, int num)
+{
+    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(c16, _mm_set1_epi16(int16_t(num))), _mm_set1_epi16(50));
+    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(int16_t(41944))), 6);
+}
+
+__attribute__((target("ssse3"))) inline __m128i Shares8(__m128i b, __m128i g, __m128i r)
+{
+    return _mm_add_epi16(_mm_add_epi16(RoundedShare8(b, 11), RoundedShare8(g, 59)), RoundedShare8(r, 30));
+}
+
+// Adds one to a byte of count for each listed value its channel byte equals.
+template <int... Values> __attribute__((target("ssse3"))) inline __m128i CountTies(__m128i count, __m128i channel)
+{
+    ((count = _mm_sub_epi8(count, _mm_cmpeq_epi8(channel, _mm_set1_epi8(int8_t(Values))))), ...);
+    return count;
+}
+
+__attribute__((target("ssse3"))) inline __m128i SplitChannel(__m128i v0, __m128i v1, __m128i v2,
+                                                             const int8_t (&mask)[3][16])
+{
+    return _mm_or_si128(_mm_or_si128(Shuffle(v0, mask[0]), Shuffle(v1, mask[1])), Shuffle(v2, mask[2]));
+}
+
+// Grey for 16 pixels at a time, computed from the same rounded shares and tie corrections the
+// tables are built from (RoundedShare), so every pixel equals the table lookups. The three
+// words are read before any is written, so the work may be done in place. Returns the pixels
+// done.
+__attribute__((target("ssse3"))) int GrayRowSsse3(const uint8_t* s, uint8_t* d, int w)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const auto& m = kGrayShuffles;
+    int x = 0;
+    for (; x + 16 <= w; x += 16, s += 48, d += 48) {
+        const __m128i v0 = Load128(s), v1 = Load128(s + 16), v2 = Load128(s + 32);
+        const __m128i ch[3] = {SplitChannel(v0, v1, v2, m.split[0]), SplitChannel(v0, v1, v2, m.split[1]),
+                               SplitChannel(v0, v1, v2, m.split[2])};
+        const __m128i lo = Shares8(_mm_unpacklo_epi8(ch[0], zero), _mm_unpacklo_epi8(ch[1], zero),
+                                   _mm_unpacklo_epi8(ch[2], zero));
+        const __m128i hi = Shares8(_mm_unpackhi_epi8(ch[0], zero), _mm_unpackhi_epi8(ch[1], zero),
+                                   _mm_unpackhi_epi8(ch[2], zero));
+        __m128i ties = CountTies<150>(zero, ch[0]);
+        ties = CountTies<50, 150>(ties, ch[1]);
+        ties = CountTies<15, 35, 55, 75, 115, 135, 155, 215, 235, 255>(ties, ch[2]);
+        const __m128i grey = _mm_sub_epi8(_mm_packus_epi16(lo, hi), ties);
+        Store128(d, Shuffle(grey, m.spread[0]));
+        Store128(d + 16, Shuffle(grey, m.spread[1]));
+        Store128(d + 32, Shuffle(grey, m.spread[2]));
+    }
+    return x;
+}
+
+int NoWideGrayRow(const uint8_t*, uint8_t*, int) { return 0; }
+
+using GrayRow = int (*)(const uint8_t*, uint8_t*, int);
+GrayRow WideGrayRow()
+{
+    static const GrayRow row = __builtin_cpu_supports("ssse3") ? GrayRowSsse3 : NoWideGrayRow;
+    return row;
+}
+#else
+int NoWideGrayRow(const uint8_t*, uint8_t*, int) { return 0; }
+using GrayRow = int (*)(const uint8_t*, uint8_t*, int);
+GrayRow WideGrayRow() { return NoWideGrayRow; }
+#endif
 }  // namespace
 
 void FxBMPGrayScale(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint TargetPos)
@@ -214,10 +314,13 @@ void FxBMPGrayScale(TBitmap* Source, const TRect& R, TBitmap* Target, TPoint Tar
     const uint8_t* T59 = kGrayTables.T59;
     const uint8_t* T30 = kGrayTables.T30;
     const uint8_t* BG = BlueGreenTable();
+    const GrayRow wide = WideGrayRow();
     for (int y = 0; y < a.h; ++y) {
         const uint8_t* s = a.src.Row(y);
         uint8_t* d = a.dst.Row(y);
-        int x = 0;
+        int x = wide(s, d, a.w);
+        s += x * kBpp;
+        d += x * kBpp;
         // Four pixels are three 32-bit words; all three are read before any is written, so
         // the work may be done in place.
         for (; x + 4 <= a.w; x += 4, s += 12, d += 12) {
@@ -404,8 +507,6 @@ BlendRow InRangeBlendRow()
     }                                                                                                   \
     return i;
 
-inline __m128i Load128(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-inline void Store128(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 __attribute__((target("avx2"))) inline __m256i Load256(const uint8_t* p)
 {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
