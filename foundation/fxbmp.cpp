@@ -291,12 +291,74 @@ __attribute__((target("ssse3"))) int GrayRowSsse3(const uint8_t* s, uint8_t* d, 
     return x;
 }
 
+// The same for 32 pixels: each 128-bit half of the AVX2 words holds 16 of them (the shuffles
+// work within halves), the low halves the first 16 and the high halves the next.
+#define TIRLINK_AVX2 __attribute__((target("avx2")))
+TIRLINK_AVX2 inline __m256i Load2x128(const uint8_t* lo, const uint8_t* hi)
+{
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(Load128(lo)), Load128(hi), 1);
+}
+TIRLINK_AVX2 inline __m256i Shuffle2x(__m256i v, const int8_t (&mask)[16])
+{
+    return _mm256_shuffle_epi8(v, _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mask))));
+}
+TIRLINK_AVX2 inline __m256i RoundedShare16(__m256i c16, int num)
+{
+    const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(c16, _mm256_set1_epi16(int16_t(num))), _mm256_set1_epi16(50));
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(int16_t(41944))), 6);
+}
+TIRLINK_AVX2 inline __m256i Shares16(__m256i b, __m256i g, __m256i r)
+{
+    return _mm256_add_epi16(_mm256_add_epi16(RoundedShare16(b, 11), RoundedShare16(g, 59)), RoundedShare16(r, 30));
+}
+template <int... Values> TIRLINK_AVX2 inline __m256i CountTies2x(__m256i count, __m256i channel)
+{
+    ((count = _mm256_sub_epi8(count, _mm256_cmpeq_epi8(channel, _mm256_set1_epi8(int8_t(Values))))), ...);
+    return count;
+}
+TIRLINK_AVX2 inline __m256i SplitChannel2x(__m256i v0, __m256i v1, __m256i v2, const int8_t (&mask)[3][16])
+{
+    return _mm256_or_si256(_mm256_or_si256(Shuffle2x(v0, mask[0]), Shuffle2x(v1, mask[1])), Shuffle2x(v2, mask[2]));
+}
+TIRLINK_AVX2 inline void Store2x128(uint8_t* lo, uint8_t* hi, __m256i v)
+{
+    Store128(lo, _mm256_castsi256_si128(v));
+    Store128(hi, _mm256_extracti128_si256(v, 1));
+}
+
+TIRLINK_AVX2 int GrayRowAvx2(const uint8_t* s, uint8_t* d, int w)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const auto& m = kGrayShuffles;
+    int x = 0;
+    for (; x + 32 <= w; x += 32, s += 96, d += 96) {
+        const __m256i v0 = Load2x128(s, s + 48), v1 = Load2x128(s + 16, s + 64), v2 = Load2x128(s + 32, s + 80);
+        const __m256i ch[3] = {SplitChannel2x(v0, v1, v2, m.split[0]), SplitChannel2x(v0, v1, v2, m.split[1]),
+                               SplitChannel2x(v0, v1, v2, m.split[2])};
+        const __m256i lo = Shares16(_mm256_unpacklo_epi8(ch[0], zero), _mm256_unpacklo_epi8(ch[1], zero),
+                                    _mm256_unpacklo_epi8(ch[2], zero));
+        const __m256i hi = Shares16(_mm256_unpackhi_epi8(ch[0], zero), _mm256_unpackhi_epi8(ch[1], zero),
+                                    _mm256_unpackhi_epi8(ch[2], zero));
+        __m256i ties = CountTies2x<150>(zero, ch[0]);
+        ties = CountTies2x<50, 150>(ties, ch[1]);
+        ties = CountTies2x<15, 35, 55, 75, 115, 135, 155, 215, 235, 255>(ties, ch[2]);
+        const __m256i grey = _mm256_sub_epi8(_mm256_packus_epi16(lo, hi), ties);
+        Store2x128(d, d + 48, Shuffle2x(grey, m.spread[0]));
+        Store2x128(d + 16, d + 64, Shuffle2x(grey, m.spread[1]));
+        Store2x128(d + 32, d + 80, Shuffle2x(grey, m.spread[2]));
+    }
+    return x + GrayRowSsse3(s, d, w - x);
+}
+#undef TIRLINK_AVX2
+
 int NoWideGrayRow(const uint8_t*, uint8_t*, int) { return 0; }
 
 using GrayRow = int (*)(const uint8_t*, uint8_t*, int);
 GrayRow WideGrayRow()
 {
-    static const GrayRow row = __builtin_cpu_supports("ssse3") ? GrayRowSsse3 : NoWideGrayRow;
+    static const GrayRow row = __builtin_cpu_supports("avx2")    ? GrayRowAvx2
+                               : __builtin_cpu_supports("ssse3") ? GrayRowSsse3
+                                                                 : NoWideGrayRow;
     return row;
 }
 #else
