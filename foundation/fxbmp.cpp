@@ -316,6 +316,20 @@ template <int... Values> TIRLINK_AVX2 inline __m256i CountTies2x(__m256i count, 
     ((count = _mm256_sub_epi8(count, _mm256_cmpeq_epi8(channel, _mm256_set1_epi8(int8_t(Values))))), ...);
     return count;
 }
+// One for each red byte on which the red table's tie goes down (15, 35, ..., 255): a value
+// is one of them when the bit its low nibble picks is also set for its high nibble. The low
+// nibbles 15, 3, 7 and 11 get a bit each; the high nibbles carry the bits of their partners.
+TIRLINK_AVX2 inline __m256i RedTies2x(__m256i r)
+{
+    const __m256i low = _mm256_setr_epi8(0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 8, 0, 0, 0, 1,   //
+                                         0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 8, 0, 0, 0, 1);
+    const __m256i high = _mm256_setr_epi8(1, 0, 2, 4, 8, 0, 0, 2, 4, 8, 0, 0, 0, 4, 8, 1,   //
+                                          1, 0, 2, 4, 8, 0, 0, 2, 4, 8, 0, 0, 0, 4, 8, 1);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i bits = _mm256_and_si256(_mm256_shuffle_epi8(low, _mm256_and_si256(r, nibble)),
+                                          _mm256_shuffle_epi8(high, _mm256_and_si256(_mm256_srli_epi16(r, 4), nibble)));
+    return _mm256_min_epu8(bits, _mm256_set1_epi8(1));
+}
 TIRLINK_AVX2 inline __m256i SplitChannel2x(__m256i v0, __m256i v1, __m256i v2, const int8_t (&mask)[3][16])
 {
     return _mm256_or_si256(_mm256_or_si256(Shuffle2x(v0, mask[0]), Shuffle2x(v1, mask[1])), Shuffle2x(v2, mask[2]));
@@ -341,7 +355,7 @@ TIRLINK_AVX2 int GrayRowAvx2(const uint8_t* s, uint8_t* d, int w)
                                     _mm256_unpackhi_epi8(ch[2], zero));
         __m256i ties = CountTies2x<150>(zero, ch[0]);
         ties = CountTies2x<50, 150>(ties, ch[1]);
-        ties = CountTies2x<15, 35, 55, 75, 115, 135, 155, 215, 235, 255>(ties, ch[2]);
+        ties = _mm256_add_epi8(ties, RedTies2x(ch[2]));
         const __m256i grey = _mm256_sub_epi8(_mm256_packus_epi16(lo, hi), ties);
         Store2x128(d, d + 48, Shuffle2x(grey, m.spread[0]));
         Store2x128(d + 16, d + 64, Shuffle2x(grey, m.spread[1]));
