@@ -572,7 +572,8 @@ BlendRow InRangeBlendRow()
 // c2 + ((c1 - c2) x M + K) >> S for a blend table that is one integer line (FitBlendLine):
 // the pairs (difference, 1) times (M, K) give the line in 32 bits, the shift and the packs
 // bring it back to bytes. Unpacks and packs both work within 128-bit halves, so the AVX2 form
-// is the same sequence. Returns the number of bytes done.
+// is the same sequence; the AVX2 form leaves the last 16 to 31 bytes to the SSE2 one. Returns
+// the number of bytes done.
 #define TIRLINK_BLEND_LINE_BODY(V, P, STEP, LOAD, STORE, ZERO)                                            \
     const V zero = ZERO;                                                                                \
     int i = 0;                                                                                          \
@@ -586,8 +587,7 @@ BlendRow InRangeBlendRow()
         const V sh = P##_packs_epi32(P##_sra_epi32(P##_madd_epi16(P##_unpacklo_epi16(dh, one), mk), shift),     \
                                      P##_sra_epi32(P##_madd_epi16(P##_unpackhi_epi16(dh, one), mk), shift));    \
         STORE(d + i, P##_packus_epi16(P##_add_epi16(bl, sl), P##_add_epi16(bh, sh)));                   \
-    }                                                                                                   \
-    return i;
+    }
 
 __attribute__((target("avx2"))) inline __m256i Load256(const uint8_t* p)
 {
@@ -604,6 +604,7 @@ int BlendLineRowSse2(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes
     const __m128i mk = _mm_set1_epi32(int32_t(uint32_t(uint16_t(line.K)) << 16 | uint16_t(line.M)));
     const __m128i shift = _mm_cvtsi32_si128(line.S);
     TIRLINK_BLEND_LINE_BODY(__m128i, _mm, 16, Load128, Store128, _mm_setzero_si128())
+    return i;
 }
 
 __attribute__((target("avx2"))) int BlendLineRowAvx2(const uint8_t* p1, const uint8_t* p2, uint8_t* d, int bytes,
@@ -613,6 +614,7 @@ __attribute__((target("avx2"))) int BlendLineRowAvx2(const uint8_t* p1, const ui
     const __m256i mk = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(line.K)) << 16 | uint16_t(line.M)));
     const __m128i shift = _mm_cvtsi32_si128(line.S);
     TIRLINK_BLEND_LINE_BODY(__m256i, _mm256, 32, Load256, Store256, _mm256_setzero_si256())
+    return i + BlendLineRowSse2(p1 + i, p2 + i, d + i, bytes - i, line);
 }
 #undef TIRLINK_BLEND_LINE_BODY
 
