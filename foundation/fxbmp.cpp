@@ -96,6 +96,13 @@ BlendLine FitBlendLine(float Strength, const int16_t (&D)[511])
 {
     BlendLine line;
     if (!(Strength >= 0.0f && Strength <= 1.0f)) return line;
+    // The line (d x M + 2^14) >> 15 first: it is one rounding multiply (BlendLineRowAvx2).
+    const long roundingCentre = std::lround(double(Strength) * 32768.0);
+    for (long M = roundingCentre - 2; M <= std::min(32767L, roundingCentre + 2); ++M) {
+        bool fits = true;
+        for (int d = -255; d <= 255 && fits; ++d) fits = ((d * M + 16384) >> 15) == D[d + 255];
+        if (fits) return {true, int16_t(M), int16_t(16384), 15};
+    }
     for (int S : {15, 14}) {
         const long centre = std::lround(double(Strength) * (1L << S));
         for (long M = centre - 2; M <= centre + 2; ++M) {
@@ -613,6 +620,19 @@ __attribute__((target("avx2"))) int BlendLineRowAvx2(const uint8_t* p1, const ui
     const __m256i one = _mm256_set1_epi16(1);
     const __m256i mk = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(line.K)) << 16 | uint16_t(line.M)));
     const __m128i shift = _mm_cvtsi32_si128(line.S);
+    if (line.S == 15 && line.K == 16384) {
+        // (d x M + 2^14) >> 15 is what the rounding multiply computes in 16 bits.
+        const __m256i zero = _mm256_setzero_si256(), m = _mm256_set1_epi16(line.M);
+        int i = 0;
+        for (; i + 32 <= bytes; i += 32) {
+            const __m256i a = Load256(p1 + i), b = Load256(p2 + i);
+            const __m256i bl = _mm256_unpacklo_epi8(b, zero), bh = _mm256_unpackhi_epi8(b, zero);
+            const __m256i sl = _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(a, zero), bl), m);
+            const __m256i sh = _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(a, zero), bh), m);
+            Store256(d + i, _mm256_packus_epi16(_mm256_add_epi16(bl, sl), _mm256_add_epi16(bh, sh)));
+        }
+        return i + BlendLineRowSse2(p1 + i, p2 + i, d + i, bytes - i, line);
+    }
     TIRLINK_BLEND_LINE_BODY(__m256i, _mm256, 32, Load256, Store256, _mm256_setzero_si256())
     return i + BlendLineRowSse2(p1 + i, p2 + i, d + i, bytes - i, line);
 }
