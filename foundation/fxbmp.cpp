@@ -316,11 +316,12 @@ TIRLINK_AVX2 inline __m256i RoundedShare16(__m256i c1, int num)
     const __m256i x = _mm256_maddubs_epi16(c1, _mm256_set1_epi16(int16_t(50 << 8 | num)));
     return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(int16_t(41944))), 6);
 }
-// The green share from green x 256 + 221 (one unpack puts the byte above the offset), which
-// x 4833 >> 21 maps to floor((green x 59 + 50) / 100) for every byte, saving the multiply.
+// The green share from green x 256 + 210 (one unpack puts the byte above the offset), which
+// x 2417 >> 20 maps to the green table's entry for every byte, its two downward ties (50 and
+// 150) included: no multiply and no tie compares.
 TIRLINK_AVX2 inline __m256i Shares16(__m256i b, __m256i g256, __m256i r)
 {
-    const __m256i green = _mm256_srli_epi16(_mm256_mulhi_epu16(g256, _mm256_set1_epi16(4833)), 5);
+    const __m256i green = _mm256_srli_epi16(_mm256_mulhi_epu16(g256, _mm256_set1_epi16(2417)), 4);
     return _mm256_add_epi16(_mm256_add_epi16(RoundedShare16(b, 11), green), RoundedShare16(r, 30));
 }
 template <int... Values> TIRLINK_AVX2 inline __m256i CountTies2x(__m256i count, __m256i channel)
@@ -355,7 +356,7 @@ TIRLINK_AVX2 inline void Store2x128(uint8_t* lo, uint8_t* hi, __m256i v)
 TIRLINK_AVX2 int GrayRowAvx2(const uint8_t* s, uint8_t* d, int w)
 {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i offset = _mm256_set1_epi8(int8_t(221)), one = _mm256_set1_epi8(1);
+    const __m256i offset = _mm256_set1_epi8(int8_t(210)), one = _mm256_set1_epi8(1);
     const auto& m = kGrayShuffles;
     int x = 0;
     for (; x + 32 <= w; x += 32, s += 96, d += 96) {
@@ -366,9 +367,7 @@ TIRLINK_AVX2 int GrayRowAvx2(const uint8_t* s, uint8_t* d, int w)
                                     _mm256_unpacklo_epi8(ch[2], one));
         const __m256i hi = Shares16(_mm256_unpackhi_epi8(ch[0], one), _mm256_unpackhi_epi8(offset, ch[1]),
                                     _mm256_unpackhi_epi8(ch[2], one));
-        __m256i ties = CountTies2x<150>(zero, ch[0]);
-        ties = CountTies2x<50, 150>(ties, ch[1]);
-        ties = _mm256_add_epi8(ties, RedTies2x(ch[2]));
+        const __m256i ties = _mm256_add_epi8(CountTies2x<150>(zero, ch[0]), RedTies2x(ch[2]));
         const __m256i grey = _mm256_sub_epi8(_mm256_packus_epi16(lo, hi), ties);
         Store2x128(d, d + 48, Shuffle2x(grey, m.spread[0]));
         Store2x128(d + 16, d + 64, Shuffle2x(grey, m.spread[1]));
