@@ -54,6 +54,30 @@ TEST(FxGrayScale, PixelsTakeTheGreyValueInAllChannels)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(At(*img, x, 0), RGB(grey[x], grey[x], grey[x])) << x;
 }
 
+TEST(FxGrayScale, EveryChannelValueMatchesTheTablesAtEveryWidth)
+{
+    // Blue and green run through every pair, red through every value in each row; narrow
+    // rectangles at odd offsets send pixels through the wide path and its tail alike.
+    const FxGrayTables t = FxBuildGrayTables();
+    auto src = std::make_unique<TBitmap>(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) Put(*src, x, y, RGB(uint8_t(x * 7 + y), uint8_t(y), uint8_t(x)));
+    for (int width = 1; width <= 41; width += (width < 40 ? 1 : 215)) {
+        auto dst = std::make_unique<TBitmap>(256, 256);
+        const int left = width % 3;
+        int wrong = 0;
+        for (int x0 = left; x0 + width <= 256; x0 += width) {
+            FxBMPGrayScale(src.get(), TRect(x0, 0, x0 + width, 256), dst.get(), TPoint(x0, 0));
+            for (int y = 0; y < 256; ++y)
+                for (int x = x0; x < x0 + width; ++x) {
+                    const int g = t.T11[x] + t.T59[y] + t.T30[uint8_t(x * 7 + y)];
+                    wrong += At(*dst, x, y) != RGB(g, g, g);
+                }
+        }
+        EXPECT_EQ(wrong, 0) << width;
+    }
+}
+
 TEST(FxGrayScale, WorksOnARectangleIntoAnotherImage)
 {
     auto src = Filled(6, 6, clWhite);
@@ -197,7 +221,7 @@ TEST(FxAlphaBlendRoutine, EveryPairOfChannelsMatchesTheTable)
             Put(*s1, x, y, RGB(uint8_t(x), uint8_t(255 - y), uint8_t(x)));
             Put(*s2, x, y, RGB(uint8_t(y), uint8_t(x), uint8_t(y)));
         }
-    for (float s : {0.6f, 0.5f, 0.3f, 0.1f, 0.999f, 1.0f, 0.0f, 1.7f, -0.4f}) {
+    for (float s : {0.6f, 0.5f, 0.3f, 0.1f, 0.999f, 1.0f, 0.0f, 1.7f, -0.4f, 0.123f, 0.75f, 0.3333333f}) {
         for (int width : {256, 251}) {
             auto t = std::make_unique<TBitmap>(256, 256);
             FxBMPAlphaBlend(s1.get(), s2.get(), TRect(0, 0, width, 256), TPoint(0, 0), s, t.get(), TPoint(0, 0));
