@@ -541,6 +541,7 @@ class Screen(X):
         self.proc, self.display = e2e.start_xvfb(SCREEN_W, SCREEN_H)
         self.env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
+        self.wm_proc, self.wm = None, None
 
 
 def main():
