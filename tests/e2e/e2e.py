@@ -787,8 +787,12 @@ def case_debian_packages_unpacked_and_checked(x, tmp):
     quiet(["cpack", "-G", "DEB", "-B", out], cwd=build)
     debs = sorted(f for f in os.listdir(out) if f.endswith(".deb"))
     assert sorted(d.split("_")[0] for d in debs) == ["tirlink", "tirlink-dev"], debs
+    # lintian leaves scratch folders in $TMPDIR: keep them in this case's own folder.
+    scratch = os.path.join(tmp, "lintian")
+    os.makedirs(scratch, exist_ok=True)
     r = subprocess.run(["lintian", "--fail-on", "error,warning"] + [os.path.join(out, d) for d in debs],
-                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                       env=dict(os.environ, TMPDIR=scratch))
     assert r.returncode == 0, "lintian:\n" + r.stdout
     root = os.path.join(tmp, "root")
     for d in debs:
