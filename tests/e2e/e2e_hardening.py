@@ -299,8 +299,15 @@ def check_ticker(x, t, want, label):
     assert visible, "%s: the case puts the window off the screen; choose another" % label
     os.makedirs(SHOTS, exist_ok=True)
     slug = "".join(c if c.isalnum() else "_" for c in label)[:60]
-    shot = grab(x, g, os.path.join(SHOTS, slug + ".png"))
-    # The text comes in from the right, so the left end shows the background for a while.
+    # The text comes in from the right, so the left end shows the background for a while. The
+    # window can be on the screen a moment before its first frame (a very large font takes a
+    # while to measure and draw), so the background gets a few seconds to appear.
+    deadline = time.time() + 5
+    while True:
+        shot = grab(x, g, os.path.join(SHOTS, slug + ".png"))
+        if pixel(shot, 1, 0) == want["back"] or time.time() > deadline:
+            break
+        time.sleep(0.1)
     assert pixel(shot, 1, 0) == want["back"], "%s: background %s, expected %s" % (label, pixel(shot, 1, 0), want["back"])
     # The menu opens on a right click and closes on Escape.
     before = t.windows()
