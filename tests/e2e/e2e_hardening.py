@@ -539,23 +539,11 @@ def save_fault_cases(x):
     return failures
 
 
-class Screen(X):
-    """The shared virtual screen, on a display number the server picks itself, so that runs
-    started at the same moment never meet on one display. Without -noreset the server starts
-    over whenever its last client leaves, and a program started in that moment cannot connect."""
-
-    def __init__(self):
-        self.proc, self.display = e2e.start_xvfb(SCREEN_W, SCREEN_H)
-        self.env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
-        self.env.pop("WAYLAND_DISPLAY", None)
-        self.wm_proc, self.wm = None, None
-
-
 def main():
     if not os.path.exists(e2e.BIN):
         print("no binary at", e2e.BIN)
         return 1
-    x = Screen()
+    x = X()
     try:
         n = len(damaged_files())
         print("%d damaged files" % n)
