@@ -27,6 +27,8 @@ public:
     // Blends Image (made 24-bit) with the fill painted over its whole area on white. Nothing
     // when the fill style is sfNone.
     void AlphaBlend(TBitmap* Image);
+    // True when AlphaBlend changes images: the fill style is not sfNone.
+    bool Blends() const { return m_fillObject->Style() != TFxFillStyle::sfNone; }
 
     float Strength() const { return m_strength; }
     void SetSingle(float v);

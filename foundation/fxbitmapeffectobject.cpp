@@ -83,6 +83,13 @@ void TFxBitmapEffectObject::SetBrightness(int v)
     GetChange(nullptr);
 }
 
+bool TFxBitmapEffectObject::Active() const
+{
+    for (bool on : m_flags)
+        if (on) return true;   // an effect, or Buffered
+    return m_brightness != 0 || m_alphaBlend->Blends();
+}
+
 void TFxBitmapEffectObject::Draw(TBitmap* Image)
 {
     if (!Image) return;

@@ -27,6 +27,9 @@ public:
     // scale, invert, brightness, alpha blend, in that order. With a valid buffer, copies the
     // kept result onto Image instead.
     void Draw(TBitmap* Image);
+    // False when Draw leaves every image as it is: no effect, Brightness 0, no blend and no kept
+    // result to hand out instead.
+    bool Active() const;
     // Marks the kept result as stale; the owner calls it when its size or background changed.
     void DestroyBuffer() { m_bufferValid = false; }
 

@@ -545,7 +545,10 @@ void TControl::DispatchLeave()
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), m_canvas(new TCanvas)
 {
     m_canvas->SetTarget(&m_surface);
-    m_canvas->OnChange = [this](const TRect& r) { SurfaceTouched(r); };
+    m_canvas->OnChange = [this](const TRect& r) {
+        ++m_surfaceGeneration;
+        SurfaceTouched(r);
+    };
 }
 
 TGraphicControl::~TGraphicControl()
@@ -575,6 +578,7 @@ void TGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
             }
         }
         m_surface = next;
+        ++m_surfaceGeneration;
         m_canvas->SetTarget(&m_surface);
     }
     TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -595,6 +599,7 @@ void TGraphicControl::PaintCycle()
     if (!(ControlStyle() & csOpaque)) {
         m_canvas->ReleaseHandle();
         RenderParentBackground(m_surface);
+        ++m_surfaceGeneration;
     }
     TScopedValue<bool> painting(m_inPaintCycle, true);
     Paint();

@@ -253,6 +253,10 @@ public:
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // True while the platform's paint cycle for this control runs.
     bool InPaintCycle() const { return m_inPaintCycle; }
+    // Counts what changed the surface: every drawing call on its canvas, a new surface, the
+    // parent's background rendered into it. A control that keeps its own copy of what it last
+    // put there compares the count to know whether anything else drew on the surface since.
+    uint64_t SurfaceGeneration() const { return m_surfaceGeneration; }
 
     // The platform's paint cycle entry: renders the parent under a control without csOpaque,
     // calls Paint. Public so the widget and tests can drive it; returns the touched area.
@@ -274,6 +278,7 @@ private:
     QImage m_surface;
     std::unique_ptr<TCanvas> m_canvas;
     bool m_inPaintCycle = false;
+    uint64_t m_surfaceGeneration = 0;
     TRect m_pendingFlush;
 };
 

@@ -405,29 +405,60 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
 
 void TFxScrollText::PaintImage()
 {
-    // A fresh work image per frame, freed on every way out. On a scaled screen it holds the
+    // The frame is composed off screen in a 24-bit work image. On a scaled screen it holds the
     // screen's device pixels, so that text is rasterised at the screen's resolution; the
-    // geometry below stays in logical pixels. A frame that is filled with its colour at once
-    // needs no whitening first.
-    const std::unique_ptr<TBitmap> work(new TBitmap);
-    work->SetPixelFormat(TPixelFormat::pf24bit);
+    // geometry below stays in logical pixels.
+    //
+    // Over a plain background (a solid colour, no background effect, a whole-number scale) the
+    // work image is kept from tick to tick: only what the text covered last time is filled
+    // again, and only that and what the text covers now can differ from the frame on the
+    // surface, so only that part is copied. Everything else starts afresh: a new work image
+    // (not whitened when it is filled at once), the background, the effects, a whole copy.
+    // A frame asked for from inside OnScroll (a nested one) uses an image of its own and makes
+    // the next frame a whole one.
+    const bool nested = m_composing;
+    TScopedValue<bool> composing(m_composing, true);
     const qreal ratio = DevicePixelRatio();
-    work->SetDevicePixelRatio(ratio);
     const int pixelsW = qCeil(m_innerWidth * ratio), pixelsH = qCeil(m_innerHeight * ratio);
-    if (!m_transparentProp && ratio == qFloor(ratio)) work->AllocateUnfilled(pixelsW, pixelsH);
-    else work->SetSize(pixelsW, pixelsH);
-    TCanvas* wc = work->Canvas();
-    wc->SetFont(Font());
-
-    if (m_transparentProp) {
-        wc->Draw(0, 0, m_snapshot.get());
+    const bool plain = !m_transparentProp && ratio == qFloor(ratio) && !BackFX()->Active();
+    const bool keep = plain && !nested && m_workKept && !m_wholeFrameDue && m_workColor == Color() &&
+                      m_work->Width() == pixelsW && m_work->Height() == pixelsH &&
+                      m_work->DevicePixelRatio() == ratio && m_surfaceSeen == SurfaceGeneration();
+    m_wholeFrameDue = nested;
+    std::unique_ptr<TBitmap> own;
+    TBitmap* work;
+    if (nested) {
+        own = std::make_unique<TBitmap>();
+        work = own.get();
     } else {
-        wc->Brush()->SetColor(Color());
-        wc->Brush()->SetStyle(TBrushStyle::bsSolid);
-        wc->Pen()->SetStyle(TPenStyle::psClear);
-        wc->FillRect(TRect(0, 0, m_innerWidth, m_innerHeight));
+        // Stays false until this frame is complete: a frame cut short by an exception is not
+        // built on.
+        m_workKept = false;
+        if (!keep) m_work = std::make_unique<TBitmap>();
+        work = m_work.get();
     }
-    BackFX()->Draw(work.get());
+    TCanvas* wc = work->Canvas();
+    TRect changed(0, 0, m_innerWidth, m_innerHeight);
+    wc->Brush()->SetColor(Color());
+    wc->Brush()->SetStyle(TBrushStyle::bsSolid);
+    wc->Pen()->SetStyle(TPenStyle::psClear);
+    if (keep) {
+        changed = m_workDrawn;
+        if (!m_workDrawn.IsEmpty()) wc->FillRect(m_workDrawn);
+    } else {
+        work->SetPixelFormat(TPixelFormat::pf24bit);
+        work->SetDevicePixelRatio(ratio);
+        if (!m_transparentProp && ratio == qFloor(ratio)) work->AllocateUnfilled(pixelsW, pixelsH);
+        else work->SetSize(pixelsW, pixelsH);
+        if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
+        else wc->FillRect(changed);
+        BackFX()->Draw(work);
+    }
+    wc->SetFont(Font());
+    // What the text covers, as the work canvas reports it drawing.
+    TRect drawn;
+    wc->OnChange = [&drawn](const TRect& r) { drawn = drawn.IsEmpty() ? r : UnionRect(drawn, r); };
+    const TScopeExit unhook([wc] { wc->OnChange = nullptr; });
 
     m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
     const double f = double(m_step) / double(m_steps);
@@ -485,10 +516,19 @@ void TFxScrollText::PaintImage()
         DrawSegments(wc, GetAsTickerText(), L, L, bold);
     }
 
+    wc->OnChange = nullptr;
+    if (keep) changed = changed.IsEmpty() ? drawn : drawn.IsEmpty() ? changed : UnionRect(changed, drawn);
+    if (!nested) {
+        m_workDrawn = drawn;
+        m_workColor = Color();
+        m_workKept = plain;
+    }
+
     if (OnScroll) OnScroll(this);
-    if (work->Empty()) return;
+    if (work->Empty() || changed.IsEmpty()) return;
     const int b = BevelExt();
-    Canvas()->CopyRect(TRect(b, b, Width() - b, Height() - b), wc, TRect(0, 0, m_innerWidth, m_innerHeight));
+    Canvas()->CopyRect(TRect(b + changed.Left, b + changed.Top, b + changed.Right, b + changed.Bottom), wc, changed);
+    if (!nested) m_surfaceSeen = SurfaceGeneration();
 }
 
 void TFxScrollText::Paint()
@@ -510,6 +550,8 @@ void TFxScrollText::Paint()
         }
         m_backStale = false;
     }
+    // A paint cycle redraws the whole frame: what the surface holds is not taken on trust.
+    m_wholeFrameDue = true;
     PaintImage();
     if (IsDesigning() && !m_scroll && BevelExt() == 0) DrawDashedFrame();
 }

@@ -188,6 +188,16 @@ private:
     TPoint m_origin;
     std::unique_ptr<TBitmap> m_snapshot;
     bool m_backStale = false;
+    // The work image kept between frames over a plain background (see PaintImage): valid while
+    // m_workKept, with what the text covered in it and the colour under that; the surface
+    // generation right after its last copy.
+    std::unique_ptr<TBitmap> m_work;
+    bool m_workKept = false;
+    TRect m_workDrawn;
+    TColor m_workColor = clNone;
+    uint64_t m_surfaceSeen = 0;
+    bool m_wholeFrameDue = false;   // the next frame is composed and copied whole
+    bool m_composing = false;       // PaintImage runs
     // The joined lines and the lines they were joined from.
     mutable QString m_tickerText;
     mutable QStringList m_tickerLines;
