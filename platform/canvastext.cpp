@@ -34,11 +34,22 @@ TTextCache& TCanvas::Text() const
     return *m_text;
 }
 
+namespace {
+// What drawing a line at (x, y) may change: its box, and the band around it that glyphs reaching
+// past their advance or the line's height may ink.
+TRect TextLineReach(TTextCache& tc, const TTextLine& line, int x, int y)
+{
+    const int margin = tc.InkMargin();
+    return UnionRect(Bounds(x, y, line.width, tc.height),
+                     Bounds(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin));
+}
+} // namespace
+
 void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, bool opaque, TRect& touched)
 {
     TTextCache& tc = Text();
     const TRect box = Bounds(x, y, line.width, tc.height);
-    touched = UnionRect(touched, box);
+    touched = UnionRect(touched, m_inPath ? box : TextLineReach(tc, line, x, y));
     if (m_inPath) {
         for (const auto& piece : line.pieces)
             m_path.addText(QPointF(x + piece.x, y + tc.ascent), tc.spaced, piece.text);
@@ -103,7 +114,7 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
 {
     TTextCache& tc = Text();
     const TRect box = Bounds(x, y, line.width, tc.height);
-    touched = UnionRect(touched, box);
+    touched = UnionRect(touched, TextLineReach(tc, line, x, y));
     // Positions are logical; the pixels written are the target's device pixels.
     const int k = int(m_target->devicePixelRatio());
     const QRect deviceClip = DeviceRect(*m_target, clip);

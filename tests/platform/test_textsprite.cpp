@@ -10,6 +10,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -87,7 +88,13 @@ int ExpectSame(const Drawn& got, const Drawn& want, const Drawn& blank, const ch
         if (d > 0 && ++reported <= 5)
             ADD_FAILURE() << what << ": pixel " << int(i) % kW << "," << int(i) / kW << " is " << std::hex
                           << got.pixels[i] << ", expected " << want.pixels[i];
-        if (want.pixels[i] != blank.pixels[i]) ++inked;
+        if (want.pixels[i] != blank.pixels[i]) {
+            ++inked;
+            // What changed must lie inside what was reported: that part alone reaches the screen.
+            const TPoint at(int(i) % kW, int(i) / kW);
+            EXPECT_TRUE(std::any_of(got.touched.begin(), got.touched.end(), [&](const TRect& r) { return at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom; }))
+                << what << ": pixel " << at.X << "," << at.Y << " changed outside the touched rectangles";
+        }
     }
     EXPECT_EQ(worst, 0) << what;
     EXPECT_EQ(got.touched.size(), want.touched.size()) << what;
@@ -142,6 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
         SpriteCase{"Times New Roman", -30, fsBold | fsItalic, clLime, clMaroon, false, -1, TRect(30, 2, 120, 44),
                    DT_SINGLELINE | DT_VCENTER, "Clipped &by the rectangle"},
         SpriteCase{"Arial", -16, 0, TColor(0x7F7F7F), TColor(0x808080), true, 0, TRect(-5, 30, 400, 60),
-                   DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX, "Beyond the right and bottom edges of the image ..."}));
+                   DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX, "Beyond the right and bottom edges of the image ..."},
+        SpriteCase{"DejaVu Serif", -34, fsItalic, clBlack, clWhite, false, 0, TRect(20, 2, 60, 40),
+                   DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX, "jfff"}));
 
 }  // namespace
