@@ -28,12 +28,12 @@ TFtirlink::TFtirlink(TComponent* AOwner) : TForm(AOwner)
     SetCaption(QStringLiteral("Ftirlink"));
     SetColor(clBtnFace);
     SetFormStyle(TFormStyle::fsNormal);
-    SetIcon(QIcon(QStringLiteral(":/tirlink.png")));
+    SetIcon(QIcon(ReadPng(QStringLiteral(":/tirlink.png"))));
 
     ImageList1 = layout.Track(new TImageList(this));
     ImageList1->SetName(QStringLiteral("ImageList1"));
-    ImageList1->Add(QPixmap(QStringLiteral(":/menu_settings.png")));
-    ImageList1->Add(QPixmap(QStringLiteral(":/menu_exit.png")));
+    ImageList1->Add(ReadPng(QStringLiteral(":/menu_settings.png")));
+    ImageList1->Add(ReadPng(QStringLiteral(":/menu_exit.png")));
 
     PopupMenu1 = layout.Track(new TPopupMenu(this));
     PopupMenu1->SetName(QStringLiteral("PopupMenu1"));

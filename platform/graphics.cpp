@@ -4,6 +4,8 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <QImageReader>
+#include <QPixmap>
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -12,6 +14,13 @@ QColor ToQColor(TColor c)
 {
     const TColor rgb = ColorToRGB(c);
     return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+QPixmap ReadPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 namespace {

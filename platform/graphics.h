@@ -17,6 +17,7 @@
 #include <memory>
 
 class QPainter;
+class QPixmap;
 class TCanvas;
 class TBitmap;
 class TTextCache;
@@ -24,6 +25,10 @@ struct TTextLine;
 
 // A colour as Qt draws it: system colours resolved from the application palette.
 QColor ToQColor(TColor c);
+// A PNG picture (a file, or a resource such as ":/icon.png") read as PNG without guessing: left
+// to guess, Qt loads every image-format plugin and the libraries under them, a megabyte and
+// more kept for the life of the program. Null when it cannot be read.
+QPixmap ReadPng(const QString& path);
 
 // ---------------------------------------------------------------------------------------------
 // Graphics objects with an on-change event
