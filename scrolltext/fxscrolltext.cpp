@@ -14,6 +14,8 @@
 
 #include <QtMath>
 
+#include <vector>
+
 namespace {
 
 const QLatin1String kBoldOn("<b>");
@@ -291,6 +293,7 @@ QString TFxScrollText::GetAsTickerText() const
 void TFxScrollText::CalculateDimensions()
 {
     if (IsLoading()) return;
+    ++m_measured;
     m_lineHeight = FxGet3DTextHeight(m_font3D.get(), Font());
     m_textHeight = m_lines->Count() * m_lineHeight;
     m_textWidth = 0;
@@ -403,6 +406,79 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
     }
 }
 
+bool TFxScrollText::BlockKey::operator==(const BlockKey& o) const
+{
+    return measured == o.measured && font == o.font && color == o.color && enabled == o.enabled &&
+           alignment == o.alignment && mode == o.mode && horizontal == o.horizontal && innerWidth == o.innerWidth &&
+           innerHeight == o.innerHeight && ratio == o.ratio && lines == o.lines;
+}
+
+TFxScrollText::BlockKey TFxScrollText::CurrentBlockKey() const
+{
+    BlockKey k;
+    // The lines are compared as well as the count of measurings: inside an update bracket
+    // they change without a report. An unchanged list shares its data, so this is cheap.
+    k.lines = m_lines->Items();
+    k.measured = m_measured;
+    k.font = Font()->Revision();
+    k.color = Color();
+    k.enabled = Enabled();
+    k.alignment = m_alignment;
+    k.mode = m_scrollMode;
+    k.horizontal = FactsOf(m_direction).horizontal;
+    k.innerWidth = m_innerWidth;
+    k.innerHeight = m_innerHeight;
+    k.ratio = DevicePixelRatio();
+    return k;
+}
+
+namespace {
+// The smallest rectangle holding both; an empty one adds nothing.
+TRect Cover(const TRect& a, const TRect& b)
+{
+    return a.IsEmpty() ? b : b.IsEmpty() ? a : UnionRect(a, b);
+}
+
+// The parts of a that lie outside b: up to four bands, above, below, left and right of b.
+std::vector<TRect> Outside(const TRect& a, const TRect& b)
+{
+    TRect in;
+    if (!IntersectRect(in, a, b)) return a.IsEmpty() ? std::vector<TRect>() : std::vector<TRect>{a};
+    std::vector<TRect> out;
+    auto add = [&out](const TRect& r) {
+        if (!r.IsEmpty()) out.push_back(r);
+    };
+    add(TRect(a.Left, a.Top, a.Right, in.Top));
+    add(TRect(a.Left, in.Bottom, a.Right, a.Bottom));
+    add(TRect(a.Left, in.Top, in.Left, in.Bottom));
+    add(TRect(in.Right, in.Top, a.Right, in.Bottom));
+    return out;
+}
+} // namespace
+
+TRect TFxScrollText::MoveKeptFrame(TPoint d)
+{
+    // Glyphs and their 3D copies come out the same wherever a block stands on a plain
+    // background, so the part of the block that was in view is the same pixels moved. What
+    // was not in view (and must now be drawn) is what shifts in across the edge.
+    TCanvas* wc = m_work->Canvas();
+    const TRect view(0, 0, m_innerWidth, m_innerHeight);
+    TRect moved, from = m_workDrawn;
+    if (IntersectRect(moved, from.Offset(d.X, d.Y), view) && (d.X != 0 || d.Y != 0)) {
+        TRect source = moved;
+        wc->CopyRect(moved, wc, source.Offset(-d.X, -d.Y));
+    }
+    // What the text covered and left is cleared. Everything else already shows the
+    // background, the band that comes into view included: it was either outside what the text
+    // covered or is cleared now.
+    for (const TRect& r : Outside(m_workDrawn, moved)) wc->FillRect(r);
+    m_workDrawn = moved;
+    // The shift is along one axis, so what comes in is one band along one edge.
+    TRect seen = view, band;
+    for (const TRect& r : Outside(view, seen.Offset(d.X, d.Y))) band = Cover(band, r);
+    return band;
+}
+
 void TFxScrollText::PaintImage()
 {
     // The frame is composed off screen in a 24-bit work image. On a scaled screen it holds the
@@ -410,20 +486,51 @@ void TFxScrollText::PaintImage()
     // geometry below stays in logical pixels.
     //
     // Over a plain background (a solid colour, no background effect, a whole-number scale) the
-    // work image is kept from tick to tick: only what the text covered last time is filled
-    // again, and only that and what the text covers now can differ from the frame on the
-    // surface, so only that part is copied. Everything else starts afresh: a new work image
-    // (not whitened when it is filled at once), the background, the effects, a whole copy.
-    // A frame asked for from inside OnScroll (a nested one) uses an image of its own and makes
-    // the next frame a whole one.
+    // work image is kept from tick to tick, and as long as nothing the text block depends on
+    // changed, the next frame is the last one with the block moved (MoveKeptFrame): the text
+    // is drawn only where it comes into view, and only what the text covered and covers can
+    // differ from the frame on the surface, so only that part is copied. Everything else
+    // starts afresh: a new work image (not whitened when it is filled at once), the
+    // background, the effects, all of the text, a whole copy. A frame asked for from inside
+    // OnScroll (a nested one) uses an image of its own and makes the next frame a whole one.
     const bool nested = m_composing;
     TScopedValue<bool> composing(m_composing, true);
     const qreal ratio = DevicePixelRatio();
     const int pixelsW = qCeil(m_innerWidth * ratio), pixelsH = qCeil(m_innerHeight * ratio);
+    m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
+    const double f = double(m_step) / double(m_steps);
+    const int32_t spanX = m_textWidth + m_innerWidth;
+    const int32_t spanY = m_textHeight + m_innerHeight;
+    TPoint p(0, m_centerOffset);
+    const TFxScrollDirectionFacts facts = FactsOf(m_direction);
+    const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
+    if (facts.horizontal) p.X = Round(spanX * along) - m_textWidth;
+    else p.Y = Round(spanY * along) - m_textHeight;
+    m_origin = p;
+    const bool horizontal = facts.horizontal;
+    auto lineRect = [&](int32_t y) {
+        return horizontal ? TRect(p.X, y, p.X + m_textWidth, y + m_lineHeight)
+                          : TRect(0, y, m_innerWidth, y + m_lineHeight);
+    };
+    const TRect visible(0, 0, m_innerWidth, m_innerHeight);
+    // The marquee lines drawn are those whose rectangle meets the view; a line's 3D copies may
+    // reach past its rectangle, so when a line comes into view or leaves it, the frame is
+    // composed whole.
+    std::pair<int, int> inView(0, 1);
+    if (m_scrollMode == TFxScrollMode::smMarquee) {
+        inView = {m_lines->Count(), 0};
+        for (int i = 0; i < m_lines->Count(); ++i) {
+            TRect overlap;
+            if (!IntersectRect(overlap, lineRect(p.Y + i * m_lineHeight), visible)) continue;
+            inView.first = std::min(inView.first, i);
+            inView.second = i + 1;
+        }
+    }
+
     const bool plain = !m_transparentProp && ratio == qFloor(ratio) && !BackFX()->Active();
-    const bool keep = plain && !nested && m_workKept && !m_wholeFrameDue && m_workColor == Color() &&
-                      m_work->Width() == pixelsW && m_work->Height() == pixelsH &&
-                      m_work->DevicePixelRatio() == ratio && m_surfaceSeen == SurfaceGeneration();
+    BlockKey key = CurrentBlockKey();
+    const bool keep = plain && !nested && m_workKept && !m_wholeFrameDue && key == m_workKey &&
+                      inView == m_workInView && m_surfaceSeen == SurfaceGeneration();
     m_wholeFrameDue = nested;
     std::unique_ptr<TBitmap> own;
     TBitmap* work;
@@ -438,45 +545,31 @@ void TFxScrollText::PaintImage()
         work = m_work.get();
     }
     TCanvas* wc = work->Canvas();
-    TRect changed(0, 0, m_innerWidth, m_innerHeight);
+    const TRect lastDrawn = keep ? m_workDrawn : TRect();
     wc->Brush()->SetColor(Color());
     wc->Brush()->SetStyle(TBrushStyle::bsSolid);
     wc->Pen()->SetStyle(TPenStyle::psClear);
-    if (keep) {
-        changed = m_workDrawn;
-        if (!m_workDrawn.IsEmpty()) wc->FillRect(m_workDrawn);
-    } else {
+    if (!keep) {
         work->SetPixelFormat(TPixelFormat::pf24bit);
         work->SetDevicePixelRatio(ratio);
         if (!m_transparentProp && ratio == qFloor(ratio)) work->AllocateUnfilled(pixelsW, pixelsH);
         else work->SetSize(pixelsW, pixelsH);
         if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
-        else wc->FillRect(changed);
+        else wc->FillRect(TRect(0, 0, m_innerWidth, m_innerHeight));
         BackFX()->Draw(work);
     }
     wc->SetFont(Font());
+
+    // A kept frame: the block moved, the text drawn only where it comes into view.
+    if (keep) wc->SetClipRect(MoveKeptFrame(TPoint(p.X - m_workOrigin.X, p.Y - m_workOrigin.Y)));
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
-    wc->OnChange = [&drawn](const TRect& r) { drawn = drawn.IsEmpty() ? r : UnionRect(drawn, r); };
-    const TScopeExit unhook([wc] { wc->OnChange = nullptr; });
+    wc->OnChange = [&drawn](const TRect& r) { drawn = Cover(drawn, r); };
+    const TScopeExit unhook([wc] {
+        wc->OnChange = nullptr;
+        wc->ClearClip();
+    });
 
-    m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
-    const double f = double(m_step) / double(m_steps);
-    const int32_t spanX = m_textWidth + m_innerWidth;
-    const int32_t spanY = m_textHeight + m_innerHeight;
-    TPoint p(0, m_centerOffset);
-    const TFxScrollDirectionFacts facts = FactsOf(m_direction);
-    const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
-    if (facts.horizontal) p.X = Round(spanX * along) - m_textWidth;
-    else p.Y = Round(spanY * along) - m_textHeight;
-    m_origin = p;
-
-    const bool horizontal = facts.horizontal;
-    auto lineRect = [&](int32_t y) {
-        return horizontal ? TRect(p.X, y, p.X + m_textWidth, y + m_lineHeight)
-                          : TRect(0, y, m_innerWidth, y + m_lineHeight);
-    };
-    const TRect visible(0, 0, m_innerWidth, m_innerHeight);
     bool bold = false;
 
     auto prepareColours = [&] {
@@ -517,10 +610,19 @@ void TFxScrollText::PaintImage()
     }
 
     wc->OnChange = nullptr;
-    if (keep) changed = changed.IsEmpty() ? drawn : drawn.IsEmpty() ? changed : UnionRect(changed, drawn);
+    wc->ClearClip();
+    TRect changed(0, 0, m_innerWidth, m_innerHeight);
+    if (keep) {
+        // The moved part is in m_workDrawn now; the copy covers it, what was drawn and what the
+        // text covered before.
+        drawn = Cover(m_workDrawn, drawn);
+        changed = Cover(lastDrawn, drawn);
+    }
     if (!nested) {
         m_workDrawn = drawn;
-        m_workColor = Color();
+        m_workOrigin = p;
+        m_workInView = inView;
+        m_workKey = std::move(key);
         m_workKept = plain;
     }
 

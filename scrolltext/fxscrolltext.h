@@ -188,13 +188,36 @@ private:
     TPoint m_origin;
     std::unique_ptr<TBitmap> m_snapshot;
     bool m_backStale = false;
+    // What the pixels of a frame's text block depend on, besides where the block stands. A
+    // kept frame's block is moved to the next place only while all of it stays the same.
+    struct BlockKey {
+        QStringList lines;
+        uint64_t measured = 0, font = 0;
+        TColor color = clNone;
+        bool enabled = false;
+        TAlignment alignment = TAlignment::taCenter;
+        TFxScrollMode mode = TFxScrollMode::smMarquee;
+        bool horizontal = false;
+        int32_t innerWidth = 0, innerHeight = 0;
+        qreal ratio = 0;
+        bool operator==(const BlockKey& o) const;
+    };
+    BlockKey CurrentBlockKey() const;
+    // Builds the next frame in the kept work image from the last one: moves what the text
+    // covered by the block's shift d, clears what it left and the edge strip that comes into
+    // view, and returns that strip, the one part where the text must be drawn again.
+    TRect MoveKeptFrame(TPoint d);
+
     // The work image kept between frames over a plain background (see PaintImage): valid while
-    // m_workKept, with what the text covered in it and the colour under that; the surface
-    // generation right after its last copy.
+    // m_workKept, with what the text covered in it, where the block stood and what it was
+    // drawn from; the surface generation right after its last copy.
     std::unique_ptr<TBitmap> m_work;
     bool m_workKept = false;
     TRect m_workDrawn;
-    TColor m_workColor = clNone;
+    TPoint m_workOrigin;
+    std::pair<int, int> m_workInView;   // the marquee lines drawn: first, one past the last
+    BlockKey m_workKey;
+    uint64_t m_measured = 0;        // counts CalculateDimensions
     uint64_t m_surfaceSeen = 0;
     bool m_wholeFrameDue = false;   // the next frame is composed and copied whole
     bool m_composing = false;       // PaintImage runs

@@ -92,7 +92,7 @@ int ExpectSame(const Drawn& got, const Drawn& want, const Drawn& blank, const ch
             ++inked;
             // What changed must lie inside what was reported: that part alone reaches the screen.
             const TPoint at(int(i) % kW, int(i) / kW);
-            EXPECT_TRUE(std::any_of(got.touched.begin(), got.touched.end(), [&](const TRect& r) { return at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom; }))
+            EXPECT_TRUE(std::any_of(got.touched.begin(), got.touched.end(), [&](const TRect& r) { return r.Contains(at); }))
                 << what << ": pixel " << at.X << "," << at.Y << " changed outside the touched rectangles";
         }
     }

@@ -340,8 +340,9 @@ TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReache
 
 TEST_F(ScrollTextTest, FramesBuiltOnTheLastOneEqualFramesComposedWhole)
 {
-    // Over a plain background a tick redraws only what the text covered and covers. Whatever
-    // the style, the surface must then equal a frame composed whole (which Paint makes).
+    // Over a plain background a tick moves the last frame's text and draws only what comes into
+    // view. Whatever the style, through a whole pass, its wrap and a reversal, the surface must
+    // equal a frame composed whole (which Paint makes).
     auto surfaceNow = [this] { return st->Surface().copy(); };
     Size(160, 40);
     st->Font3D()->SetShadowDepth(3);
@@ -353,11 +354,12 @@ TEST_F(ScrollTextTest, FramesBuiltOnTheLastOneEqualFramesComposedWhole)
             st->Font3D()->SetStyle(TFxThreeDStyle(style));
             st->SetScrollMode(ticker ? TFxScrollMode::smTicker : TFxScrollMode::smMarquee);
             st->SetDirection(ticker ? TFxScrollDirection::sdRightToLeft : TFxScrollDirection::sdBottomToTop);
+            st->SetScrollStyle(ticker ? TFxScrollStyle::ssLoopReverse : TFxScrollStyle::ssLoop);
             st->Lines()->Clear();
             st->Lines()->Add(QStringLiteral("Wäg <b>Ärger</b> gj"));
             st->Lines()->Add(QStringLiteral("<b>Полужирный"));
             st->Execute();
-            for (int step = 0; step < 60; step += 6) {
+            for (int step = 0; step < 72; step += 6) {
                 Ticks(6);
                 const QImage kept = surfaceNow();
                 st->Paint();
