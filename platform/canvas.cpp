@@ -427,6 +427,19 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
             }
         }
     }
+    if (source == this && m_target && m_copyMode == TCopyMode::cmSrcCopy && !m_hasClip && !dest.IsEmpty() &&
+        m_target->depth() >= 8) {
+        // Within one image: the pixels are moved in place (a scrolling picture), without a copy
+        // of the source part and without opening the painter.
+        const QRect to = DeviceRect(*m_target, ToQRect(dest));
+        const QRect from = DeviceRect(*m_target, ToQRect(src));
+        if (to.size() == from.size() && m_target->rect().contains(to) && m_target->rect().contains(from)) {
+            ReleaseHandle();
+            MovePixels(*m_target, to, from);
+            Touched(dest);
+            return;
+        }
+    }
     if (!source || !source->m_target || source->m_target->isNull() || dest.IsEmpty() || src.IsEmpty()) return;
     QPainter* p = Painter();
     if (!p) return;

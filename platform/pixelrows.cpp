@@ -218,3 +218,22 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
     }
     return true;
 }
+
+void MovePixels(QImage& img, const QRect& to, const QRect& from)
+{
+    const int bytes = img.depth() / 8;
+    const size_t row = size_t(bytes) * size_t(to.width());
+    uchar* const bits = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    auto move = [&](int y) {
+        std::memmove(bits + (to.top() + y) * bpl + bytes * to.left(), bits + (from.top() + y) * bpl + bytes * from.left(),
+                     row);
+    };
+    // Rows are taken in the order that reads each before it is overwritten; memmove does the
+    // same within a row.
+    if (to.top() <= from.top()) {
+        for (int y = 0; y < to.height(); ++y) move(y);
+    } else {
+        for (int y = to.height() - 1; y >= 0; --y) move(y);
+    }
+}

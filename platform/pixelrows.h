@@ -42,3 +42,8 @@ void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w);
 // 32-bit target and changed gets the bounding rectangle of those that differed (empty when none
 // did), so that only that part need go to the screen.
 bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect& src, QRect* changed = nullptr);
+
+// Moves the pixels of from (a rectangle of the same size as to) onto to within one image of 8
+// bits or more per pixel, as if read whole before any is written: the rectangles may overlap.
+// Both must lie inside the image.
+void MovePixels(QImage& img, const QRect& to, const QRect& from);

@@ -233,6 +233,18 @@ TEST(CanvasCopy, CopyRectWithinOneCanvasReadsTheSourceBeforeWriting)
     EXPECT_EQ(c->Pixel(1, 0), clBlack);
     EXPECT_EQ(c->Pixel(2, 0), clRed);
     EXPECT_EQ(c->Pixel(3, 0), clWhite);
+
+    // Overlapping moves down and back up, which must take the rows in opposite orders.
+    auto col = WhiteBitmap(1, 4);
+    TCanvas* k = col->Canvas();
+    k->SetPixel(0, 0, clBlack);
+    k->SetPixel(0, 1, clRed);
+    k->CopyRect(TRect(0, 1, 1, 4), k, TRect(0, 0, 1, 3));
+    EXPECT_EQ(Mask(*col, clBlack), Rows({"#", "#", ".", "."}));
+    EXPECT_EQ(Mask(*col, clRed), Rows({".", ".", "#", "."}));
+    k->CopyRect(TRect(0, 0, 1, 3), k, TRect(0, 1, 1, 4));
+    EXPECT_EQ(Mask(*col, clBlack), Rows({"#", ".", ".", "."}));
+    EXPECT_EQ(Mask(*col, clRed), Rows({".", "#", ".", "."}));
 }
 
 TEST(CanvasCopy, CopyRectSeesWhatTheSourceCanvasDrewJustBefore)
