@@ -389,8 +389,10 @@ int32_t TFxScrollText::MeasureLine(TCanvas* Canvas, const QString& Line, bool Bo
     return total;
 }
 
-void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold)
+void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold,
+                                 std::vector<DrawnSegment>* Record)
 {
+    if (Record) Record->clear();
     const TFxDrawTextStyles styles =
         Enabled() ? DrawTextStyles(TFxDrawTextStyle::dtEnabled) : DrawTextStyles(TFxDrawTextStyle::dtDisabled);
     SegmentWalk walk{Line, Bold};
@@ -399,6 +401,7 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
         ApplyBold(Canvas, Bold);
         if (segment.isEmpty()) break;
         if (OnDrawSegment) OnDrawSegment(segment, R, Canvas->Font()->Style());
+        if (Record) Record->push_back({segment, TRect(R).Offset(-L.Left, -L.Top), Canvas->Font()->Style()});
         FxDrawTextExt(Canvas, segment, m_font3D.get(), R, kSegmentFlags, styles, nullptr);
         FxDrawTextCalc(segment, m_font3D.get(), R, Canvas->Font(), false, false, 0, 0);
         R.Left = R.Right;
@@ -561,7 +564,11 @@ void TFxScrollText::PaintImage()
     wc->SetFont(Font());
 
     // A kept frame: the block moved, the text drawn only where it comes into view.
-    if (keep) wc->SetClipRect(MoveKeptFrame(TPoint(p.X - m_workOrigin.X, p.Y - m_workOrigin.Y)));
+    TRect band;
+    if (keep) {
+        band = MoveKeptFrame(TPoint(p.X - m_workOrigin.X, p.Y - m_workOrigin.Y));
+        wc->SetClipRect(band);
+    }
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
     wc->OnChange = [&drawn](const TRect& r) { drawn = Cover(drawn, r); };
@@ -606,7 +613,17 @@ void TFxScrollText::PaintImage()
     } else {
         prepareColours();
         const TRect L = lineRect(p.Y);
-        DrawSegments(wc, GetAsTickerText(), L, L, bold);
+        // Plain enabled text stays inside its segments' rectangles and so inside the line: when
+        // the band that comes into view misses the line, there is nothing to draw, and the
+        // segments are only told again, moved with the line.
+        TRect meets;
+        if (keep && m_font3D->Style() == TFxThreeDStyle::tdNone && Enabled() && !IntersectRect(meets, band, L)) {
+            if (OnDrawSegment)
+                for (const DrawnSegment& d : m_tickerSegments)
+                    OnDrawSegment(d.text, TRect(d.r).Offset(L.Left, L.Top), d.style);
+        } else {
+            DrawSegments(wc, GetAsTickerText(), L, L, bold, nested ? nullptr : &m_tickerSegments);
+        }
     }
 
     wc->OnChange = nullptr;

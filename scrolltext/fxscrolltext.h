@@ -22,6 +22,7 @@
 #include "scrolltext/fx3dcaption.h"
 
 #include <memory>
+#include <vector>
 
 enum class TFxScrollDirection { sdBottomToTop, sdLeftToRight, sdRightToLeft, sdTopToBottom };
 
@@ -161,8 +162,16 @@ private:
     struct SegmentWalk;
     // Sets the work font's style for the bold flag.
     void ApplyBold(TCanvas* Canvas, bool Bold) const;
-    // Segment drawing of one line from R onwards, bounded by the line rectangle L.
-    void DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold);
+    // A segment as drawn: its text, its rectangle relative to the line's top-left corner, its style.
+    struct DrawnSegment {
+        QString text;
+        TRect r;
+        TFontStyles style;
+    };
+    // Segment drawing of one line from R onwards, bounded by the line rectangle L; with Record,
+    // the segments are listed there as well.
+    void DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold,
+                      std::vector<DrawnSegment>* Record = nullptr);
     // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
     int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
     void StopIfChanged(bool changed);
@@ -218,6 +227,8 @@ private:
     std::pair<int, int> m_workInView;   // the marquee lines drawn: first, one past the last
     BlockKey m_workKey;
     uint64_t m_measured = 0;        // counts CalculateDimensions
+    // The ticker line's segments as the kept frame last drew them (see PaintImage).
+    std::vector<DrawnSegment> m_tickerSegments;
     uint64_t m_surfaceSeen = 0;
     bool m_wholeFrameDue = false;   // the next frame is composed and copied whole
     bool m_composing = false;       // PaintImage runs

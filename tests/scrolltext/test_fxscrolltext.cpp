@@ -23,6 +23,7 @@ struct Segment {
     QString text;
     TRect r;
     TFontStyles style;
+    bool operator==(const Segment& o) const { return text == o.text && r == o.r && style == o.style; }
 };
 
 struct ScrollTextTest : ::testing::Test {
@@ -342,7 +343,7 @@ TEST_F(ScrollTextTest, FramesBuiltOnTheLastOneEqualFramesComposedWhole)
 {
     // Over a plain background a tick moves the last frame's text and draws only what comes into
     // view. Whatever the style, through a whole pass, its wrap and a reversal, the surface must
-    // equal a frame composed whole (which Paint makes).
+    // equal a frame composed whole (which Paint makes), and the segments told the same.
     auto surfaceNow = [this] { return st->Surface().copy(); };
     Size(160, 40);
     st->Font3D()->SetShadowDepth(3);
@@ -362,8 +363,10 @@ TEST_F(ScrollTextTest, FramesBuiltOnTheLastOneEqualFramesComposedWhole)
             for (int step = 0; step < 72; step += 6) {
                 Ticks(6);
                 const QImage kept = surfaceNow();
+                const std::vector<Segment> told = segments;
                 st->Paint();
                 ASSERT_EQ(kept, surfaceNow()) << "after step " << st->StepCounter();
+                ASSERT_TRUE(told == segments) << "segments told after step " << st->StepCounter();
             }
         }
     // A new colour, and drawing by someone else on the surface, are not built on.
