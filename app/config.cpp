@@ -142,7 +142,7 @@ TFconfig::TFconfig(TComponent* AOwner) : TForm(AOwner)
     Panel5->SetColor(clSilver);
     Panel5->SetTabOrder(2);
     Image1 = place(new TImage(this), "Image1", Panel5, 1, 1, 34, 33);
-    Image1->LoadPicture(QStringLiteral(":/config/logo.jpg"));
+    Image1->LoadPictureWhenShown(QStringLiteral(":/config/logo.jpg"));
     Label3 = place(new TLabel(this), "Label3", Panel5, 37, 1, 118, 16);
     DesignFont(Label3->Font(), "MS Sans Serif", -13, fsBold);
     Label3->SetCaption(QStringLiteral("Тирлинка"));

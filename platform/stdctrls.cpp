@@ -772,7 +772,25 @@ void TTrackBar::ApplyTicks()
     Slider()->setTickInterval(std::max(1, m_frequency));
 }
 
-TImage::TImage(TComponent* AOwner) : TStdWinControl(AOwner, new QLabel)
+namespace {
+// The picture control's label; it runs a deferred load when it is first shown.
+class TPictureLabel : public QLabel {
+public:
+    std::function<void()> OnFirstShow;
+
+protected:
+    void showEvent(QShowEvent* e) override
+    {
+        QLabel::showEvent(e);
+        if (!OnFirstShow) return;
+        const std::function<void()> load = std::move(OnFirstShow);
+        OnFirstShow = nullptr;
+        load();
+    }
+};
+} // namespace
+
+TImage::TImage(TComponent* AOwner) : TStdWinControl(AOwner, new TPictureLabel)
 {
     Label()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label()->setMargin(0);
@@ -789,6 +807,16 @@ bool TImage::LoadPicture(const QString& path)
     if (!p.load(path)) return false;
     SetPicture(p);
     return true;
+}
+
+void TImage::LoadPictureWhenShown(const QString& path)
+{
+    auto* label = static_cast<TPictureLabel*>(Widget());
+    if (!label || label->isVisible()) {
+        LoadPicture(path);
+        return;
+    }
+    label->OnFirstShow = [this, path] { LoadPicture(path); };
 }
 
 void TImage::SetPicture(const QPixmap& picture)

@@ -280,6 +280,11 @@ public:
     QLabel* Label() const;
     // Loads a picture file or resource (":/..."); false when it cannot be decoded.
     bool LoadPicture(const QString& path);
+    // Loads the picture when the control is first shown (at once if it shows already), so that
+    // a picture in a dialog that may never open costs no decoder: a JPEG decoder stays in
+    // memory for the life of the program once loaded. Picture() is empty until then, and stays
+    // empty if the picture cannot be decoded.
+    void LoadPictureWhenShown(const QString& path);
     void SetPicture(const QPixmap& picture);
     const QPixmap& Picture() const { return m_picture; }
 

@@ -151,7 +151,11 @@ TEST_F(SettingsDialog, DesignedPropertiesOfTheControls)
     }
     EXPECT_EQ(dialog->BtnSetColorFon->Glyph().toImage(), dialog->BtnSetColortext->Glyph().toImage());
     EXPECT_NE(dialog->BtnAdd->Glyph().toImage(), dialog->BtnCancel->Glyph().toImage());
+    // The logo is decoded when the dialog first shows, not when the program starts.
+    EXPECT_TRUE(dialog->Image1->Picture().isNull());
+    dialog->Show();
     EXPECT_EQ(dialog->Image1->Picture().size(), QSize(34, 33));
+    dialog->Hide();
 
     TLkWebLabel* link = dialog->LkWebLabel1;
     EXPECT_EQ(link->Cursor(), 99);
