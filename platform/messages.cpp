@@ -124,17 +124,19 @@ protected:
         // procedure slower than the posting rate cannot starve the rest of the event loop.
         // A wake-up event was made by the posting thread under the registry's lock, so it is
         // looked at only under that lock too.
+        // Other events (the timers' above all, many a second) pass on without building a batch.
         bool wake = false;
-        std::deque<TMessage> batch;
         {
             std::lock_guard<std::mutex> lock(registry().mutex);
             wake = e->type() == wakeEventType();
-            if (wake) {
-                batch.swap(queue);
-                wakePosted = false;
-            }
         }
         if (!wake) return QObject::event(e);
+        std::deque<TMessage> batch;
+        {
+            std::lock_guard<std::mutex> lock(registry().mutex);
+            batch.swap(queue);
+            wakePosted = false;
+        }
         QPointer guard(this);
         for (TMessage& m : batch) {
             if (!guard || m_released) break;
