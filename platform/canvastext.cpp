@@ -35,13 +35,18 @@ TTextCache& TCanvas::Text() const
 }
 
 namespace {
-// What drawing a line at (x, y) may change: its box, and the band around it that glyphs reaching
-// past their advance or the line's height may ink.
-TRect TextLineReach(TTextCache& tc, const TTextLine& line, int x, int y)
+// The band around a line drawn at (x, y) that its glyphs may ink, reaching past their advance
+// and the line's height; both ways of drawing text keep to it.
+QRect InkBand(const TTextCache& tc, const TTextLine& line, int x, int y)
 {
     const int margin = tc.InkMargin();
-    return UnionRect(Bounds(x, y, line.width, tc.height),
-                     Bounds(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin));
+    return QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin);
+}
+
+// What drawing a line at (x, y) may change: its box and its ink band.
+TRect TextLineReach(const TTextCache& tc, const TTextLine& line, int x, int y)
+{
+    return UnionRect(Bounds(x, y, line.width, tc.height), FromQRect(InkBand(tc, line, x, y)));
 }
 } // namespace
 
@@ -71,8 +76,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
         p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
         !tc.plain.strikeOut() &&
         (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
-        const int margin = tc.InkMargin();   // ink past the advance and the line's height
-        area = QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin) & m_target->rect();
+        area = InkBand(tc, line, x, y) & m_target->rect();
         if (p->hasClipping()) area &= p->clipBoundingRect().toAlignedRect();
         if (area.isEmpty()) return;
         if (scratch.width() < area.width() || scratch.height() < area.height())
@@ -119,10 +123,7 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     const int k = int(m_target->devicePixelRatio());
     const QRect deviceClip = DeviceRect(*m_target, clip);
     if (opaque && line.width > 0) FillBgr24(*m_target, DeviceRect(*m_target, ToQRect(box) & clip), m_brush->Color());
-    // The same band around the line that the drawing through a painter keeps to.
-    const int margin = tc.InkMargin();
-    const QRect area =
-        DeviceRect(*m_target, QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin)) & deviceClip;
+    const QRect area = DeviceRect(*m_target, InkBand(tc, line, x, y)) & deviceClip;
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
     const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
