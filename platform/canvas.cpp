@@ -409,8 +409,8 @@ QImage WithTransparentColor(const QImage& src, TColor color)
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
 {
-    if (source && source != this && source->m_target && m_target && m_copyMode == TCopyMode::cmSrcCopy &&
-        !m_hasClip && !dest.IsEmpty()) {
+    if (source && source->m_target && m_target && m_copyMode == TCopyMode::cmSrcCopy && !m_hasClip &&
+        !dest.IsEmpty()) {
         // A copy between images of the same pixel ratio copies device pixels one for one.
         const QRect to = DeviceRect(*m_target, ToQRect(dest));
         const QRect from = DeviceRect(*source->m_target, ToQRect(src));
@@ -418,26 +418,23 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
             // Neither painter may hold the pixels while they are written directly.
             source->ReleaseHandle();
             ReleaseHandle();
-            // Only the pixels that differ from what the target holds count as touched, so a
-            // control's screen gets only the part of a frame that changed.
-            QRect changed;
-            if (CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
-                if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
-                return;
+            if (source == this) {
+                // Within one image the pixels are moved in place (a scrolling picture), without
+                // a copy of the source part and without opening the painter.
+                if (m_target->depth() >= 8) {
+                    MovePixels(*m_target, to, from);
+                    Touched(dest);
+                    return;
+                }
+            } else {
+                // Only the pixels that differ from what the target holds count as touched, so
+                // a control's screen gets only the part of a frame that changed.
+                QRect changed;
+                if (CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
+                    if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
+                    return;
+                }
             }
-        }
-    }
-    if (source == this && m_target && m_copyMode == TCopyMode::cmSrcCopy && !m_hasClip && !dest.IsEmpty() &&
-        m_target->depth() >= 8) {
-        // Within one image: the pixels are moved in place (a scrolling picture), without a copy
-        // of the source part and without opening the painter.
-        const QRect to = DeviceRect(*m_target, ToQRect(dest));
-        const QRect from = DeviceRect(*m_target, ToQRect(src));
-        if (to.size() == from.size() && m_target->rect().contains(to) && m_target->rect().contains(from)) {
-            ReleaseHandle();
-            MovePixels(*m_target, to, from);
-            Touched(dest);
-            return;
         }
     }
     if (!source || !source->m_target || source->m_target->isNull() || dest.IsEmpty() || src.IsEmpty()) return;
