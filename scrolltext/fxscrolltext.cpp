@@ -14,6 +14,7 @@
 
 #include <QtMath>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -442,20 +443,14 @@ TRect Cover(const TRect& a, const TRect& b)
     return a.IsEmpty() ? b : b.IsEmpty() ? a : UnionRect(a, b);
 }
 
-// The parts of a that lie outside b: up to four bands, above, below, left and right of b.
-std::vector<TRect> Outside(const TRect& a, const TRect& b)
+// The parts of a that lie outside b: up to four bands, above, below, left and right of b
+// (some of them empty). Worked out on every tick, so kept off the heap.
+std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
 {
     TRect in;
-    if (!IntersectRect(in, a, b)) return a.IsEmpty() ? std::vector<TRect>() : std::vector<TRect>{a};
-    std::vector<TRect> out;
-    auto add = [&out](const TRect& r) {
-        if (!r.IsEmpty()) out.push_back(r);
-    };
-    add(TRect(a.Left, a.Top, a.Right, in.Top));
-    add(TRect(a.Left, in.Bottom, a.Right, a.Bottom));
-    add(TRect(a.Left, in.Top, in.Left, in.Bottom));
-    add(TRect(in.Right, in.Top, a.Right, in.Bottom));
-    return out;
+    if (!IntersectRect(in, a, b)) return {a, TRect(), TRect(), TRect()};
+    return {TRect(a.Left, a.Top, a.Right, in.Top), TRect(a.Left, in.Bottom, a.Right, a.Bottom),
+            TRect(a.Left, in.Top, in.Left, in.Bottom), TRect(in.Right, in.Top, a.Right, in.Bottom)};
 }
 } // namespace
 
@@ -474,7 +469,8 @@ TRect TFxScrollText::MoveKeptFrame(TPoint d)
     // What the text covered and left is cleared. Everything else already shows the
     // background, the band that comes into view included: it was either outside what the text
     // covered or is cleared now.
-    for (const TRect& r : Outside(m_workDrawn, moved)) wc->FillRect(r);
+    for (const TRect& r : Outside(m_workDrawn, moved))
+        if (!r.IsEmpty()) wc->FillRect(r);
     m_workDrawn = moved;
     // The shift is along one axis, so what comes in is one band along one edge.
     TRect seen = view, band;
@@ -530,7 +526,10 @@ void TFxScrollText::PaintImage()
         }
     }
 
-    const bool plain = !m_transparentProp && ratio == qFloor(ratio) && !BackFX()->Active();
+    // A frame over a solid colour at a whole-number scale is filled at once, so its work image
+    // needs no whitening; without background effects it is also plain enough to be kept.
+    const bool solid = !m_transparentProp && ratio == qFloor(ratio);
+    const bool plain = solid && !BackFX()->Active();
     BlockKey key = CurrentBlockKey();
     const bool keep = plain && !nested && m_workKept && !m_wholeFrameDue && key == m_workKey &&
                       inView == m_workInView && m_surfaceSeen == SurfaceGeneration();
@@ -555,7 +554,7 @@ void TFxScrollText::PaintImage()
     if (!keep) {
         work->SetPixelFormat(TPixelFormat::pf24bit);
         work->SetDevicePixelRatio(ratio);
-        if (!m_transparentProp && ratio == qFloor(ratio)) work->AllocateUnfilled(pixelsW, pixelsH);
+        if (solid) work->AllocateUnfilled(pixelsW, pixelsH);
         else work->SetSize(pixelsW, pixelsH);
         if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
         else wc->FillRect(TRect(0, 0, m_innerWidth, m_innerHeight));
@@ -588,8 +587,7 @@ void TFxScrollText::PaintImage()
         for (int i = 0; i < m_lines->Count(); ++i, y += m_lineHeight) {
             const QString line = m_lines->Get(i);
             const TRect L = lineRect(y);
-            TRect overlap;
-            if (!IntersectRect(overlap, L, visible)) {
+            if (i < inView.first || i >= inView.second) {
                 // Out of view: walked only to carry the bold state on to the next lines.
                 SegmentWalk walk{line, bold};
                 while (!walk.Next().isEmpty()) {
