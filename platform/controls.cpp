@@ -616,7 +616,7 @@ void TGraphicControl::SurfaceTouched(const TRect& r)
     }
     if (g_batchDepth > 0) {
         if (m_pendingFlush.IsEmpty()) g_batched.push_back(this);
-        m_pendingFlush = m_pendingFlush.IsEmpty() ? r : UnionRect(m_pendingFlush, r);
+        m_pendingFlush = UnionRect(m_pendingFlush, r);
         return;
     }
     Flush(r);

@@ -437,12 +437,6 @@ TFxScrollText::BlockKey TFxScrollText::CurrentBlockKey() const
 }
 
 namespace {
-// The smallest rectangle holding both; an empty one adds nothing.
-TRect Cover(const TRect& a, const TRect& b)
-{
-    return a.IsEmpty() ? b : b.IsEmpty() ? a : UnionRect(a, b);
-}
-
 // The parts of a that lie outside b: up to four bands, above, below, left and right of b
 // (some of them empty). Worked out on every tick, so kept off the heap.
 std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
@@ -474,7 +468,7 @@ TRect TFxScrollText::MoveKeptFrame(TPoint d)
     m_workDrawn = moved;
     // The shift is along one axis, so what comes in is one band along one edge.
     TRect seen = view, band;
-    for (const TRect& r : Outside(view, seen.Offset(d.X, d.Y))) band = Cover(band, r);
+    for (const TRect& r : Outside(view, seen.Offset(d.X, d.Y))) band = UnionRect(band, r);
     return band;
 }
 
@@ -570,7 +564,7 @@ void TFxScrollText::PaintImage()
     }
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
-    wc->OnChange = [&drawn](const TRect& r) { drawn = Cover(drawn, r); };
+    wc->OnChange = [&drawn](const TRect& r) { drawn = UnionRect(drawn, r); };
     const TScopeExit unhook([wc] {
         wc->OnChange = nullptr;
         wc->ClearClip();
@@ -630,8 +624,8 @@ void TFxScrollText::PaintImage()
     if (keep) {
         // The moved part is in m_workDrawn now; the copy covers it, what was drawn and what the
         // text covered before.
-        drawn = Cover(m_workDrawn, drawn);
-        changed = Cover(lastDrawn, drawn);
+        drawn = UnionRect(m_workDrawn, drawn);
+        changed = UnionRect(lastDrawn, drawn);
     }
     if (!nested) {
         m_workDrawn = drawn;
