@@ -3,7 +3,7 @@
 # Two components, each its own Debian package:
 #   ticker  (tirlink)      the program, a launcher that starts it in its own settings folder, a
 #                          desktop entry, its icon, manual page, copyright and changelog
-#   dev     (tirlink-dev)  the four libraries, their headers under include/tirlink (a program
+#   dev     (tirlink-dev)  the four libraries, their public headers under include/tirlink (a program
 #                          includes "platform/graphics.h", "scrolltext/fxscrolltext.h", ... with
 #                          include/tirlink on its path) and a CMake package, so that a program
 #                          elsewhere writes find_package(Tirlink) and links Tirlink::platform,
@@ -60,6 +60,22 @@ endforeach()
 # ---------------------------------------------------------------------------------------------
 # The libraries for other programs
 # ---------------------------------------------------------------------------------------------
+# The public headers, the only ones installed: what a program of its own may include. Every
+# other header of a layer is internal to the library (its first comment says so): the canvas's
+# text engine and pixel-row kernels, the painter and scope guards, the exception funnel, the
+# instance lock and the window-system choice. Programs must not come to depend on those, so they
+# stay in the tree. A public header may include public headers only; the installed-library test
+# compiles every installed header against the installed copy alone.
+set(TIRLINK_PUBLIC_HEADERS_platform application.h classes.h controls.h cursors.h dialogs.h
+    extctrls_timer.h forms.h graphics.h menus.h message.h messages.h mmsystem.h programsetup.h
+    shell.h stdctrls.h threads.h types.h)
+set(TIRLINK_PUBLIC_HEADERS_foundation fxalphaobject.h fxbasecontrol.h fxbasegraphiccontrol.h
+    fxbevel.h fxbitmapeffectobject.h fxbmp.h fxclass.h fxcontrol.h fxcustomcomponent.h
+    fxfillobject.h fxgradient.h fxgraphiccontrol.h fximagelist.h fxobject.h fxshapefill.h
+    fxtimer.h fxtypes.h fxutils.h)
+set(TIRLINK_PUBLIC_HEADERS_scrolltext fx3dcaption.h fxscrolltext.h fxtextutils.h)
+set(TIRLINK_PUBLIC_HEADERS_hyperlink lkclasses.h lkcontrols.h lkhyperctrls.h)
+
 # In the tree a layer's include directory is the source folder; installed it is
 # include/tirlink. The source path may not appear in an exported target, so each one found on a
 # layer's interface is kept for this build only.
@@ -77,8 +93,8 @@ foreach(_layer ${TIRLINK_LAYERS})
   target_include_directories(${_layer} INTERFACE $<INSTALL_INTERFACE:${TIRLINK_INSTALL_INCLUDEDIR}>)
   # libtirlink-platform.a and so on: the layers' own names are too plain for a system folder.
   set_target_properties(${_layer} PROPERTIES OUTPUT_NAME tirlink-${_layer})
-  install(DIRECTORY ${_layer}/ DESTINATION ${TIRLINK_INSTALL_INCLUDEDIR}/${_layer}
-          COMPONENT dev FILES_MATCHING PATTERN "*.h")
+  list(TRANSFORM TIRLINK_PUBLIC_HEADERS_${_layer} PREPEND ${_layer}/ OUTPUT_VARIABLE _headers)
+  install(FILES ${_headers} DESTINATION ${TIRLINK_INSTALL_INCLUDEDIR}/${_layer} COMPONENT dev)
 endforeach()
 install(TARGETS ${TIRLINK_LAYERS} EXPORT TirlinkTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev

@@ -1,5 +1,6 @@
-// The guard that puts a canvas's painter back the way a drawing call found it. Internal to
-// the platform's canvas.
+// Internal to the library: not installed, so no program of its own comes to depend on it.
+// The guard that puts a canvas's painter back the way a drawing call found it, for the
+// platform's canvas.
 #pragma once
 
 #include "platform/graphics.h"

@@ -1,3 +1,4 @@
+// Internal to the library: not installed, so no program of its own comes to depend on it.
 // Which window system the program talks to.
 //
 // The ticker places its own window, keeps it above others and moves it when dragged. X11 allows

@@ -1,39 +1,38 @@
-// A program of its own that uses the Tirlink library: a window with a line of text scrolling
-// from right to left. Built against an installed copy of the library (see CMakeLists.txt).
+// A program of its own that uses every layer of the Tirlink library: a window with a line of
+// text scrolling from right to left and a link label under it. Built against an installed copy
+// of the library (see CMakeLists.txt); the README shows this file as the developers' sample.
 //
 //   tirlink-example              runs until the window is closed
 //   tirlink-example --frames N   ends by itself after N frames, printing how many it drew
-#include "foundation/fxclass.h"
-#include "platform/forms.h"
-#include "platform/programsetup.h"
-#include "scrolltext/fxscrolltext.h"
+#include "foundation/fxclass.h"        // FxInitialize, FxFinalize
+#include "hyperlink/lkcontrols.h"      // LkInitialize
+#include "hyperlink/lkhyperctrls.h"    // TLkWebLabel
+#include "platform/forms.h"            // TForm, CreateForm, Application
+#include "platform/programsetup.h"     // TProgramSetup
+#include "scrolltext/fxscrolltext.h"   // TFxScrollText
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
     const long quitAfter = (argc == 3 && std::strcmp(argv[1], "--frames") == 0) ? std::atol(argv[2]) : 0;
-
-    // Qt's application object, the framework's, and the foundation's timer pool, which the
-    // scroll text's timers use; all undone in reverse order when setup goes out of scope.
-    TProgramSetup setup(argc, argv, {QStringLiteral("tirlink-example"), QStringLiteral("Scroll text example")},
-                        {{FxInitialize, FxFinalize}});
     long frames = 0;
-    setup.Run([&] {
+
+    TProgramSetup setup(argc, argv, {QStringLiteral("tirlink-example"), QStringLiteral("Scroll text example")},
+                        {{FxInitialize, FxFinalize}, {LkInitialize, nullptr}});
+    const int code = setup.Run([&] {
         TForm* form = nullptr;
-        CreateForm(form);  // the first form is the main form: closing it ends the program
+        CreateForm(form);  // the first form made is the main form: closing it ends the program
         form->SetCaption(QStringLiteral("Scroll text example"));
-        form->SetBounds(100, 100, 480, 40);
+        form->SetBounds(100, 100, 480, 80);
 
         auto* text = new TFxScrollText(form);  // owned and freed by the form
         text->SetParent(form);
-        text->SetAlign(TAlign::alClient);
+        text->SetBounds(0, 0, 480, 40);
         text->SetScrollMode(TFxScrollMode::smTicker);
-        text->SetDirection(TFxScrollDirection::sdRightToLeft);
-        text->SetSteps(200);
-        text->SetInterval(10);
+        text->SetDirection(TFxScrollDirection::sdRightToLeft);  // the default is bottom to top
         text->SetColor(clNavy);
         text->Font()->SetColor(clYellow);
         text->Font()->SetHeight(-20);
@@ -43,10 +42,16 @@ int main(int argc, char** argv)
             if (++frames == quitAfter) Application->Terminate();
         };
         text->SetScroll(true);
+
+        auto* link = new TLkWebLabel(form);  // the hand pointer over it comes from LkInitialize
+        link->SetParent(form);
+        link->SetBounds(0, 44, 480, 32);
+        link->SetCaption(QStringLiteral("https://www.debian.org/"));
+        link->SetURL(QStringLiteral("https://www.debian.org/"));
     });
     if (quitAfter > 0) {
         std::printf("%ld frames scrolled\n", frames);
         return frames >= quitAfter ? 0 : 1;
     }
-    return 0;
+    return code;
 }
