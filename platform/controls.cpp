@@ -85,9 +85,26 @@ protected:
             TScopedValue<int> depth(g_paintDepth, g_paintDepth + 1);
             SafeCall(gc, [&] { gc->PaintCycle(); });
         }
-        // The surface holds device pixels: the rectangle's own pixels, one for one.
         QPainter p(this);
-        p.drawImage(QRectF(e->rect()), gc->m_surface, QRectF(DeviceRect(gc->m_surface, e->rect())));
+        const QImage& surface = gc->m_surface;
+        const qreal k = surface.devicePixelRatio();
+        if (k == qFloor(k)) {
+            // Logical pixels fall on whole blocks of device pixels: the rectangle's own pixels.
+            p.drawImage(QRectF(e->rect()), surface, QRectF(DeviceRect(surface, e->rect())));
+            return;
+        }
+        // At a fractional scale a logical rectangle's edges fall inside device pixels, and Qt
+        // and the canvas may round them apart: the painter is put on the window's device
+        // pixels, and the surface's pixels go there one for one, all those under the rectangle
+        // and a pixel more on each side (the painter's clip holds what this event may change).
+        const QTransform toDevice = p.deviceTransform();
+        const QPointF origin = toDevice.map(QPointF(0, 0));
+        p.setWorldTransform(QTransform::fromTranslate(qRound(origin.x()), qRound(origin.y())) * toDevice.inverted());
+        const QRect r = e->rect();
+        const QRect pixels = QRect(QPoint(qFloor(r.left() * k) - 1, qFloor(r.top() * k) - 1),
+                                   QPoint(qCeil((r.right() + 1) * k), qCeil((r.bottom() + 1) * k))) &
+                             surface.rect();
+        p.drawImage(QRectF(pixels), surface, QRectF(pixels));
     }
     void mousePressEvent(QMouseEvent* e) override
     {
@@ -633,11 +650,17 @@ void TGraphicControl::FlushPending()
 
 void TGraphicControl::Flush(const TRect& r)
 {
-    // The surface holds the drawing already: put exactly that part on screen now.
+    // The surface holds the drawing already: put exactly that part on screen now. At a
+    // fractional scale the device pixels that the canvas drew for a logical rectangle may
+    // reach past the ones Qt repaints and flushes for it: a logical pixel more on each side
+    // covers them.
+    QRect area = ToQRect(r);
+    const qreal k = m_surface.devicePixelRatio();
+    if (k != qFloor(k)) area = area.adjusted(-1, -1, 1, 1) & m_widget->rect();
     auto* w = static_cast<TControlWidget*>(m_widget.data());
     m_canvas->ReleaseHandle();
     TScopedValue<bool> flushing(w->m_flushing, true);
-    w->repaint(ToQRect(r));
+    w->repaint(area);
 }
 
 TDrawingBatch::TDrawingBatch()

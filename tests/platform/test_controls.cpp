@@ -8,10 +8,13 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QProcess>
+#include <QBackingStore>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -21,6 +24,7 @@ public:
     int paints = 0;
     std::vector<uint32_t> messages;
     TColor fill = clRed;
+    bool fills = true;
     void WndProc(TMessage& m) override
     {
         messages.push_back(m.Msg);
@@ -31,6 +35,7 @@ protected:
     void Paint() override
     {
         ++paints;
+        if (!fills) return;
         Canvas()->Brush()->SetColor(fill);
         Canvas()->FillRect(TRect(2, 2, Width() - 2, Height() - 2));
     }
@@ -113,6 +118,66 @@ TEST_F(FormFixture, ShownControlPaintsInTheRealPaintCycleAndFlushesWithoutPainti
     for (int i = 0; i < 100 && c->paints == afterCycle + 1; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_GT(c->paints, afterCycle + 1);
     form->Hide();
+}
+
+// Qt fixes the screen's scale when the application starts: a test for another scale runs
+// again in a process of its own, started with that scale. False when this process has that
+// scale, so the caller goes on with the test itself; a process started for another scale
+// leaves this one to its parent.
+bool RerunAtScale(const char* scale)
+{
+    if (qApp->devicePixelRatio() == QByteArray(scale).toDouble()) return false;
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) return true;
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1.%2").arg(QLatin1String(info->test_suite_name()),
+                                                            QLatin1String(info->name()))});
+    EXPECT_TRUE(child.waitForFinished(120000));
+    const QByteArray out = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+    return true;
+}
+
+// What a control draws outside a paint cycle reaches the window pixel for pixel, only the
+// touched part of it, at whole and fractional screen scales alike.
+TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
+{
+    for (const char* scale : {"1", "1.25", "1.5", "2"}) {
+        SCOPED_TRACE(scale);
+        if (RerunAtScale(scale)) continue;
+        auto* c = new ProbeControl(form.get());
+        c->SetParent(form.get());
+        c->SetBounds(4, 8, 150, 20);
+        c->SetControlStyle(c->ControlStyle() | csOpaque);
+        c->fills = false;
+        form->Show();
+        QApplication::processEvents();
+        std::mt19937 random(25);
+        for (int i = 0; i < 200; ++i) {
+            const int x = int(random() % 150), y = int(random() % 20);
+            c->Canvas()->Brush()->SetColor(TColor(random() & 0xFFFFFF));
+            c->Canvas()->FillRect(TRect(x, y, x + 1 + int(random() % 3), y + 1 + int(random() % 3)));
+        }
+        QApplication::processEvents();
+        const qreal k = qApp->devicePixelRatio();
+        // What the window system has of the window: its backing store, in device pixels.
+        QBackingStore* store = form->Widget()->backingStore();
+        ASSERT_TRUE(store && dynamic_cast<QImage*>(store->paintDevice()));
+        const QImage shown = *static_cast<QImage*>(store->paintDevice());
+        const QImage& s = c->Surface();
+        const QPoint at(qRound(4 * k), qRound(8 * k));
+        int wrong = 0;
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x)
+                if ((shown.pixel(at.x() + x, at.y() + y) & 0xFFFFFF) != (s.pixel(x, y) & 0xFFFFFF)) ++wrong;
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 TEST_F(FormFixture, ClientAlignedChildFollowsItsParentsSize)
