@@ -628,7 +628,7 @@ void TGraphicControl::SurfaceTouched(const TRect& r)
     if (!m_widget->isVisible()) return;
     if (g_paintDepth > 0) {
         // Qt refuses a repaint inside a paint cycle: show it when the cycle is over.
-        m_widget->update(ToQRect(r));
+        m_widget->update(ScreenArea(r));
         return;
     }
     if (g_batchDepth > 0) {
@@ -644,23 +644,24 @@ void TGraphicControl::FlushPending()
     const TRect r = m_pendingFlush;
     m_pendingFlush = TRect();
     if (r.IsEmpty() || !m_widget || !m_widget->isVisible()) return;
-    if (g_paintDepth > 0) m_widget->update(ToQRect(r));
+    if (g_paintDepth > 0) m_widget->update(ScreenArea(r));
     else Flush(r);
 }
 
 void TGraphicControl::Flush(const TRect& r)
 {
-    // The surface holds the drawing already: put exactly that part on screen now. At a
-    // fractional scale the device pixels that the canvas drew for a logical rectangle may
-    // reach past the ones Qt repaints and flushes for it: a logical pixel more on each side
-    // covers them.
-    QRect area = ToQRect(r);
-    const qreal k = m_surface.devicePixelRatio();
-    if (k != qFloor(k)) area = area.adjusted(-1, -1, 1, 1) & m_widget->rect();
+    // The surface holds the drawing already: put exactly that part on screen now.
     auto* w = static_cast<TControlWidget*>(m_widget.data());
     m_canvas->ReleaseHandle();
     TScopedValue<bool> flushing(w->m_flushing, true);
-    w->repaint(area);
+    w->repaint(ScreenArea(r));
+}
+
+QRect TGraphicControl::ScreenArea(const TRect& r) const
+{
+    const qreal k = m_surface.devicePixelRatio();
+    if (k == qFloor(k)) return ToQRect(r);
+    return ToQRect(r).adjusted(-1, -1, 1, 1) & m_widget->rect();
 }
 
 TDrawingBatch::TDrawingBatch()

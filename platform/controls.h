@@ -272,6 +272,10 @@ private:
     void SurfaceTouched(const TRect& r);
     void FlushPending();
     void Flush(const TRect& r);
+    // The widget's area that Qt repaints and flushes for a touched rectangle. At a fractional
+    // scale the device pixels the canvas draws for a logical rectangle may reach past those Qt
+    // repaints for it: a logical pixel more on each side covers them.
+    QRect ScreenArea(const TRect& r) const;
     friend class TControlWidget;
     friend class TDrawingBatch;
 
