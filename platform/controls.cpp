@@ -97,9 +97,12 @@ protected:
         // and the canvas may round them apart: the painter is put on the window's device
         // pixels, and the surface's pixels go there one for one, all those under the rectangle
         // and a pixel more on each side (the painter's clip holds what this event may change).
+        // A widget whose corner falls inside a device pixel starts on that pixel, so that the
+        // surface (its logical size rounded up) covers all of the widget's pixels.
         const QTransform toDevice = p.deviceTransform();
         const QPointF origin = toDevice.map(QPointF(0, 0));
-        p.setWorldTransform(QTransform::fromTranslate(qRound(origin.x()), qRound(origin.y())) * toDevice.inverted());
+        const QPoint corner(qFloor(origin.x() + 1e-6), qFloor(origin.y() + 1e-6));
+        p.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) * toDevice.inverted());
         const QRect r = e->rect();
         const QRect pixels = QRect(QPoint(qFloor(r.left() * k) - 1, qFloor(r.top() * k) - 1),
                                    QPoint(qCeil((r.right() + 1) * k), qCeil((r.bottom() + 1) * k))) &
