@@ -64,7 +64,11 @@ class X:
 
     def start_wm(self, name):
         """Starts a window manager on the screen and waits until it has taken it over."""
-        self.wm_proc = subprocess.Popen([name], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # A window manager keeps a cache in the user's home (openbox: ~/.cache/openbox); here it
+        # gets a folder of the run's own, removed when it stops.
+        self.wm_cache = tempfile.mkdtemp(prefix="tirlink-e2e-wm-")
+        self.wm_proc = subprocess.Popen([name], env=dict(self.env, XDG_CACHE_HOME=self.wm_cache),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
         while time.time() < deadline:
             if subprocess.run(["wmctrl", "-m"], env=self.env, stdout=subprocess.DEVNULL,
@@ -78,6 +82,7 @@ class X:
         if self.wm_proc:
             self.wm_proc.terminate()
             self.wm_proc.wait()
+            shutil.rmtree(self.wm_cache, ignore_errors=True)
         self.wm_proc, self.wm = None, None
 
     def stacking(self):

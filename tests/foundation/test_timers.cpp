@@ -188,7 +188,7 @@ TEST(HiTimer, SwitchingModesReleasesAndRecreatesTheHiddenWindow)
 TEST(HiTimer, AKilledMultimediaTimersLateMessagesProduceNoTick)
 {
     TickCounter c;
-    TFxHiTimer t(nullptr, 100000);
+    TFxHiTimer t(nullptr, 60000);  // long enough that it never ticks by itself here
     t.SetUseThread(false);
     t.SetOnTimer(c.handler());
     t.SetEnabled(true);
@@ -214,7 +214,7 @@ TEST(HiTimer, AKilledMultimediaTimersLateMessagesProduceNoTick)
 TEST(HiTimer, ATickThatComesDuringATickIsDropped)
 {
     int ticks = 0, nested = 0;
-    TFxHiTimer t(nullptr, 100000);
+    TFxHiTimer t(nullptr, 60000);
     t.SetUseThread(false);
     t.SetOnTimer([&](TObject*) {
         ++ticks;
