@@ -5,11 +5,8 @@
 #include "platform/dialogs.h"
 #include "scrolltext/fxscrolltext.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QScreen>
 #include <cstdlib>
 
 TFtirlink* Ftirlink = nullptr;
@@ -97,9 +94,7 @@ void TFtirlink::StartScroll(TObject*)
 {
     ReadSettings();
     ApplyPlacement();
-    std::vector<TRect> monitors;
-    for (QScreen* s : QGuiApplication::screens()) monitors.push_back(FromQRect(s->geometry()));
-    const int top = StartupTop(BoundsRect(), monitors);
+    const int top = StartupTop(BoundsRect(), Screen->MonitorRects());
     if (top != Top()) {
         SetTop(top);
         ApplyPlacement();  // the width of the monitor it now stands on

@@ -250,6 +250,13 @@ int TScreen::Height() const
     return s ? s->geometry().height() : 0;
 }
 
+std::vector<TRect> TScreen::MonitorRects() const
+{
+    std::vector<TRect> rects;
+    for (QScreen* s : QGuiApplication::screens()) rects.push_back(FromQRect(s->geometry()));
+    return rects;
+}
+
 QCursor TScreen::Cursors(TCursor index) const
 {
     return CursorOf(index);

@@ -8,6 +8,8 @@
 #include "platform/application.h"
 #include "platform/controls.h"
 
+#include <vector>
+
 // ---------------------------------------------------------------------------------------------
 // 1. Forms
 // ---------------------------------------------------------------------------------------------
@@ -99,6 +101,8 @@ public:
     QString ClassName() const override { return QStringLiteral("TScreen"); }
     int Width() const;
     int Height() const;
+    // Where each monitor stands on the desktop, in screen coordinates; the primary one first.
+    std::vector<TRect> MonitorRects() const;
     int PixelsPerInch() const { return 96; }
     // The cursor table: the framework's numbers map to Qt's shapes; programs install their
     // own cursors under positive numbers.
