@@ -2,6 +2,8 @@
 
 #include "platform/scoped.h"
 
+#include <utility>
+
 namespace {
 
 using Style = TFxThreeDStyle;
@@ -78,49 +80,33 @@ struct CopyDrawer {
     }
 };
 
-}  // namespace
-
-void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Style3D, const TRect& R,
-                   uint32_t TextFlags, TFxDrawTextStyles Styles, const TRect* Clip)
+// The style a caption is drawn in and the colour of its face. A disabled caption is grey, and
+// sunken where its disabled style asks for that; the parent-colour styles paint the face in the
+// background colour, so that only the edges show.
+std::pair<Style, TColor> StyleAndFace(TCanvas* Canvas, const TFx3DCaption* Style3D, TFxDrawTextStyles Styles)
 {
-    TRect r = R;
-    if (Text.isEmpty() || r.IsEmpty()) return;
-    if (!Style3D) {
-        Canvas->DrawTextEx(Text, r, TextFlags);
-        return;
-    }
-    // What this call changes on the device context is put back, also when drawing fails.
-    bool clipped = false, traced = false;
-    TScopeExit restore([&] {
-        if (clipped) Canvas->ClearClip();
-        if (traced) Canvas->SetTextCharacterExtra(0);
-    });
-    if (HasStyle(Styles, TFxDrawTextStyle::dtClip)) {
-        Canvas->SetClipRect(Clip ? *Clip : r);
-        clipped = true;
-    }
-
     Style e = Style3D->Style();
-    TColor face;
     if (HasStyle(Styles, TFxDrawTextStyle::dtEnabled) || Style3D->DisabledStyle() == TFxDisabledStyle::dsNone) {
-        // The parent-colour styles paint the face in the background colour: only the edges show.
-        face = (e == Style::tdPColorSunken || e == Style::tdPColorRaised) ? Canvas->Brush()->Color()
-                                                                            : Canvas->Font()->Color();
-    } else {
-        face = clGrayText;
-        const TFxDisabledStyle ds = Style3D->DisabledStyle();
-        if (ds == TFxDisabledStyle::ds3d ||
-            (ds == TFxDisabledStyle::dsAuto && HasStyle(Styles, TFxDrawTextStyle::dt3DDisabled)))
-            e = Style::tdSunken;
+        const bool parentColour = e == Style::tdPColorSunken || e == Style::tdPColorRaised;
+        return {e, parentColour ? Canvas->Brush()->Color() : Canvas->Font()->Color()};
     }
+    const TFxDisabledStyle ds = Style3D->DisabledStyle();
+    if (ds == TFxDisabledStyle::ds3d || (ds == TFxDisabledStyle::dsAuto && HasStyle(Styles, TFxDrawTextStyle::dt3DDisabled)))
+        e = Style::tdSunken;
+    return {e, clGrayText};
+}
 
-    TRect T = r;
-    if (Style3D->Tracing() != 0) {
-        Canvas->SetTextCharacterExtra(Style3D->Tracing());
-        traced = true;
-    }
-
-    const int n = Style3D->ShadowDepth();
+// Draws the copies of the text that make up style e, the face last. Each copy moves the text's
+// rectangle on from where the one before it left it.
+void DrawCopies(const CopyDrawer& draw, TCanvas* Canvas, Style e, const TFx3DCaption* Style3D, TColor face)
+{
+    TRect& T = draw.T;
+    const int ld = Style3D->LightDepth();
+    const int sd = Style3D->ShadowDepth();
+    const TColor light = Style3D->LightColor();
+    const TColor shadow = Style3D->ShadowColor();
+    // An extruded caption repeats its shadow n times, one pixel apart, away from the light.
+    const int n = sd;
     int dx = 0, dy = 0;
     if (e == Style::tdExtrude || e == Style::tdExtrudeEnh) {
         switch (Style3D->Orientation()) {
@@ -130,13 +116,6 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
         case TFxThreeDOrientation::toTopRight: T.Offset(n + 1, 0); dx = -1; dy = 1; break;
         }
     }
-
-    Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    const CopyDrawer draw{Canvas, Text, TextFlags, T};
-    const int ld = Style3D->LightDepth();
-    const int sd = Style3D->ShadowDepth();
-    const TColor light = Style3D->LightColor();
-    const TColor shadow = Style3D->ShadowColor();
     switch (e) {
     case Style::tdSunken:
         T.Right -= ld;
@@ -174,7 +153,7 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
         Canvas->EndPath();
         Canvas->Pen()->SetColor(face);
         Canvas->Pen()->SetWidth(sd);
-        StrokeClipped(Canvas, T, TextFlags);
+        StrokeClipped(Canvas, T, draw.flags);
         break;
     case Style::tdExtrude:
         for (int i = 0; i < n; ++i) draw(dx, dy, shadow);
@@ -188,6 +167,37 @@ void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Sty
         draw(0, 0, face);
         break;
     }
+}
+
+}  // namespace
+
+void FxDrawTextExt(TCanvas* Canvas, const QString& Text, const TFx3DCaption* Style3D, const TRect& R,
+                   uint32_t TextFlags, TFxDrawTextStyles Styles, const TRect* Clip)
+{
+    TRect r = R;
+    if (Text.isEmpty() || r.IsEmpty()) return;
+    if (!Style3D) {
+        Canvas->DrawTextEx(Text, r, TextFlags);
+        return;
+    }
+    // What this call changes on the device context is put back, also when drawing fails.
+    bool clipped = false, traced = false;
+    TScopeExit restore([&] {
+        if (clipped) Canvas->ClearClip();
+        if (traced) Canvas->SetTextCharacterExtra(0);
+    });
+    if (HasStyle(Styles, TFxDrawTextStyle::dtClip)) {
+        Canvas->SetClipRect(Clip ? *Clip : r);
+        clipped = true;
+    }
+    const auto [style, face] = StyleAndFace(Canvas, Style3D, Styles);
+    if (Style3D->Tracing() != 0) {
+        Canvas->SetTextCharacterExtra(Style3D->Tracing());
+        traced = true;
+    }
+    Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+    TRect T = r;
+    DrawCopies(CopyDrawer{Canvas, Text, TextFlags, T}, Canvas, style, Style3D, face);
 }
 
 void FxDrawTextCalc(const QString& Text, const TFx3DCaption* Style3D, TRect& R, const TFont* Font, bool MultiLine,
