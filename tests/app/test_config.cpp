@@ -110,7 +110,9 @@ TEST_F(SettingsDialog, EveryControlSitsOnItsParentWithItsCaption)
         EXPECT_EQ(c->BoundsRect(), p.bounds);
         // The widget stands where the layout puts it.
         EXPECT_EQ(c->Widget()->geometry(), ToQRect(p.bounds));
-        if (p.caption) EXPECT_EQ(c->Caption(), QString::fromUtf8(p.caption));
+        if (p.caption) {
+            EXPECT_EQ(c->Caption(), QString::fromUtf8(p.caption));
+        }
     }
     // The group boxes show their captions as given, blanks included.
     EXPECT_EQ(dialog->GroupBox4->GroupBox()->title(), QStringLiteral(" Главное "));
@@ -198,7 +200,9 @@ TEST_F(SettingsDialog, GroupBoxCaptionsStandOnTheFrameAboveEveryChild)
         int line = 0;   // in a column right of the caption
         while (line < box->Height() && !inked(box->Width() - 12, line)) ++line;
         for (int i = 0; i < box->ControlCount(); ++i)
-            if (box->Controls(i)->Visible()) EXPECT_LT(line, box->Controls(i)->Top()) << box->Controls(i)->Name().toStdString();
+            if (box->Controls(i)->Visible()) {
+                EXPECT_LT(line, box->Controls(i)->Top()) << box->Controls(i)->Name().toStdString();
+            }
         const QFontMetrics fm(box->Widget()->font());
         bool above = false, below = false;
         for (int y = 0; y < fm.height(); ++y)

@@ -51,7 +51,9 @@ Drawn DrawCase(TCanvas& canvas, const SpriteCase& c, bool openPainter, bool clip
     canvas.ReleaseHandle();
     Drawn d;
     canvas.OnChange = [&d](const TRect& r) { d.touched.push_back(r); };
-    if (openPainter) EXPECT_NE(canvas.Painter(), nullptr);
+    if (openPainter) {
+        EXPECT_NE(canvas.Painter(), nullptr);
+    }
     canvas.Font()->SetName(QString::fromUtf8(c.face));
     canvas.Font()->SetHeight(c.height);
     canvas.Font()->SetStyle(c.style);

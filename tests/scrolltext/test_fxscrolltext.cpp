@@ -162,7 +162,9 @@ TEST_F(ScrollTextTest, TheTickerTextHalfWayIsHalfThePathLessItsWidth)
     const int tw = st->TextWidth();
     st->ExecuteEnh(150);
     EXPECT_EQ(st->Origin().X, (tw + 1916) / 2 - tw);
-    if (tw == 804) EXPECT_EQ(st->Origin().X, 556);
+    if (tw == 804) {
+        EXPECT_EQ(st->Origin().X, 556);
+    }
     Ticks(1);
     // One step moves the text left by about (text width + inner width) / Steps.
     EXPECT_EQ(st->Origin().X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
@@ -268,8 +270,12 @@ TEST_F(ScrollTextTest, BoldOpenedInOneMarqueeLineCarriesIntoTheNextOnesEvenOutOf
             sawSecond = true;
             EXPECT_TRUE(s.style & fsBold);
         }
-        if (s.text == QStringLiteral("third")) EXPECT_TRUE(s.style & fsBold);
-        if (s.text == QStringLiteral("plain")) EXPECT_FALSE(s.style & fsBold);
+        if (s.text == QStringLiteral("third")) {
+            EXPECT_TRUE(s.style & fsBold);
+        }
+        if (s.text == QStringLiteral("plain")) {
+            EXPECT_FALSE(s.style & fsBold);
+        }
         EXPECT_FALSE(s.text.contains(QLatin1Char('<')));   // a line of tags draws nothing
     }
     EXPECT_TRUE(sawSecond);
