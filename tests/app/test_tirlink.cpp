@@ -3,6 +3,7 @@
 #include "app/settingsfile.h"
 #include "app/tirlink.h"
 #include "scrolltext/fxscrolltext.h"
+#include "scale_testing.h"
 #include "ticker_fixture.h"
 #include "scrolltext/fxtextutils.h"
 
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -74,21 +74,7 @@ static std::vector<std::pair<int, int>> InkRuns(const std::vector<bool>& ink, in
 // 1x pixels doubled, and its words stand where scale 1 puts them, doubled.
 TEST_F(TickerWindow, AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution)
 {
-    if (qApp->devicePixelRatio() != 2) {
-        // Qt's scale is fixed when the application starts: the test runs in a process of its own.
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=TickerWindow.AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution")});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QByteArray out = child.readAll();
-        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
-        return;
-    }
+    if (RerunAtScale("2")) return;
     auto w = Start();
     TFxScrollText* st = w->FxScrollText1;
     EXPECT_EQ(w->Width(), ScreenWidth() - 4);
