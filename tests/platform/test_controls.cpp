@@ -25,7 +25,6 @@ public:
     int paints = 0;
     std::vector<uint32_t> messages;
     TColor fill = clRed;
-    bool fills = true;
     void WndProc(TMessage& m) override
     {
         messages.push_back(m.Msg);
@@ -36,7 +35,6 @@ protected:
     void Paint() override
     {
         ++paints;
-        if (!fills) return;
         Canvas()->Brush()->SetColor(fill);
         Canvas()->FillRect(TRect(2, 2, Width() - 2, Height() - 2));
     }
@@ -128,11 +126,10 @@ TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
     for (const char* scale : {"1", "1.25", "1.5", "2"}) {
         SCOPED_TRACE(scale);
         if (RerunAtScale(scale)) continue;
-        auto* c = new ProbeControl(form.get());
+        auto* c = new TGraphicControl(form.get());
         c->SetParent(form.get());
         c->SetBounds(4, 8, 150, 20);
         c->SetControlStyle(c->ControlStyle() | csOpaque);
-        c->fills = false;
         form->Show();
         QApplication::processEvents();
         std::mt19937 random(25);
