@@ -133,17 +133,16 @@ TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
         form->Show();
         QApplication::processEvents();
         std::mt19937 random(25);
-        for (int i = 0; i < 200; ++i) {
-            const int x = int(random() % 150), y = int(random() % 20);
+        for (int i = 0, x, y; i < 200; ++i) {
+            x = int(random() % 150), y = int(random() % 20);
             c->Canvas()->Brush()->SetColor(TColor(random() & 0xFFFFFF));
             c->Canvas()->FillRect(TRect(x, y, x + 1 + int(random() % 3), y + 1 + int(random() % 3)));
         }
         QApplication::processEvents();
         // What the window system has of the window: its backing store, in device pixels.
-        const auto* shown = dynamic_cast<QImage*>(form->Widget()->backingStore()->paintDevice());
-        ASSERT_TRUE(shown);
-        const QRect at(DeviceRect(*shown, QRect(4, 8, 150, 20)).topLeft(), c->Surface().size());
-        EXPECT_EQ(shown->copy(at).convertToFormat(QImage::Format_RGB32), c->Surface());
+        const auto& shown = dynamic_cast<QImage&>(*form->Widget()->backingStore()->paintDevice());
+        const QRect at(DeviceRect(shown, QRect(4, 8, 150, 20)).topLeft(), c->Surface().size());
+        EXPECT_EQ(shown.copy(at).convertToFormat(QImage::Format_RGB32), c->Surface());
     }
 }
 
