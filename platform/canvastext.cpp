@@ -43,6 +43,20 @@ QRect InkBand(const TTextCache& tc, const TTextLine& line, int x, int y)
     return QRect(x - margin, y - margin / 2, line.width + 2 * margin, tc.height + margin);
 }
 
+// The rows a line drawn at (x, y) fills besides its glyphs, each given to fill: the mnemonic
+// underlines, and the face's underline and strike-out across the whole line. They are filled
+// at whole logical pixels, so they come out the same at every scale, inside any clip, and
+// wherever the line stands.
+template <class Fill>
+void ForEachDecoration(const TTextCache& tc, const TTextLine& line, int x, int y, Fill fill)
+{
+    const int under = y + tc.ascent + tc.underlinePos;
+    for (const auto& u : line.underlines) fill(QRect(x + u.first, under, u.second, tc.lineWidth));
+    if (line.width <= 0) return;
+    if (tc.plain.underline()) fill(QRect(x, under, line.width, tc.lineWidth));
+    if (tc.plain.strikeOut()) fill(QRect(x, y + tc.ascent - tc.strikeOutPos, line.width, tc.lineWidth));
+}
+
 // What drawing a line at (x, y) may change: its box and its ink band.
 TRect TextLineReach(const TTextCache& tc, const TTextLine& line, int x, int y)
 {
@@ -64,8 +78,6 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
     // Qt blends glyphs onto 24-bit images through a generic per-pixel conversion that costs
     // several times the blend itself. On such an image, draw the line onto a 32-bit copy of the
     // area it covers (room left for glyphs that reach past their advance) and put that back.
-    // Underlined and struck-out faces keep the direct way: the glyph runs' own decorations did
-    // not come out on the copy.
     // The painter on the copy, when the line goes through one; the target's painter otherwise.
     std::optional<QPainter> copy;
     QPainter* onto = p;
@@ -73,8 +85,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
     QImage& scratch = TextScratch();
     if (m_target->format() == QImage::Format_BGR888 && m_target->isDetached() && p->transform().isIdentity() &&
         m_target->devicePixelRatio() == 1 &&
-        p->compositionMode() == QPainter::CompositionMode_SourceOver && !tc.plain.underline() &&
-        !tc.plain.strikeOut() &&
+        p->compositionMode() == QPainter::CompositionMode_SourceOver &&
         (!p->hasClipping() || p->clipRegion().rectCount() <= 1)) {
         area = InkBand(tc, line, x, y) & m_target->rect();
         if (p->hasClipping()) area &= p->clipBoundingRect().toAlignedRect();
@@ -97,8 +108,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
         for (const QGlyphRun& g : run.runs) onto->drawGlyphRun(origin, g);
     }
     const QColor color = p->pen().color();
-    for (const auto& u : line.underlines)
-        onto->fillRect(QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth), color);
+    ForEachDecoration(tc, line, x, y, [&](const QRect& r) { onto->fillRect(r, color); });
     if (!copy) return;
     copy->end();
     // The target's own painter writes straight into the same pixels and keeps no copy of them.
@@ -167,10 +177,8 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
             }
         }
     }
-    for (const auto& u : line.underlines)
-        FillBgr24(*m_target,
-                  DeviceRect(*m_target, QRect(x + u.first, y + tc.ascent + tc.underlinePos, u.second, tc.lineWidth)) & area,
-                  m_font->Color());
+    ForEachDecoration(tc, line, x, y,
+                      [&](const QRect& r) { FillBgr24(*m_target, DeviceRect(*m_target, r) & area, m_font->Color()); });
 }
 
 int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
@@ -185,7 +193,7 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         r.Bottom = r.Top + height;
         return height;
     }
-    const bool direct = !m_inPath && DirectTarget() && !tc.plain.underline() && !tc.plain.strikeOut();
+    const bool direct = !m_inPath && DirectTarget();
     QPainter* p = (m_inPath || direct) ? nullptr : Painter();
     if (lines.empty() || (!p && !m_inPath && !direct)) return height;
 

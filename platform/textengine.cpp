@@ -27,6 +27,7 @@ std::shared_ptr<TTextCache::Face> TTextCache::FaceOf(const TFont& font, int extr
     f->height = f->fm.height();
     f->tabWidth = std::max(1, 8 * f->fm.averageCharWidth());
     f->underlinePos = std::max(1, f->fm.underlinePos());
+    f->strikeOutPos = std::max(1, f->fm.strikeOutPos());
     f->lineWidth = std::max(1, f->fm.lineWidth());
     if (faces.size() >= 64) faces.clear();
     faces.insert(key, f);
@@ -55,6 +56,7 @@ void TTextCache::Sync(const TFont& font, int extraSpacing)
     height = m_face->height;
     tabWidth = m_face->tabWidth;
     underlinePos = m_face->underlinePos;
+    strikeOutPos = m_face->strikeOutPos;
     lineWidth = m_face->lineWidth;
     m_runs.clear();
 }
@@ -105,6 +107,13 @@ const TTextCache::Run& TTextCache::RunOf(const QString& s)
     layout.endLayout();
     Run r;
     r.runs = layout.glyphRuns();
+    // Qt draws a run's decorations from its own fractional metrics, and under a scaled painter
+    // on the wrong rows or not at all; a glyph's mask must not carry them either.
+    for (QGlyphRun& g : r.runs) {
+        g.setUnderline(false);
+        g.setStrikeOut(false);
+        g.setOverline(false);
+    }
     r.ascent = line.ascent();
     if (shared.size() >= MaxEntries) shared.clear();
     shared.insert(key, r);

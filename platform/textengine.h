@@ -30,11 +30,12 @@ public:
         QFont plain;                  // the font without extra spacing, for measuring
         QFont spaced;                 // with the extra spacing, for drawing and paths
         QFontMetrics fm{QFont()};
-        int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, lineWidth = 1;
+        int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, strikeOutPos = 1, lineWidth = 1;
         QString sharedKey;            // the font's key for laid-out runs and sprites
         QHash<QString, int> widths;
     };
-    // A piece of text laid out by Qt: its glyph runs and where its baseline lies.
+    // A piece of text laid out by Qt: its glyph runs, without the font's underline and
+    // strike-out (the canvas fills those itself), and where its baseline lies.
     struct Run {
         QList<QGlyphRun> runs;
         qreal ascent = 0;         // the layout's baseline below its top
@@ -65,7 +66,7 @@ public:
     // The current face's facts, copied out for the drawing loops.
     QFont plain, spaced;
     const QFontMetrics* fm = nullptr;
-    int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, lineWidth = 1;
+    int ascent = 0, height = 0, tabWidth = 8, underlinePos = 1, strikeOutPos = 1, lineWidth = 1;
 
 private:
     static std::shared_ptr<Face> FaceOf(const TFont& font, int extraSpacing);

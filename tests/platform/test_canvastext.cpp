@@ -165,6 +165,29 @@ TEST_F(CanvasText, UnderlinedAndStruckOutFontsDrawTheirLines)
     EXPECT_GT(strike, plain);
 }
 
+// Underline and strike-out (across blanks too) fill whole logical rows: at screen scale 2 they
+// are the rows of scale 1 doubled, drawn directly or through an open painter.
+TEST_F(CanvasText, DecorationsAtScaleTwoAreThoseOfScaleOneDoubled)
+{
+    auto draw = [&](int k, bool painter) {
+        TBitmap b;
+        b.SetDevicePixelRatio(k);
+        b.SetSize(100 * k, 40 * k);
+        b.Canvas()->Font()->Assign(c->Font());
+        b.Canvas()->Font()->SetStyle(fsUnderline | fsStrikeOut);
+        if (painter) b.Canvas()->Polyline({TPoint(0, 39), TPoint(9, 39)});
+        TRect r(5, 3, 100, 30);
+        b.Canvas()->DrawTextEx(QStringLiteral("        "), r, DT_SINGLELINE | DT_NOPREFIX);
+        return b.Image().copy(0, 0, 100 * k, 30 * k).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage once = draw(1, false);
+    QImage blank(once.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    ASSERT_NE(once, blank) << "no lines drawn";
+    EXPECT_EQ(draw(2, false), once.scaled(200, 60));
+    EXPECT_EQ(draw(2, true), once.scaled(200, 60));
+}
+
 TEST_F(CanvasText, ExpandTabsAdvancesToEightAverageCharacterWidths)
 {
     const int tab = 8 * fm->averageCharWidth();
