@@ -45,9 +45,9 @@ int QuickDepth(const TFx3DCaption* s)
     }
 }
 
-// Strokes the collected path inside the text's rectangle (and any clip the canvas has), as
-// drawn text is clipped to its rectangle unless DT_NOCLIP is given.
-void StrokeClipped(TCanvas* canvas, const TRect& textRect, uint32_t flags)
+// Strokes the collected path inside area (and any clip the canvas has), as drawn text is
+// clipped unless DT_NOCLIP is given.
+void StrokeClipped(TCanvas* canvas, const TRect& area, uint32_t flags)
 {
     if (flags & DT_NOCLIP) {
         canvas->StrokePath();
@@ -55,9 +55,9 @@ void StrokeClipped(TCanvas* canvas, const TRect& textRect, uint32_t flags)
     }
     const bool hadClip = canvas->HasClip();
     const TRect oldClip = canvas->ClipRect();
-    TRect area = textRect.Normalized();
-    if (hadClip && !IntersectRect(area, area, oldClip)) area = TRect();
-    canvas->SetClipRect(area);
+    TRect clip = area.Normalized();
+    if (hadClip && !IntersectRect(clip, clip, oldClip)) clip = TRect();
+    canvas->SetClipRect(clip);
     TScopeExit restore([canvas, hadClip, oldClip] {
         if (hadClip) canvas->SetClipRect(oldClip);
         else canvas->ClearClip();
@@ -146,15 +146,19 @@ void DrawCopies(const CopyDrawer& draw, TCanvas* Canvas, Style e, const TFx3DCap
         draw(sd, sd, shadow);
         draw(-sd, -sd, face);
         break;
-    case Style::tdOutline:
+    case Style::tdOutline: {
+        // The stroke belongs to the text: its clip is the text's rectangle (before the copy
+        // moves it) grown by the pen, as the other styles' copies reach past the rectangle too.
+        const TRect area = TRect(T).Inflate(sd, sd);
         Canvas->Pen()->SetStyle(TPenStyle::psSolid);
         Canvas->BeginPath();
         draw(sd / 2, sd / 2, face);
         Canvas->EndPath();
         Canvas->Pen()->SetColor(face);
         Canvas->Pen()->SetWidth(sd);
-        StrokeClipped(Canvas, T, draw.flags);
+        StrokeClipped(Canvas, area, draw.flags);
         break;
+    }
     case Style::tdExtrude:
         for (int i = 0; i < n; ++i) draw(dx, dy, shadow);
         draw(0, 0, face);
