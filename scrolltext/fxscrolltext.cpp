@@ -11,10 +11,10 @@
 #include "platform/forms.h"
 #include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
+#include "scrolltext/keptframe.h"
 
 #include <QtMath>
 
-#include <array>
 #include <vector>
 
 namespace {
@@ -40,6 +40,7 @@ TFxScrollText::TFxScrollText(TComponent* AOwner) : TFxGraphicControl(AOwner)
     SetWidth(200);
     SetHeight(20);
     m_snapshot = std::make_unique<TBitmap>();
+    m_kept = std::make_unique<TFxKeptFrame>();
     ActivateTimer();
 }
 
@@ -391,7 +392,7 @@ int32_t TFxScrollText::MeasureLine(TCanvas* Canvas, const QString& Line, bool Bo
 }
 
 void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold,
-                                 std::vector<DrawnSegment>* Record)
+                                 std::vector<TFxDrawnSegment>* Record)
 {
     if (Record) Record->clear();
     const TFxDrawTextStyles styles =
@@ -410,16 +411,28 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
     }
 }
 
-bool TFxScrollText::BlockKey::operator==(const BlockKey& o) const
+TPoint TFxScrollText::BlockOrigin()
 {
-    return measured == o.measured && font == o.font && color == o.color && enabled == o.enabled &&
-           alignment == o.alignment && mode == o.mode && horizontal == o.horizontal && innerWidth == o.innerWidth &&
-           innerHeight == o.innerHeight && ratio == o.ratio && lines == o.lines;
+    m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
+    const double f = double(m_step) / double(m_steps);
+    const TFxScrollDirectionFacts facts = FactsOf(m_direction);
+    const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
+    TPoint p(0, m_centerOffset);
+    if (facts.horizontal) p.X = Round((m_textWidth + m_innerWidth) * along) - m_textWidth;
+    else p.Y = Round((m_textHeight + m_innerHeight) * along) - m_textHeight;
+    return p;
 }
 
-TFxScrollText::BlockKey TFxScrollText::CurrentBlockKey() const
+TRect TFxScrollText::LineRect(TPoint Origin, int Index) const
 {
-    BlockKey k;
+    const int32_t y = Origin.Y + Index * m_lineHeight;
+    return FactsOf(m_direction).horizontal ? TRect(Origin.X, y, Origin.X + m_textWidth, y + m_lineHeight)
+                                           : TRect(0, y, m_innerWidth, y + m_lineHeight);
+}
+
+TFxBlockKey TFxScrollText::CurrentBlockKey(TPoint Origin) const
+{
+    TFxBlockKey k;
     // The lines are compared as well as the count of measurings: inside an update bracket
     // they change without a report. An unchanged list shares its data, so this is cheap.
     k.lines = m_lines->Items();
@@ -427,219 +440,144 @@ TFxScrollText::BlockKey TFxScrollText::CurrentBlockKey() const
     k.font = Font()->Revision();
     k.color = Color();
     k.enabled = Enabled();
-    k.alignment = m_alignment;
-    k.mode = m_scrollMode;
+    k.alignment = int(m_alignment);
+    k.mode = int(m_scrollMode);
     k.horizontal = FactsOf(m_direction).horizontal;
     k.innerWidth = m_innerWidth;
     k.innerHeight = m_innerHeight;
     k.ratio = DevicePixelRatio();
+    // The marquee lines drawn are those whose rectangle meets the view; a line's 3D copies may
+    // reach past its rectangle, so a line coming into view or leaving it gives a whole frame.
+    k.inView = {0, 1};
+    if (m_scrollMode == TFxScrollMode::smMarquee) {
+        k.inView = {m_lines->Count(), 0};
+        const TRect view(0, 0, m_innerWidth, m_innerHeight);
+        for (int i = 0; i < m_lines->Count(); ++i) {
+            TRect overlap;
+            if (!IntersectRect(overlap, LineRect(Origin, i), view)) continue;
+            k.inView.first = std::min(k.inView.first, i);
+            k.inView.second = i + 1;
+        }
+    }
     return k;
 }
 
-namespace {
-// The parts of a that lie outside b: up to four bands, above, below, left and right of b
-// (some of them empty). Worked out on every tick, so kept off the heap.
-std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
+void TFxScrollText::DrawMarquee(TCanvas* Canvas, TPoint Origin, std::pair<int, int> InView)
 {
-    TRect in;
-    if (!IntersectRect(in, a, b)) return {a, TRect(), TRect(), TRect()};
-    return {TRect(a.Left, a.Top, a.Right, in.Top), TRect(a.Left, in.Bottom, a.Right, a.Bottom),
-            TRect(a.Left, in.Top, in.Left, in.Bottom), TRect(in.Right, in.Top, a.Right, in.Bottom)};
-}
-} // namespace
-
-TRect TFxScrollText::MoveKeptFrame(TPoint d)
-{
-    // Glyphs and their 3D copies come out the same wherever a block stands on a plain
-    // background, so the part of the block that was in view is the same pixels moved. What
-    // was not in view (and must now be drawn) is what shifts in across the edge.
-    TCanvas* wc = m_work->Canvas();
-    const TRect view(0, 0, m_innerWidth, m_innerHeight);
-    TRect moved, from = m_workDrawn;
-    if (IntersectRect(moved, from.Offset(d.X, d.Y), view) && (d.X != 0 || d.Y != 0)) {
-        TRect source = moved;
-        wc->CopyRect(moved, wc, source.Offset(-d.X, -d.Y));
+    bool bold = false;
+    for (int i = 0; i < m_lines->Count(); ++i) {
+        const QString line = m_lines->Get(i);
+        if (i < InView.first || i >= InView.second) {
+            // Out of view: walked only to carry the bold state on to the next lines.
+            SegmentWalk walk{line, bold};
+            while (!walk.Next().isEmpty()) {
+            }
+            ApplyBold(Canvas, bold);
+            continue;
+        }
+        Canvas->Brush()->SetColor(Color());
+        Canvas->Font()->SetColor(Font()->Color());
+        const TRect L = LineRect(Origin, i);
+        const int32_t t = MeasureLine(Canvas, line, bold);
+        TRect R = L;
+        switch (m_alignment) {
+        case TAlignment::taLeftJustify: R.Right = L.Left + t; break;
+        case TAlignment::taRightJustify: R.Left = L.Right - t; break;
+        case TAlignment::taCenter:
+            R.Left = L.Left + (L.Right - L.Left - t) / 2;
+            R.Right = R.Left + t;
+            break;
+        }
+        DrawSegments(Canvas, line, R, L, bold);
     }
-    // What the text covered and left is cleared. Everything else already shows the
-    // background, the band that comes into view included: it was either outside what the text
-    // covered or is cleared now.
-    for (const TRect& r : Outside(m_workDrawn, moved))
-        if (!r.IsEmpty()) wc->FillRect(r);
-    m_workDrawn = moved;
-    // The shift is along one axis, so what comes in is one band along one edge.
-    TRect seen = view, band;
-    for (const TRect& r : Outside(view, seen.Offset(d.X, d.Y))) band = UnionRect(band, r);
-    return band;
+}
+
+void TFxScrollText::DrawTicker(TCanvas* Canvas, TPoint Origin, const TRect* Band, bool Record)
+{
+    bool bold = false;
+    Canvas->Brush()->SetColor(Color());
+    Canvas->Font()->SetColor(Font()->Color());
+    const TRect L = LineRect(Origin, 0);
+    // Each copy of a segment is drawn clipped to the segment's rectangle moved by at most the
+    // style's depths: a band that misses all of that finds nothing to draw, and the segments
+    // are only told again, moved with the line.
+    TRect reach = m_kept->reach, meets;
+    if (Band && !IntersectRect(meets, *Band, reach.Offset(L.Left, L.Top))) {
+        if (OnDrawSegment)
+            for (const TFxDrawnSegment& d : m_kept->segments)
+                OnDrawSegment(d.text, TRect(d.r).Offset(L.Left, L.Top), d.style);
+        return;
+    }
+    DrawSegments(Canvas, GetAsTickerText(), L, L, bold, Record ? &m_kept->segments : nullptr);
+    if (!Record) return;
+    const int depth = m_font3D->LightDepth() + m_font3D->ShadowDepth() + 1;
+    m_kept->reach = TRect();
+    for (const TFxDrawnSegment& d : m_kept->segments)
+        m_kept->reach = UnionRect(m_kept->reach, TRect(d.r.Left, d.r.Top, d.r.Right + depth, d.r.Bottom + depth));
 }
 
 void TFxScrollText::PaintImage()
 {
     // The frame is composed off screen in a 24-bit work image. On a scaled screen it holds the
     // screen's device pixels, so that text is rasterised at the screen's resolution; the
-    // geometry below stays in logical pixels.
-    //
-    // Over a plain background (a solid colour, no background effect, a whole-number scale) the
-    // work image is kept from tick to tick, and as long as nothing the text block depends on
-    // changed, the next frame is the last one with the block moved (MoveKeptFrame): the text
-    // is drawn only where it comes into view, and only what the text covered and covers can
-    // differ from the frame on the surface, so only that part is copied. Everything else
-    // starts afresh: a new work image (not whitened when it is filled at once), the
-    // background, the effects, all of the text, a whole copy. A frame asked for from inside
-    // OnScroll (a nested one) uses an image of its own and makes the next frame a whole one.
+    // geometry stays in logical pixels. The next frame is the kept one moved where the control's
+    // look allows it (see TFxKeptFrame); a frame asked for from inside OnScroll (a nested one)
+    // is whole, in an image of its own, and makes the next frame whole too.
     const bool nested = m_composing;
     TScopedValue<bool> composing(m_composing, true);
-    const qreal ratio = DevicePixelRatio();
-    const int pixelsW = qCeil(m_innerWidth * ratio), pixelsH = qCeil(m_innerHeight * ratio);
-    m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
-    const double f = double(m_step) / double(m_steps);
-    const int32_t spanX = m_textWidth + m_innerWidth;
-    const int32_t spanY = m_textHeight + m_innerHeight;
-    TPoint p(0, m_centerOffset);
-    const TFxScrollDirectionFacts facts = FactsOf(m_direction);
-    const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
-    if (facts.horizontal) p.X = Round(spanX * along) - m_textWidth;
-    else p.Y = Round(spanY * along) - m_textHeight;
+    const TPoint p = BlockOrigin();
     m_origin = p;
-    const bool horizontal = facts.horizontal;
-    auto lineRect = [&](int32_t y) {
-        return horizontal ? TRect(p.X, y, p.X + m_textWidth, y + m_lineHeight)
-                          : TRect(0, y, m_innerWidth, y + m_lineHeight);
-    };
-    const TRect visible(0, 0, m_innerWidth, m_innerHeight);
-    // The marquee lines drawn are those whose rectangle meets the view; a line's 3D copies may
-    // reach past its rectangle, so when a line comes into view or leaves it, the frame is
-    // composed whole.
-    std::pair<int, int> inView(0, 1);
-    if (m_scrollMode == TFxScrollMode::smMarquee) {
-        inView = {m_lines->Count(), 0};
-        for (int i = 0; i < m_lines->Count(); ++i) {
-            TRect overlap;
-            if (!IntersectRect(overlap, lineRect(p.Y + i * m_lineHeight), visible)) continue;
-            inView.first = std::min(inView.first, i);
-            inView.second = i + 1;
-        }
-    }
-
+    const qreal ratio = DevicePixelRatio();
+    const TRect view(0, 0, m_innerWidth, m_innerHeight);
     // A frame over a solid colour at a whole-number scale is filled at once, so its work image
-    // needs no whitening; without background effects it is also plain enough to be kept.
+    // needs no whitening; without background effects and outlines it may also be kept.
     const bool solid = !m_transparentProp && ratio == qFloor(ratio);
-    const bool plain = solid && !BackFX()->Active();
-    BlockKey key = CurrentBlockKey();
-    const bool keep = plain && !nested && m_workKept && !m_wholeFrameDue && key == m_workKey &&
-                      inView == m_workInView && m_surfaceSeen == SurfaceGeneration();
-    m_wholeFrameDue = nested;
+    const bool keepable = m_keepFrames && solid && !BackFX()->Active() && m_font3D->Style() != TFxThreeDStyle::tdOutline;
+    TFxBlockKey key = CurrentBlockKey(p);
+    const bool keep = !nested && m_kept->CanKeep(keepable, key, SurfaceGeneration());
     std::unique_ptr<TBitmap> own;
-    TBitmap* work;
     if (nested) {
+        m_kept->Forget();
         own = std::make_unique<TBitmap>();
-        work = own.get();
-    } else {
-        // Stays false until this frame is complete: a frame cut short by an exception is not
-        // built on.
-        m_workKept = false;
-        if (!keep) m_work = std::make_unique<TBitmap>();
-        work = m_work.get();
     }
+    TBitmap* work = nested ? own.get() : m_kept->Begin(keep);
     TCanvas* wc = work->Canvas();
-    const TRect lastDrawn = keep ? m_workDrawn : TRect();
     wc->Brush()->SetColor(Color());
     wc->Brush()->SetStyle(TBrushStyle::bsSolid);
     wc->Pen()->SetStyle(TPenStyle::psClear);
     if (!keep) {
         work->SetPixelFormat(TPixelFormat::pf24bit);
         work->SetDevicePixelRatio(ratio);
-        if (solid) work->AllocateUnfilled(pixelsW, pixelsH);
-        else work->SetSize(pixelsW, pixelsH);
+        if (solid) work->AllocateUnfilled(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
+        else work->SetSize(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
         if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
-        else wc->FillRect(TRect(0, 0, m_innerWidth, m_innerHeight));
+        else wc->FillRect(view);
         BackFX()->Draw(work);
     }
     wc->SetFont(Font());
-
-    // A kept frame: the block moved, the text drawn only where it comes into view.
-    TRect band;
-    if (keep) {
-        band = MoveKeptFrame(TPoint(p.X - m_workOrigin.X, p.Y - m_workOrigin.Y));
-        wc->SetClipRect(band);
-    }
+    const TRect band = keep ? m_kept->Move(p, view) : view;
+    if (keep) wc->SetClipRect(band);
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
     wc->OnChange = [&drawn](const TRect& r) { drawn = UnionRect(drawn, r); };
-    const TScopeExit unhook([wc] {
-        wc->OnChange = nullptr;
-        wc->ClearClip();
-    });
-
-    bool bold = false;
-
-    auto prepareColours = [&] {
-        wc->Brush()->SetColor(Color());
-        wc->Font()->SetColor(Font()->Color());
-    };
-    if (m_scrollMode == TFxScrollMode::smMarquee) {
-        int32_t y = p.Y;
-        for (int i = 0; i < m_lines->Count(); ++i, y += m_lineHeight) {
-            const QString line = m_lines->Get(i);
-            const TRect L = lineRect(y);
-            if (i < inView.first || i >= inView.second) {
-                // Out of view: walked only to carry the bold state on to the next lines.
-                SegmentWalk walk{line, bold};
-                while (!walk.Next().isEmpty()) {
-                }
-                ApplyBold(wc, bold);
-                continue;
-            }
-            prepareColours();
-            const int32_t t = MeasureLine(wc, line, bold);
-            TRect R = L;
-            switch (m_alignment) {
-            case TAlignment::taLeftJustify: R.Right = L.Left + t; break;
-            case TAlignment::taRightJustify: R.Left = L.Right - t; break;
-            case TAlignment::taCenter:
-                R.Left = L.Left + (L.Right - L.Left - t) / 2;
-                R.Right = R.Left + t;
-                break;
-            }
-            DrawSegments(wc, line, R, L, bold);
-        }
-    } else {
-        prepareColours();
-        const TRect L = lineRect(p.Y);
-        // Plain enabled text stays inside its segments' rectangles and so inside the line: when
-        // the band that comes into view misses the line, there is nothing to draw, and the
-        // segments are only told again, moved with the line.
-        TRect meets;
-        if (keep && m_font3D->Style() == TFxThreeDStyle::tdNone && Enabled() && !IntersectRect(meets, band, L)) {
-            if (OnDrawSegment)
-                for (const DrawnSegment& d : m_tickerSegments)
-                    OnDrawSegment(d.text, TRect(d.r).Offset(L.Left, L.Top), d.style);
-        } else {
-            DrawSegments(wc, GetAsTickerText(), L, L, bold, nested ? nullptr : &m_tickerSegments);
-        }
+    {
+        const TScopeExit unhook([wc] {
+            wc->OnChange = nullptr;
+            wc->ClearClip();
+        });
+        if (m_scrollMode == TFxScrollMode::smMarquee) DrawMarquee(wc, p, key.inView);
+        else DrawTicker(wc, p, keep ? &band : nullptr, !nested && !keep);
     }
+    const TRect changed = nested ? view : m_kept->Finish(keep, drawn, view, p, std::move(key));
 
-    wc->OnChange = nullptr;
-    wc->ClearClip();
-    TRect changed(0, 0, m_innerWidth, m_innerHeight);
-    if (keep) {
-        // The moved part is in m_workDrawn now; the copy covers it, what was drawn and what the
-        // text covered before.
-        drawn = UnionRect(m_workDrawn, drawn);
-        changed = UnionRect(lastDrawn, drawn);
-    }
-    if (!nested) {
-        m_workDrawn = drawn;
-        m_workOrigin = p;
-        m_workInView = inView;
-        m_workKey = std::move(key);
-        m_workKept = plain;
-    }
-
+    // The frame is copied after OnScroll: what a handler draws on the control, or a repaint it
+    // causes, is covered by the whole frame.
+    const uint64_t before = SurfaceGeneration();
     if (OnScroll) OnScroll(this);
-    if (work->Empty() || changed.IsEmpty()) return;
+    const TRect copied = SurfaceGeneration() == before ? changed : view;
     const int b = BevelExt();
-    Canvas()->CopyRect(TRect(b + changed.Left, b + changed.Top, b + changed.Right, b + changed.Bottom), wc, changed);
-    if (!nested) m_surfaceSeen = SurfaceGeneration();
+    if (!work->Empty() && !copied.IsEmpty()) Canvas()->CopyRect(TRect(copied).Offset(b, b), wc, copied);
+    if (!nested) m_kept->Presented(SurfaceGeneration());
 }
 
 void TFxScrollText::Paint()
@@ -662,7 +600,7 @@ void TFxScrollText::Paint()
         m_backStale = false;
     }
     // A paint cycle redraws the whole frame: what the surface holds is not taken on trust.
-    m_wholeFrameDue = true;
+    m_kept->Forget();
     PaintImage();
     if (IsDesigning() && !m_scroll && BevelExt() == 0) DrawDashedFrame();
 }

@@ -24,6 +24,10 @@
 #include <memory>
 #include <vector>
 
+struct TFxBlockKey;
+struct TFxDrawnSegment;
+class TFxKeptFrame;
+
 enum class TFxScrollDirection { sdBottomToTop, sdLeftToRight, sdRightToLeft, sdTopToBottom };
 
 // What a direction means, in one place: the direction Reverse turns it into, whether the text
@@ -156,25 +160,31 @@ public:
     const TBitmap* Snapshot() const { return m_snapshot.get(); }
     TFxTimer* PoolTimer() const { return m_poolTimer.get(); }
     TFxHiTimer* HiTimer() const { return m_hiTimer; }
+    // With false every frame is composed whole: the plain path that kept frames must equal.
+    void SetKeepFrames(bool Keep) { m_keepFrames = Keep; }
 
 private:
     // One text being cut into segments at the tags; Bold follows the tags consumed.
     struct SegmentWalk;
     // Sets the work font's style for the bold flag.
     void ApplyBold(TCanvas* Canvas, bool Bold) const;
-    // A segment as drawn: its text, its rectangle relative to the line's top-left corner, its style.
-    struct DrawnSegment {
-        QString text;
-        TRect r;
-        TFontStyles style;
-    };
     // Segment drawing of one line from R onwards, bounded by the line rectangle L; with Record,
     // the segments are listed there as well.
     void DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, const TRect& L, bool& Bold,
-                      std::vector<DrawnSegment>* Record = nullptr);
+                      std::vector<TFxDrawnSegment>* Record = nullptr);
     // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
     int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
     void StopIfChanged(bool changed);
+    // The block's top-left corner at the current step (also sets the centring offset).
+    TPoint BlockOrigin();
+    // The rectangle of line Index of a block standing at Origin.
+    TRect LineRect(TPoint Origin, int Index) const;
+    // What the block's pixels depend on, the marquee lines in view included.
+    TFxBlockKey CurrentBlockKey(TPoint Origin) const;
+    // The text of a frame: every marquee line in view, or the ticker line. With Band the
+    // frame is a kept one drawn only there; with Record the ticker's segments are kept.
+    void DrawMarquee(TCanvas* Canvas, TPoint Origin, std::pair<int, int> InView);
+    void DrawTicker(TCanvas* Canvas, TPoint Origin, const TRect* Band, bool Record);
 
     std::unique_ptr<TStringList> m_lines;
     std::unique_ptr<TFx3DCaption> m_font3D;
@@ -197,41 +207,11 @@ private:
     TPoint m_origin;
     std::unique_ptr<TBitmap> m_snapshot;
     bool m_backStale = false;
-    // What the pixels of a frame's text block depend on, besides where the block stands. A
-    // kept frame's block is moved to the next place only while all of it stays the same.
-    struct BlockKey {
-        QStringList lines;
-        uint64_t measured = 0, font = 0;
-        TColor color = clNone;
-        bool enabled = false;
-        TAlignment alignment = TAlignment::taCenter;
-        TFxScrollMode mode = TFxScrollMode::smMarquee;
-        bool horizontal = false;
-        int32_t innerWidth = 0, innerHeight = 0;
-        qreal ratio = 0;
-        bool operator==(const BlockKey& o) const;
-    };
-    BlockKey CurrentBlockKey() const;
-    // Builds the next frame in the kept work image from the last one: moves what the text
-    // covered by the block's shift d, clears what it left and the edge strip that comes into
-    // view, and returns that strip, the one part where the text must be drawn again.
-    TRect MoveKeptFrame(TPoint d);
-
-    // The work image kept between frames over a plain background (see PaintImage): valid while
-    // m_workKept, with what the text covered in it, where the block stood and what it was
-    // drawn from; the surface generation right after its last copy.
-    std::unique_ptr<TBitmap> m_work;
-    bool m_workKept = false;
-    TRect m_workDrawn;
-    TPoint m_workOrigin;
-    std::pair<int, int> m_workInView;   // the marquee lines drawn: first, one past the last
-    BlockKey m_workKey;
+    // The last frame, kept to build the next one from (see scrolltext/keptframe.h).
+    std::unique_ptr<TFxKeptFrame> m_kept;
     uint64_t m_measured = 0;        // counts CalculateDimensions
-    // The ticker line's segments as the kept frame last drew them (see PaintImage).
-    std::vector<DrawnSegment> m_tickerSegments;
-    uint64_t m_surfaceSeen = 0;
-    bool m_wholeFrameDue = false;   // the next frame is composed and copied whole
     bool m_composing = false;       // PaintImage runs
+    bool m_keepFrames = true;
     // The joined lines and the lines they were joined from.
     mutable QString m_tickerText;
     mutable QStringList m_tickerLines;

@@ -345,56 +345,6 @@ TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReache
     EXPECT_EQ(yellow, 0);
 }
 
-TEST_F(ScrollTextTest, FramesBuiltOnTheLastOneEqualFramesComposedWhole)
-{
-    // Over a plain background a tick moves the last frame's text and draws only what comes into
-    // view. Whatever the style, through a whole pass, its wrap and a reversal, the surface must
-    // equal a frame composed whole (which Paint makes), and the segments told the same.
-    auto surfaceNow = [this] { return st->Surface().copy(); };
-    Size(160, 40);
-    st->Font3D()->SetShadowDepth(3);
-    st->Font3D()->SetOrientation(TFxThreeDOrientation::toBottomRight);
-    st->SetSteps(60);
-    for (int style = int(TFxThreeDStyle::tdNone); style <= int(TFxThreeDStyle::tdExtrudeEnh); ++style)
-        for (bool ticker : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "style " << style << (ticker ? " ticker" : " marquee"));
-            st->Font3D()->SetStyle(TFxThreeDStyle(style));
-            st->SetScrollMode(ticker ? TFxScrollMode::smTicker : TFxScrollMode::smMarquee);
-            st->SetDirection(ticker ? TFxScrollDirection::sdRightToLeft : TFxScrollDirection::sdBottomToTop);
-            st->SetScrollStyle(ticker ? TFxScrollStyle::ssLoopReverse : TFxScrollStyle::ssLoop);
-            st->Lines()->Clear();
-            st->Lines()->Add(QStringLiteral("Wäg <b>Ärger</b> gj"));
-            st->Lines()->Add(QStringLiteral("<b>Полужирный"));
-            st->Execute();
-            for (int step = 0; step < 72; step += 6) {
-                Ticks(6);
-                const QImage kept = surfaceNow();
-                const std::vector<Segment> told = segments;
-                st->Paint();
-                ASSERT_EQ(kept, surfaceNow()) << "after step " << st->StepCounter();
-                ASSERT_TRUE(told == segments) << "segments told after step " << st->StepCounter();
-            }
-        }
-    // A new colour, and drawing by someone else on the surface, are not built on.
-    Ticks(1);
-    st->SetColor(clMaroon);
-    Ticks(1);
-    EXPECT_EQ(st->Canvas()->Pixel(1, 1), clMaroon);
-    st->Canvas()->Brush()->SetColor(clLime);
-    st->Canvas()->FillRect(TRect(0, 0, 160, 40));
-    Ticks(1);
-    EXPECT_EQ(st->Canvas()->Pixel(1, 1), clMaroon);
-    // A frame asked for from inside OnScroll is whole, and so is the one after it.
-    st->OnScroll = [this](TObject*) {
-        st->OnScroll = nullptr;
-        st->Paint();
-    };
-    Ticks(1);
-    const QImage afterNested = surfaceNow();
-    st->Paint();
-    EXPECT_EQ(afterNested, surfaceNow());
-}
-
 TEST_F(ScrollTextTest, ARepaintOutsideAPaintCycleReachesTheScreenOnceAndWhole)
 {
     // A wide inner border draws many rings, each one canvas call.

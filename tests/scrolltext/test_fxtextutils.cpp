@@ -53,7 +53,6 @@ TRect BoxOf(const TBitmap& b, TColor c)
 
 const TRect kR(20, 20, 150, 90);
 const QString kText = QStringLiteral("H");
-const QString kEdgeText = QStringLiteral("jÅ");   // ink at the left edge and near the top
 
 // Where the plain text lands when drawn at kR in colour c.
 TRect Reference(TColor c = kFace)
@@ -306,14 +305,12 @@ TEST(FxDrawTextExt, OutlineStrokesTheGlyphsWithAPenOfTheShadowDepth)
     EXPECT_GT(clipped.Width(), 0);
     EXPECT_LE(clipped.Right, 53);   // the rectangle grown by the pen's width
     EXPECT_FALSE(narrow->Canvas()->HasClip());
-    // The whole stroke of a text that starts at its rectangle's edge: clipped as unclipped.
-    auto wide = Caption(TFxThreeDStyle::tdOutline, 1, 4);
+    // A text inked at its rectangle's left edge and near its top keeps its whole stroke.
+    c = Caption(TFxThreeDStyle::tdOutline, 1, 4);
     std::vector<TRect> boxes;
     for (uint32_t noclip : {0u, uint32_t(DT_NOCLIP)}) {
-        auto d = Blank();
-        FxDrawTextExt(d->Canvas(), kEdgeText, wide.get(), TRect(20, 20, 150, 90), DT_SINGLELINE | DT_NOPREFIX | noclip,
-                      DrawTextStyles(TFxDrawTextStyle::dtEnabled));
-        boxes.push_back(BoxOf(*d, kFace));
+        FxDrawTextExt((narrow = Blank())->Canvas(), QStringLiteral("jÅ"), c.get(), kR, DT_SINGLELINE | noclip, DrawTextStyles(TFxDrawTextStyle::dtEnabled));
+        boxes.push_back(BoxOf(*narrow, kFace));
     }
     EXPECT_EQ(boxes[0], boxes[1]);
 }

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+#include "scrolltext/keptframe.h"
+
+#include <array>
+
+bool TFxBlockKey::operator==(const TFxBlockKey& o) const
+{
+    return measured == o.measured && font == o.font && color == o.color && enabled == o.enabled &&
+           alignment == o.alignment && mode == o.mode && horizontal == o.horizontal && innerWidth == o.innerWidth &&
+           innerHeight == o.innerHeight && ratio == o.ratio && inView == o.inView && lines == o.lines;
+}
+
+namespace {
+// The parts of a that lie outside b: up to four bands, above, below, left and right of b
+// (some of them empty). Worked out on every tick, so kept off the heap.
+std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
+{
+    TRect in;
+    if (!IntersectRect(in, a, b)) return {a, TRect(), TRect(), TRect()};
+    return {TRect(a.Left, a.Top, a.Right, in.Top), TRect(a.Left, in.Bottom, a.Right, a.Bottom),
+            TRect(a.Left, in.Top, in.Left, in.Bottom), TRect(in.Right, in.Top, a.Right, in.Bottom)};
+}
+} // namespace
+
+bool TFxKeptFrame::CanKeep(bool Keepable, const TFxBlockKey& Key, uint64_t SurfaceGeneration) const
+{
+    return Keepable && m_valid && !m_wholeDue && m_work && Key == m_key && m_surfaceSeen == SurfaceGeneration;
+}
+
+TBitmap* TFxKeptFrame::Begin(bool Keep)
+{
+    // A frame cut short by an exception is not built on.
+    m_valid = false;
+    m_wholeDue = false;
+    if (!Keep || !m_work) m_work = std::make_unique<TBitmap>();
+    return m_work.get();
+}
+
+TRect TFxKeptFrame::Move(TPoint Origin, const TRect& View)
+{
+    // The block moves along one axis, so what comes into view is one band along one edge.
+    const TPoint d(Origin.X - m_origin.X, Origin.Y - m_origin.Y);
+    TCanvas* wc = m_work->Canvas();
+    m_before = m_drawn;
+    TRect moved, from = m_drawn;
+    if (IntersectRect(moved, from.Offset(d.X, d.Y), View) && (d.X != 0 || d.Y != 0)) {
+        TRect source = moved;
+        wc->CopyRect(moved, wc, source.Offset(-d.X, -d.Y));
+    }
+    TRect band, seen = View;
+    for (const TRect& r : Outside(View, seen.Offset(d.X, d.Y))) band = UnionRect(band, r);
+    // What the text covered and left, and the band, show the background again; so does a
+    // part of the moved area whose source lay outside the image (it lies in the band).
+    for (const TRect& r : Outside(m_drawn, moved))
+        if (!r.IsEmpty()) wc->FillRect(r);
+    if (!band.IsEmpty()) wc->FillRect(band);
+    IntersectRect(m_drawn, moved, View);
+    return band;
+}
+
+TRect TFxKeptFrame::Finish(bool Kept, const TRect& Drawn, const TRect& View, TPoint Origin, TFxBlockKey Key)
+{
+    TRect now;
+    IntersectRect(now, Drawn, View);
+    TRect changed = View;
+    if (Kept) {
+        // The moved part, what was drawn now, and what the text covered before.
+        now = UnionRect(m_drawn, now);
+        changed = UnionRect(m_before, now);
+    }
+    m_drawn = now;
+    m_origin = Origin;
+    m_key = std::move(Key);
+    return changed;
+}
