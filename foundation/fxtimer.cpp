@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
+#include <vector>
 
 // What a timer shares with its workers. A worker holds it after the timer is gone, so it
 // never reads a freed timer: `alive` says whether `owner` may still be used.
@@ -16,33 +17,41 @@ struct TFxHiTimerLink {
     std::atomic<bool> alive{true};
     std::atomic<bool> enabled{false};
     std::atomic<bool> synchronize{true};
-    // A tick that a worker runs on itself excludes the GUI thread's changes of what such a
-    // tick reads (the handler) and the end of the timer's life, and the other way round. The
-    // GUI thread waits for such a tick without a lock held across it, running meanwhile what
-    // workers hand to it (Synchronize): the tick may itself be waiting for the GUI thread.
+    // Ticks that workers run on themselves exclude the GUI thread's changes of what such a tick
+    // reads (the handler) and the end of the timer's life, and the other way round. A worker
+    // told to stop may still finish its tick while the next worker starts one, so every tick
+    // under way is counted, by its thread. The GUI thread waits for them without a lock held
+    // across the wait, running meanwhile what workers hand to it (Synchronize): a tick may
+    // itself be waiting for the GUI thread.
     std::mutex gateLock;
     std::condition_variable gateCv;
-    bool ticking = false;          // a worker runs a tick on itself ...
-    std::thread::id tickThread;    // ... on this thread
-    int changing = 0;              // the GUI thread changes the handler or ends the timer
+    std::vector<std::thread::id> ticking; // one entry per tick under way
+    int changing = 0;                     // changes of the handler or the timer's end under way
     // The current worker; the worker clears it as its loop ends, so the timer never addresses
     // a worker that has freed itself.
     std::mutex workerLock;
     TFxThreadedTimer* worker = nullptr;
 
-    // Runs change() while no worker runs a tick on itself, keeping new ones from starting.
-    // Called from inside such a tick (on its worker), it does not wait for that tick.
+    // A tick the caller cannot wait for: its own, or one whose worker waits inside
+    // Synchronize for the very method the GUI thread is running now.
+    static bool isCallersOwn(std::thread::id tick)
+    {
+        return tick == std::this_thread::get_id() || TThread::IsServing(tick);
+    }
+
+    bool tickToWaitFor() const
+    {
+        return std::any_of(ticking.begin(), ticking.end(), [](std::thread::id t) { return !isCallersOwn(t); });
+    }
+
+    // Runs change() while no worker runs a tick on itself, apart from the caller's own ones,
+    // keeping new ones from starting.
     template <class Change>
     void ExcludingTicks(Change&& change)
     {
         std::unique_lock<std::mutex> lock(gateLock);
-        if (ticking && tickThread == std::this_thread::get_id()) {
-            lock.unlock();
-            change();
-            return;
-        }
         ++changing;
-        while (ticking) {
+        while (tickToWaitFor()) {
             if (TThread::IsGuiThread()) {
                 gateCv.wait_for(lock, std::chrono::milliseconds(2));
                 lock.unlock();
@@ -63,16 +72,15 @@ struct TFxHiTimerLink {
     // Runs the owner's tick on the calling worker unless the timer is gone or being changed.
     void TickOnWorker(const TFxThreadedTimer& worker)
     {
+        const std::thread::id self = std::this_thread::get_id();
         {
             std::lock_guard<std::mutex> lock(gateLock);
             if (changing > 0 || worker.Terminated() || !alive.load()) return;
-            ticking = true;
-            tickThread = std::this_thread::get_id();
+            ticking.push_back(self);
         }
-        TScopeExit done([this] {
+        TScopeExit done([this, self] {
             std::lock_guard<std::mutex> lock(gateLock);
-            ticking = false;
-            tickThread = std::thread::id();
+            ticking.erase(std::find(ticking.begin(), ticking.end(), self));
             gateCv.notify_all();
         });
         owner->Timer();
@@ -247,28 +255,37 @@ bool TFxHiTimer::Enabled() const
     return m_link->enabled.load();
 }
 
+// Every setter that may re-arm runs on the GUI thread: one called by a handler on a worker is
+// handed over there (the worker waits for it), so re-arms never overlap and the timer has one
+// worker at any moment.
 void TFxHiTimer::SetEnabled(bool value)
 {
-    if (value == m_link->enabled.load()) return;
-    m_link->enabled = value;
-    UpdateTimer();
+    TThread::RunOnGuiThread([&] {
+        if (value == m_link->enabled.load()) return;
+        m_link->enabled = value;
+        UpdateTimer();
+    });
 }
 
 void TFxHiTimer::SetInterval(uint32_t value)
 {
-    if (value == m_interval) return;
-    m_interval = std::clamp(value, m_minPeriod, m_maxPeriod);
-    UpdateTimer();
+    TThread::RunOnGuiThread([&] {
+        if (value == m_interval.load()) return;
+        m_interval = std::clamp(value, m_minPeriod, m_maxPeriod);
+        UpdateTimer();
+    });
 }
 
 void TFxHiTimer::SetOnTimer(TNotifyEvent value)
 {
-    // What runs on the GUI thread while it waits for a worker's tick may end this timer.
-    const std::shared_ptr<TFxHiTimerLink> link = m_link;
-    link->ExcludingTicks([&] {
-        if (link->alive.load()) m_onTimer = std::move(value);
+    TThread::RunOnGuiThread([&] {
+        // What runs on the GUI thread while it waits for a worker's tick may end this timer.
+        const std::shared_ptr<TFxHiTimerLink> link = m_link;
+        link->ExcludingTicks([&] {
+            if (link->alive.load()) m_onTimer = std::move(value);
+        });
+        if (link->alive.load()) UpdateTimer();
     });
-    if (link->alive.load()) UpdateTimer();
 }
 
 bool TFxHiTimer::Synchronize() const
@@ -283,16 +300,20 @@ void TFxHiTimer::SetSynchronize(bool value)
 
 void TFxHiTimer::SetUseThread(bool value)
 {
-    if (value == m_useThread) return;
-    m_useThread = value;
-    UpdateTimer();
+    TThread::RunOnGuiThread([&] {
+        if (value == m_useThread.load()) return;
+        m_useThread = value;
+        UpdateTimer();
+    });
 }
 
 void TFxHiTimer::SetThreadPriority(TThreadPriority value)
 {
-    if (value == m_threadPriority) return;
-    m_threadPriority = value;
-    if (m_useThread) UpdateTimer();
+    TThread::RunOnGuiThread([&] {
+        if (value == m_threadPriority.load()) return;
+        m_threadPriority = value;
+        if (m_useThread.load()) UpdateTimer();
+    });
 }
 
 bool TFxHiTimer::HasWorker() const
@@ -330,8 +351,8 @@ void TFxHiTimer::UpdateTimer()
         }
         if (armed) {
             auto* worker = new TFxThreadedTimer(this);
-            worker->SetPeriod(uint16_t(m_interval & 0xFFFF));
-            worker->SetPriority(m_threadPriority);
+            worker->SetPeriod(uint16_t(m_interval.load() & 0xFFFF));
+            worker->SetPriority(m_threadPriority.load());
             {
                 // Known to the timer before it runs, so that it cannot end unnoticed.
                 std::lock_guard<std::mutex> lock(m_link->workerLock);
@@ -341,8 +362,9 @@ void TFxHiTimer::UpdateTimer()
         }
     } else {
         if (m_window == 0) m_window = AllocateHWnd([this](TMessage& m) { WndProc(m); });
-        if (m_interval != 0 && armed) {
-            m_timerId = timeSetEvent(m_interval, m_interval, hiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
+        const uint32_t interval = m_interval.load();
+        if (interval != 0 && armed) {
+            m_timerId = timeSetEvent(interval, interval, hiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
             m_inTick = false;
             if (m_timerId == 0) throw EOutOfResources(kNotEnoughTimers);
         }

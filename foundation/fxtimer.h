@@ -2,7 +2,9 @@
 // a hidden window (message mode) or through a worker thread (thread mode).
 //
 // Threads:
-// - The GUI thread creates, configures, re-arms and destroys the timer.
+// - The GUI thread creates, configures, re-arms and destroys the timer. A setter called on
+//   another thread (by a handler running on the worker) is handed to the GUI thread and has
+//   run there when it returns, so re-arms never overlap and a timer has one worker at a time.
 // - Message mode (UseThread false): the platform's timer thread only posts WM_TIMER to the
 //   timer's hidden window; OnTimer runs on the GUI thread. Ticks that come while a tick runs
 //   (through a nested event loop) are dropped; a message posted by a source that has since
@@ -10,17 +12,24 @@
 // - Thread mode (UseThread true, the default): a TFxThreadedTimer sleeps Interval ms (the low
 //   16 bits, at least 1 ms), then runs the tick on the GUI thread through Synchronize (the
 //   default) or, with Synchronize false, on the worker itself; such a handler does its own
-//   locking. The next sleep starts after the tick has run.
+//   locking. The next sleep starts after the tick has run. A worker told to stop may still
+//   finish its tick while the next worker begins one.
 // Once a setter that stops the timer (Enabled false, a re-arm) has returned on the GUI
 // thread, no tick of the previous source starts any more, except one that a worker without
-// Synchronize had already begun. Destruction and SetOnTimer wait for such a tick under way,
+// Synchronize had already begun. Destruction and SetOnTimer wait for such ticks under way,
 // and while they wait the GUI thread runs what workers hand to it through Synchronize, so a
 // handler on the worker may wait for the GUI thread that way; other blocking calls into the
-// GUI thread (a Qt blocking queued call) are not served meanwhile. No tick runs on a destroyed
-// timer. A handler may re-arm or destroy its timer from inside a GUI-thread tick; a handler
-// running on the worker may assign its own timer's OnTimer (which re-arms it) but must not
-// destroy it. Workers read nothing of the application object: whether it terminates comes
-// from ApplicationTerminated(), which any thread may ask.
+// GUI thread (a Qt blocking queued call) are not served meanwhile. They never wait for a tick
+// whose worker waits for the very method the GUI thread is running (handed over by that tick
+// through Synchronize): that tick goes on after the method with the handler it began with,
+// and once such a method has destroyed the timer, the handler must not touch the timer any
+// more. Apart from that, no tick runs on a destroyed timer. A handler may re-arm or destroy
+// its timer from inside a GUI-thread tick; a handler running on the worker may call any
+// setter of its own timer, and may destroy it only from a method it hands to the GUI thread
+// through Synchronize. Enabled, Interval, Synchronize, UseThread and ThreadPriority may be
+// read on any thread; the rest belongs to the GUI thread. Workers read nothing of the
+// application object: whether it terminates comes from ApplicationTerminated(), which any
+// thread may ask.
 #pragma once
 
 #include "foundation/fxcustomcomponent.h"
@@ -70,7 +79,7 @@ public:
     bool Enabled() const;
     void SetEnabled(bool value);
     // Values below MinPeriod become MinPeriod, above MaxPeriod MaxPeriod.
-    uint32_t Interval() const { return m_interval; }
+    uint32_t Interval() const { return m_interval.load(); }
     void SetInterval(uint32_t value);
     const TNotifyEvent& OnTimer() const { return m_onTimer; }
     // Always re-arms, also for the same handler.
@@ -78,9 +87,9 @@ public:
     // Thread mode: whether the tick runs on the GUI thread. Read by the worker at each tick.
     bool Synchronize() const;
     void SetSynchronize(bool value);
-    bool UseThread() const { return m_useThread; }
+    bool UseThread() const { return m_useThread.load(); }
     void SetUseThread(bool value);
-    TThreadPriority ThreadPriority() const { return m_threadPriority; }
+    TThreadPriority ThreadPriority() const { return m_threadPriority.load(); }
     void SetThreadPriority(TThreadPriority value);
 
     // 0: the platform's maximum period, 1: its minimum period, otherwise 0.
@@ -111,14 +120,14 @@ private:
 
     std::shared_ptr<TFxHiTimerLink> m_link;
     bool m_inTick = false;
-    uint32_t m_interval = 1000;
+    std::atomic<uint32_t> m_interval{1000};
     uint32_t m_timerId = 0;
     uint32_t m_minPeriod = 0;
     uint32_t m_maxPeriod = 0;
     TNotifyEvent m_onTimer;
     HWND m_window = 0;
-    TThreadPriority m_threadPriority = TThreadPriority::tpNormal;
-    bool m_useThread = true;
+    std::atomic<TThreadPriority> m_threadPriority{TThreadPriority::tpNormal};
+    std::atomic<bool> m_useThread{true};
     bool m_stopped = false;
 };
 

@@ -13,12 +13,14 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 // One method handed to the GUI thread; lives on the waiting thread's stack.
 struct SyncRequest {
     const TThreadMethod* method = nullptr;
+    std::thread::id from; // the thread that waits for it
     bool done = false;
     std::exception_ptr error;
     std::condition_variable cv;
@@ -37,6 +39,14 @@ SyncQueue& syncQueue()
 {
     static SyncQueue* q = new SyncQueue;
     return *q;
+}
+
+// The threads whose handed-over methods the GUI thread is running now, innermost last (a
+// method may wait for something that runs further methods). GUI thread only.
+std::vector<std::thread::id>& servedThreads()
+{
+    static std::vector<std::thread::id>* s = new std::vector<std::thread::id>;
+    return *s;
 }
 
 // Threads between Resume and the end of their run (after a free-on-terminate thread has
@@ -247,6 +257,7 @@ void TThread::Synchronize(TThread*, const TThreadMethod& AMethod)
     SyncQueue& q = syncQueue();
     SyncRequest request;
     request.method = &AMethod;
+    request.from = std::this_thread::get_id();
     std::unique_lock<std::mutex> lock(q.mutex);
     QCoreApplication* app = QCoreApplication::instance();
     if (q.closed || !app) throw EThread(QStringLiteral("The application has ended"));
@@ -268,27 +279,52 @@ void TThread::Synchronize(TThread*, const TThreadMethod& AMethod)
 
 bool TThread::CheckSynchronize()
 {
+    // One request at a time, straight from the queue: a method that waits for another thread
+    // (CheckSynchronize runs again inside such waits) then finds that thread's request in the
+    // queue instead of behind itself in a batch taken out of it.
     SyncQueue& q = syncQueue();
-    std::deque<SyncRequest*> batch;
-    {
-        std::lock_guard<std::mutex> lock(q.mutex);
-        batch.swap(q.pending);
-        q.wakePosted = false;
-    }
-    for (SyncRequest* r : batch) {
+    bool ran = false;
+    for (;;) {
+        SyncRequest* r;
+        {
+            std::lock_guard<std::mutex> lock(q.mutex);
+            if (q.pending.empty()) {
+                q.wakePosted = false;
+                return ran;
+            }
+            r = q.pending.front();
+            q.pending.pop_front();
+        }
+        ran = true;
         std::exception_ptr error;
+        servedThreads().push_back(r->from);
         try {
             (*r->method)();
         } catch (...) {
             error = std::current_exception();
         }
+        servedThreads().pop_back();
         std::lock_guard<std::mutex> lock(q.mutex);
         r->error = error;
         r->done = true;
         // Under the lock: the waiter may destroy the request as soon as it wakes.
         r->cv.notify_one();
     }
-    return !batch.empty();
+}
+
+bool TThread::IsServing(std::thread::id Id)
+{
+    if (!IsGuiThread()) return false;
+    const std::vector<std::thread::id>& served = servedThreads();
+    return std::find(served.begin(), served.end(), Id) != served.end();
+}
+
+void TThread::RunOnGuiThread(const TThreadMethod& AMethod)
+{
+    if (!QCoreApplication::instance() || IsGuiThread())
+        AMethod();
+    else
+        Synchronize(nullptr, AMethod);
 }
 
 bool TThread::WaitForAll(int TimeoutMs)

@@ -69,6 +69,12 @@ public:
     static void Synchronize(TThread* AThread, const TThreadMethod& AMethod);
     // Runs the methods handed to the GUI thread so far; GUI thread only. True if any ran.
     static bool CheckSynchronize();
+    // Runs AMethod on the GUI thread and waits for it: at once on the GUI thread itself (or
+    // when no application exists), through Synchronize from any other thread.
+    static void RunOnGuiThread(const TThreadMethod& AMethod);
+    // True on the GUI thread while it runs a method that thread Id handed over and waits for
+    // (Id is then stopped inside Synchronize, so waiting for Id would never end).
+    static bool IsServing(std::thread::id Id);
     static bool IsGuiThread();
     // Waits until every TThread has finished Execute (and freed itself where asked), at most
     // TimeoutMs milliseconds; true when none runs any more.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <random>
 #include <set>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -432,12 +433,17 @@ TEST(HiTimer, StoppedOrDestroyedFromInsideItsOwnTick)
     EXPECT_TRUE(WorkersGone());
 }
 
-// Timers of every mode re-armed and destroyed while they run, from inside and outside their
-// ticks, thousands of times: a tick must never reach a destroyed timer (checked against the
+// Timers of every mode re-armed and destroyed while they run, in seeded random order, from
+// outside their ticks and from ticks on the GUI thread and on workers (directly or handed to
+// the GUI thread): a tick must never reach a destroyed timer (checked against the
 // set of live timers, also for ticks that run on workers), nothing may crash or hang, and
 // every worker must end.
 TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
 {
+    Watchdog dog(60000, "deadlock: a timer's worker and the GUI thread wait for each other");
+    const unsigned seed = qEnvironmentVariableIsSet("TIRLINK_TIMER_SEED") ? qgetenv("TIRLINK_TIMER_SEED").toUInt() : std::random_device{}();
+    std::printf("seed %u (TIRLINK_TIMER_SEED repeats it)\n", seed);
+    std::mt19937 rng(seed), gui(seed + 1); // rng is for the ticks, under liveLock
     std::mutex liveLock;
     std::set<TObject*> live;
     std::atomic<int> ticks{0}, stray{0};
@@ -451,17 +457,26 @@ TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
         live.erase(t);
     };
 
-    std::function<void(TObject*)> onTick = [&](TObject* s) {
+    std::function<void(TObject*)> onTick;
+    std::function<void(TFxHiTimer*, unsigned)> change;
+    onTick = [&](TObject* s) {
+        unsigned n;
         {
             std::lock_guard<std::mutex> lock(liveLock);
             if (!live.count(s)) {
                 ++stray;
                 return;
             }
+            ++ticks;
+            if (rng() % 3 != 0) return;
+            n = rng();
         }
-        const int n = ++ticks;
-        if (!TThread::IsGuiThread()) return; // a worker's tick must not change its timer
-        auto* t = static_cast<TFxHiTimer*>(s);
+        if (TThread::IsGuiThread() || (n % 5 != 3 && n % 10 < 5)) // a worker frees it on the GUI thread
+            change(static_cast<TFxHiTimer*>(s), n);
+        else
+            TThread::Synchronize(nullptr, [&, s, n] { change(static_cast<TFxHiTimer*>(s), n); });
+    };
+    change = [&](TFxHiTimer* t, unsigned n) {
         switch (n % 5) {
         case 0: t->SetInterval(1 + n % 3); break;
         case 1: t->SetEnabled(false); t->SetEnabled(true); break;
@@ -469,7 +484,7 @@ TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
         case 3:
             if (std::find(timers.begin(), timers.end(), t) != timers.end()) destroy(t);
             break;
-        default: t->SetOnTimer(t->OnTimer()); break;
+        default: t->SetOnTimer(onTick); break;
         }
     };
     auto make = [&](int i) {
@@ -489,14 +504,14 @@ TEST(HiTimerStress, ReArmAndDestroyRunningTimersOfEveryMode)
     clock.start();
     int made = 0;
     // Re-arming no longer waits for the multimedia timer's thread, so the rounds alone may be
-    // over before many ticks came: they go on until both are done.
-    for (int round = 0; (round < 1500 || ticks.load() <= 150) && clock.elapsed() < 15000; ++round) {
+    // over before many ticks came: they go on until both are done, for 4 s at least.
+    for (int round = 0; (round < 1500 || ticks.load() <= 150 || clock.elapsed() < 4000) && clock.elapsed() < 15000; ++round) {
         while (timers.size() < 12) make(made++);
         QCoreApplication::processEvents();
-        TFxHiTimer* t = timers[size_t(round) % timers.size()];
-        switch (round % 4) {
+        TFxHiTimer* t = timers[gui() % timers.size()];
+        switch (gui() % 4) {
         case 0: destroy(t); break; // from outside, while it runs
-        case 1: t->SetUseThread(!t->UseThread()); break;
+        case 1: change(t, gui()); break;
         case 2: t->SetSynchronize(!t->Synchronize()); t->SetInterval(1 + round % 4); break;
         default: t->SetThreadPriority(round % 8 < 4 ? TThreadPriority::tpLower : TThreadPriority::tpNormal); break;
         }
