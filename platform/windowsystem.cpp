@@ -7,21 +7,48 @@
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 #include <xcb/xcb.h>
 
-bool XDisplayReachable()
+bool XDisplayReachable(std::string* Why)
 {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return false;
     // A real connection, handshake and authorisation included: exactly what Qt's xcb platform
-    // will need a moment later.
-    xcb_connection_t* c = xcb_connect(display, nullptr);
-    const bool ok = c && xcb_connection_has_error(c) == 0;
-    if (c) xcb_disconnect(c);
-    return ok;
+    // will need a moment later. xcb_connect has no time limit, and a hung server or a stale
+    // forwarded display accepts the connection and then says nothing, so it runs on a thread
+    // of its own: past the deadline that thread is left behind, blocked, and closes its
+    // connection itself should the server ever answer.
+    struct Probe {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+        bool ok = false;
+    };
+    auto probe = std::make_shared<Probe>();
+    std::thread([probe, name = std::string(display)] {
+        xcb_connection_t* c = xcb_connect(name.c_str(), nullptr);
+        const bool ok = c && xcb_connection_has_error(c) == 0;
+        if (c) xcb_disconnect(c);
+        std::lock_guard<std::mutex> lock(probe->mutex);
+        probe->ok = ok;
+        probe->done = true;
+        probe->cv.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(probe->mutex);
+    if (!probe->cv.wait_for(lock, std::chrono::seconds(2), [&] { return probe->done; })) {
+        if (Why) *Why = "the display " + std::string(display) + " did not answer within 2 s";
+        return false;
+    }
+    return probe->ok;
 }
 
 TPlatformArguments::TPlatformArguments(int argc, char** argv)
@@ -37,15 +64,18 @@ TPlatformArguments::TPlatformArguments(int argc, char** argv)
     const char* env = std::getenv("QT_QPA_PLATFORM");
     if (env && *env) chosen = true;
     if (!chosen) {
-        if (XDisplayReachable()) {
+        std::string why;
+        if (XDisplayReachable(&why)) {
             m_argv.push_back(platformOption);
             m_argv.push_back(xcb);
             m_choseX11 = true;
         } else {
+            if (!why.empty()) why = " (" + why + ")";
             std::fprintf(stderr,
-                         "tirlink: no X display is reachable, so the ticker runs as a native client of "
+                         "tirlink: no X display is reachable%s, so the ticker runs as a native client of "
                          "the compositor, which then decides where the window stands, whether it stays "
-                         "on top and whether dragging moves it.\n");
+                         "on top and whether dragging moves it.\n",
+                         why.c_str());
         }
     }
     m_argc = int(m_argv.size());

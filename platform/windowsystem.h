@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // The command line to hand to QApplication, which must not exist yet. When the user chose no Qt
@@ -32,8 +33,10 @@ private:
     bool m_choseX11 = false;
 };
 
-// True when an X server accepts a connection on $DISPLAY (authorisation included).
-bool XDisplayReachable();
+// True when an X server accepts a connection on $DISPLAY (authorisation included) within about
+// 2 s. A display that has not answered by then counts as unreachable, and Why (when given)
+// says so.
+bool XDisplayReachable(std::string* Why = nullptr);
 
 class QWidget;
 
