@@ -13,22 +13,28 @@
 
 namespace {
 
-// The folder of the lock files: the runtime folder, or the user's own folder under the
-// temporary one, made private when it is new. Empty when neither can be trusted.
+// A folder in which no one but this user can place or replace a file: a real folder (not a
+// link), the user's own, mode 0700, which the user may write to. The last holds for root in
+// any folder, so root's folder must be its own and private too.
+bool IsPrivateFolder(const QByteArray& path)
+{
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 07777) == 0700 && ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
+// The folder of the lock files: the runtime folder when it is private to the user, or else
+// the user's own folder under the temporary one, made private when it is new. Empty when
+// neither can be trusted.
 QString LockFolder(const QString& name)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+    if (!runtime.isEmpty() && IsPrivateFolder(QFile::encodeName(runtime))) return runtime;
     const QString own = QDir(QDir::tempPath()).filePath(name + QLatin1Char('-') + QString::number(::getuid()));
     const QByteArray path = QFile::encodeName(own);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return QString();
-    // Someone else may have made it first: only a real folder of ours that no one else may
-    // write to will do.
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 0077) != 0)
-        return QString();
-    return own;
+    // Someone else may have made it first: only a real folder of ours will do.
+    return IsPrivateFolder(path) ? own : QString();
 }
 
 }  // namespace

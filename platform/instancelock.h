@@ -3,8 +3,9 @@
 // stand-in for a named mutex. An flock on a file named after the program in capitals; the
 // kernel drops it when the process ends, even by a crash.
 //
-// The file lies in the user's runtime folder ($XDG_RUNTIME_DIR). Without one it lies in a
-// folder of the user's own under the temporary folder ("<PROGRAM>-<uid>", mode 0700), never
+// The file lies in the user's runtime folder ($XDG_RUNTIME_DIR) when that is the user's own,
+// with mode 0700, and writable. Without such a folder it lies in a folder of the user's own
+// under the temporary folder ("<PROGRAM>-<uid>", mode 0700), never
 // directly in a folder that every user may write to: there another user's file would answer
 // for this user, or a planted link would point the lock elsewhere. A folder or file that is
 // not the user's own, or a link, is refused: the lock is then not held and AlreadyRunning is

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -86,6 +87,14 @@ TEST(FxApplication, TheInstanceLockTellsWhetherAnotherInstanceRuns)
         EXPECT_EQ(info.ownerId(), ::getuid());
         EXPECT_EQ(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
         EXPECT_TRUE(TInstanceLock(name).AlreadyRunning());
+        // A runtime folder that every user may write to, or that is not the user's own ("/",
+        // which root may write to), could hold another user's lock: the private folder is used.
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 01777), 0);
+        for (const QString& runtime : {dir.path(), QStringLiteral("/")}) {
+            qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+            EXPECT_TRUE(TInstanceLock(name).AlreadyRunning()) << runtime.toStdString();
+        }
+        qunsetenv("XDG_RUNTIME_DIR");
     }
     const QString target = dir.filePath(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QFile::remove(QDir(folder).filePath(name + QStringLiteral(".lock"))));
