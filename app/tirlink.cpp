@@ -197,6 +197,8 @@ void TFtirlink::SpeedButton2Click(TObject*)
 
 void TFtirlink::SpeedButton1Click(TObject*)
 {
+    // The Top saved is where the window stands, not where it was last asked to go.
+    FollowWindowPosition();
     QString error;
     if (!WriteSettingsFile(SettingsPath, CollectSettings(), &error)) {
         if (ReportSaveError) ReportSaveError(error);

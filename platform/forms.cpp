@@ -43,6 +43,9 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner, NewWindowWidg
     ApplyWindowFlags();
     ApplyWidgetPalette();
     g_forms.push_back(this);
+    WatchWindowConfigure([] {
+        for (TCustomForm* f : g_forms) f->FollowWindowPosition();
+    });
     // Qt's own dialogs (colour, font, message boxes) stay above the window they were opened
     // from, or above the main form, while the main form stays on top.
     SetDialogOwnerRule([]() -> QWidget* {
@@ -85,6 +88,17 @@ void TCustomForm::ApplyWindowFlags()
         break;
     }
     if (m_formStyle == TFormStyle::fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    const bool onTop = f & Qt::WindowStaysOnTopHint;
+    if (m_widget->windowHandle() && (f ^ m_widget->windowFlags()) == Qt::WindowStaysOnTopHint) {
+        // Only stay-on-top changes: the native window stays, so what holds it (the keyboard
+        // focus, the window manager's stacking, another form's owner link) holds it still.
+        // Qt's setWindowFlags would make a new one, which the window manager then activates.
+        m_widget->overrideWindowFlags(f);
+        m_widget->windowHandle()->setFlags(f);
+        SetStayOnTopInPlace(m_widget, onTop);
+        RestackOwnedForms();
+        return;
+    }
     const bool wasVisible = m_widget->isVisible();
     m_widget->setWindowFlags(f);
     if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
@@ -150,6 +164,7 @@ void TCustomForm::SetVisible(bool v)
     if (showing && OnShow) OnShow(this);
     if (m_widget) {
         if (v) {
+            m_shownAt = TPoint(m_left, m_top);
             UpdateWidgetGeometry();
             m_widget->show();
             // After the show: Qt clears the owner of a plain window as it maps it.
@@ -176,12 +191,34 @@ void TCustomForm::CentreOnScreen()
 
 void TCustomForm::WindowMoved()
 {
+    if (!m_followPosition) {
+        // Asked after the move has gone its way through the event loop: the window system
+        // answers for moves it carried out, not for ones it refused or has not reached yet.
+        m_followPosition = true;
+        QMetaObject::invokeMethod(m_widget, [this] {
+            m_followPosition = false;
+            FollowWindowPosition();
+        }, Qt::QueuedConnection);
+    }
     // A window manager frames a window only after it is shown, so the first centring could only
     // count the client area. Centre again as soon as the frame is known.
     if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;
     if (m_widget->windowHandle()->frameMargins().isNull()) return;
     m_centreFrame = false;
     CentreOnScreen();
+}
+
+void TCustomForm::FollowWindowPosition()
+{
+    if (!m_widget || !m_widget->isVisible()) return;
+    TPoint at = m_shownAt;
+    if (const std::optional<QPoint> client = WindowClientPosition(m_widget)) {
+        // Left and Top count the frame, as Qt's pos() does.
+        const QPoint frame = m_widget->geometry().topLeft() - m_widget->pos();
+        at = TPoint(client->x() - frame.x(), client->y() - frame.y());
+    }
+    m_left = at.X;
+    m_top = at.Y;
 }
 
 void TCustomForm::Close()

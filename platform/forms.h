@@ -21,7 +21,8 @@ using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 
 // A top-level window. Left/Top are the window's position on the screen, Width/Height its
 // client size (the frame the window system adds is not counted). Changing FormStyle keeps
-// the position. Closing a form hides it; closing the main form ends the message loop.
+// the position, and the native window: a stay-on-top switch never takes the focus away from
+// another window. Closing a form hides it; closing the main form ends the message loop.
 class TCustomForm : public TWinControl {
 public:
     explicit TCustomForm(TComponent* AOwner);
@@ -44,6 +45,12 @@ public:
     void BringToFront();
     // The geometry of the monitor that holds the window (screen coordinates).
     TRect MonitorRect() const;
+    // Left and Top := where the window system says the visible window stands now. A move asked
+    // for (by SetBounds or the window manager) is counted once the window system reports it;
+    // this happens by itself after every move, and may be called to be sure at a given moment.
+    // Where the window system cannot tell (native Wayland), the position the window was shown
+    // at stays, since the program's own moves are not carried out there.
+    void FollowWindowPosition();
 
     // Called by the application after the constructor (the layout is loaded): fires OnCreate.
     virtual void AfterConstruction();
@@ -84,6 +91,9 @@ private:
     // Centred before the window manager framed the window: centred again, frame included, once
     // the frame is known.
     bool m_centreFrame = false;
+    // A follow-up of the window's position is queued.
+    bool m_followPosition = false;
+    TPoint m_shownAt;
 };
 
 class TForm : public TCustomForm {

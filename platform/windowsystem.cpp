@@ -1,5 +1,6 @@
 #include "platform/windowsystem.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QDialog>
 #include <QPointer>
@@ -138,4 +139,133 @@ void SetDialogOwnerRule(std::function<QWidget*()> ownerOf)
     if (filter || !qApp) return;
     filter = new TDialogOwnerFilter(std::move(ownerOf));
     qApp->installEventFilter(filter);
+}
+
+namespace {
+
+xcb_connection_t* X11Connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+}
+
+xcb_window_t RootOf(xcb_connection_t* c, xcb_window_t w)
+{
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    const xcb_window_t root = g ? g->root : xcb_window_t(XCB_WINDOW_NONE);
+    std::free(g);
+    return root;
+}
+
+// A window manager that follows the desktop conventions names its check window on the root.
+bool WindowManagerRuns(xcb_connection_t* c, xcb_window_t root)
+{
+    const xcb_atom_t check = Atom(c, "_NET_SUPPORTING_WM_CHECK");
+    if (check == XCB_ATOM_NONE) return false;
+    xcb_get_property_reply_t* r =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    const bool runs = r && xcb_get_property_value_length(r) >= 4;
+    std::free(r);
+    return runs;
+}
+
+// The native window a widget's window handle has now (Qt may have replaced the one the widget
+// first had), or none when it has no native window.
+xcb_window_t NativeWindow(QWidget* window)
+{
+    if (!window || !window->windowHandle() || !window->windowHandle()->handle()) return XCB_WINDOW_NONE;
+    return xcb_window_t(window->windowHandle()->winId());
+}
+
+}  // namespace
+
+bool SetStayOnTopInPlace(QWidget* window, bool on)
+{
+    xcb_connection_t* c = X11Connection();
+    const xcb_window_t w = NativeWindow(window);
+    if (!c || w == XCB_WINDOW_NONE) return false;
+    const xcb_window_t root = RootOf(c, w);
+    if (root == XCB_WINDOW_NONE) return false;
+    if (window->isVisible() && WindowManagerRuns(c, root)) {
+        // The window manager owns the state of a mapped window: ask it (add 1, remove 0), naming
+        // the older KDE atom beside the standard one, as Qt does for windows it maps.
+        xcb_client_message_event_t e{};
+        e.response_type = XCB_CLIENT_MESSAGE;
+        e.format = 32;
+        e.window = w;
+        e.type = Atom(c, "_NET_WM_STATE");
+        e.data.data32[0] = on ? 1 : 0;
+        e.data.data32[1] = Atom(c, "_NET_WM_STATE_ABOVE");
+        e.data.data32[2] = Atom(c, "_NET_WM_STATE_STAYS_ON_TOP");
+        e.data.data32[3] = 1;  // asked by an application
+        xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&e));
+    } else if (on && window->isVisible()) {
+        const uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    }
+    xcb_flush(c);
+    return true;
+}
+
+std::optional<QPoint> WindowClientPosition(QWidget* window)
+{
+    if (!window) return std::nullopt;
+    if (qGuiApp && qGuiApp->platformName().startsWith(QLatin1String("wayland"))) return std::nullopt;
+    xcb_connection_t* c = X11Connection();
+    const xcb_window_t w = c ? NativeWindow(window) : xcb_window_t(XCB_WINDOW_NONE);
+    if (w == XCB_WINDOW_NONE) return window->geometry().topLeft();
+    const xcb_window_t root = RootOf(c, w);
+    xcb_translate_coordinates_reply_t* r =
+        root == XCB_WINDOW_NONE ? nullptr : xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
+    if (!r) return window->geometry().topLeft();
+    const QPoint p(r->dst_x, r->dst_y);
+    std::free(r);
+    return p;
+}
+
+namespace {
+
+class TConfigureWatcher : public QObject, public QAbstractNativeEventFilter {
+public:
+    explicit TConfigureWatcher(std::function<void()> onConfigured) : QObject(qApp), m_onConfigured(std::move(onConfigured)) {}
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* e = static_cast<const xcb_generic_event_t*>(message);
+        const uint8_t kind = e->response_type & 0x7f;
+        if (kind != XCB_CONFIGURE_NOTIFY && kind != XCB_REPARENT_NOTIFY) return false;
+        // After Qt has handled the report, and once for a burst of them (a drag sends many).
+        if (!m_pending) {
+            m_pending = true;
+            QMetaObject::invokeMethod(this, [this] {
+                m_pending = false;
+                m_onConfigured();
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_onConfigured;
+    bool m_pending = false;
+};
+
+}  // namespace
+
+void WatchWindowConfigure(std::function<void()> onConfigured)
+{
+    static QPointer<TConfigureWatcher> watcher;
+    if (watcher || !qApp || !X11Connection()) return;
+    watcher = new TConfigureWatcher(std::move(onConfigured));
+    qApp->installNativeEventFilter(watcher);
 }

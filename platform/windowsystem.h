@@ -7,7 +7,10 @@
 // program goes through XWayland whenever it can, however it was started.
 #pragma once
 
+#include <QPoint>
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,3 +53,22 @@ void SetWindowOwner(QWidget* window, QWidget* owner);
 // message boxes): as each is shown, it is made transient for the window ownerOf() names then,
 // so that it stacks above that window; ownerOf() answering null leaves Qt's default.
 void SetDialogOwnerRule(std::function<QWidget*()> ownerOf);
+
+// Switches a top-level window's stay-on-top state on the native window it has now, without
+// replacing it: with a window manager, by asking it through the _NET_WM_STATE client message
+// (anything that holds the window, its focus or its stacking keeps it); with none, by raising
+// the window, as nobody else stacks it. False where the platform is not X11 or the window has
+// no native window yet: the caller then lets Qt apply the flag.
+bool SetStayOnTopInPlace(QWidget* window, bool on);
+
+// Where the window system says a top-level window's client area stands, in screen coordinates.
+// On X11 the X server is asked (a round trip), so a move that a window manager refused or has
+// not carried out yet is not counted; elsewhere Qt's own record. Null where the window system
+// cannot tell (a native Wayland client is never told where its window is).
+std::optional<QPoint> WindowClientPosition(QWidget* window);
+
+// Calls onConfigured, once per turn of the event loop, after the X server reported that one of
+// the program's windows was moved, resized or reparented. Qt passes on only the reports that
+// differ from what it asked for, so a refused move would otherwise go unnoticed. Installed once;
+// does nothing where the platform is not X11.
+void WatchWindowConfigure(std::function<void()> onConfigured);

@@ -100,10 +100,102 @@ class X:
         m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
         return tuple(int(v) for v in m.groups()) if m else (0, 0, 0, 0)
 
+    def grab(self, path):
+        """A screenshot of the whole screen."""
+        self.run("import", "-window", "root", path)
+
     def stop(self):
         self.stop_wm()
         self.proc.terminate()
         self.proc.wait()
+
+
+class GnomeScreen(X):
+    """GNOME's compositor, Mutter, headless with XWayland, in a D-Bus session and a runtime folder
+    of its own. Its XWayland takes the first free display number, which Mutter names on its
+    error stream, and writes its authority file into the runtime folder. The cases see it as
+    an X screen with a window manager, "mutter"."""
+
+    def __init__(self):
+        self.runtime = tempfile.mkdtemp(prefix="tirlink-e2e-gnome-")
+        self.log = open(os.path.join(self.runtime, "mutter.log"), "w+")
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
+        for key in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS"):
+            env.pop(key, None)
+        # A session of its own, so that stopping it reaches Mutter and its XWayland too.
+        self.proc = subprocess.Popen(["dbus-run-session", "--", "mutter", "--headless", "--wayland",
+                                      "--virtual-monitor", "%dx%d" % (SCREEN_W, SCREEN_H),
+                                      "--wayland-display", "wl-e2e"], env=env, stdout=self.log,
+                                     stderr=subprocess.STDOUT, start_new_session=True)
+        self.wm_proc, self.wm = None, None
+        try:
+            display = self._wait(self._display, "Mutter named no X display")
+            auth = self._wait(lambda: ([os.path.join(self.runtime, f) for f in os.listdir(self.runtime)
+                                        if f.startswith(".mutter-Xwaylandauth.")] or [None])[0],
+                              "XWayland wrote no authority file")
+            self.env = dict(os.environ, DISPLAY=display, XAUTHORITY=auth, QT_QPA_PLATFORM="xcb",
+                            XDG_RUNTIME_DIR=self.runtime)
+            self.env.pop("WAYLAND_DISPLAY", None)
+            self._wait(lambda: subprocess.run(["wmctrl", "-m"], env=self.env, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL).returncode == 0, "Mutter did not start")
+            self.wm = "mutter"
+        except Exception:
+            self.stop()
+            raise
+
+    def _display(self):
+        self.log.seek(0)
+        m = re.search(r"Using public X11 display (:\d+)", self.log.read())
+        return m.group(1) if m else None
+
+    def _wait(self, probe, message, timeout=20.0):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                break
+            value = probe()
+            if value:
+                return value
+            time.sleep(0.1)
+        self.log.seek(0)
+        raise RuntimeError("%s: %s" % (message, self.log.read()[-2000:]))
+
+    def grab(self, path):
+        """XWayland without a root window of its own has no picture of the whole screen: the
+        screenshot is put together from the pictures of the windows on it, bottom to top."""
+        out = self.run("xwininfo", "-root", "-children")
+        args = ["convert", "-size", "%dx%d" % (SCREEN_W, SCREEN_H), "xc:black"]
+        parts = []
+        for wid, w, h, left, top in reversed(re.findall(r"^\s+(0x[0-9a-f]+) .*?(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)$",
+                                                       out, re.M)):
+            if int(w) * int(h) < 64 or "IsViewable" not in self.run("xwininfo", "-id", wid, check=False):
+                continue
+            part = "%s.%s.png" % (path, wid)
+            if subprocess.run(["import", "-window", wid, part], env=self.env, stderr=subprocess.DEVNULL).returncode == 0:
+                parts.append(part)
+                args += [part, "-geometry", "+%s+%s" % (left, top), "-composite"]
+        try:
+            subprocess.run(args + [path], check=True)
+        finally:
+            for part in parts:
+                os.remove(part)
+
+    def start_wm(self, name):
+        pass
+
+    def stop_wm(self):
+        pass
+
+    def stop(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, 15)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.proc.pid, 9)
+                self.proc.wait()
+        self.log.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 class Ticker:
@@ -134,10 +226,6 @@ class Ticker:
         return self.x.run("xdotool", "getwindowname", wid, check=False).strip()
 
     def ticker_window(self):
-        """The ticker's window. Switching stay-on-top makes the toolkit replace the native
-        window, so look again when the one we knew has gone."""
-        if self.wid not in self.windows():
-            self.wid = self.wait_window("Ftirlink")
         return self.wid
 
     def geometry(self, wid=None):
@@ -163,7 +251,7 @@ class Ticker:
 
     def shot(self, name):
         path = self.shot_path(name)
-        self.x.run("import", "-window", "root", path)
+        self.x.grab(path)
         return path
 
     def pixel(self, path, x, y):
@@ -294,15 +382,16 @@ def is_yellow(r, g, b):
 # which moves, frames and stacks windows itself.
 # ------------------------------------------------------------------------------------------
 WINDOW_MANAGER = "openbox"
+GNOME = "mutter"
 
 
 def also_under_wm(case):
-    case.variants = (None, WINDOW_MANAGER)
+    case.variants = (None, WINDOW_MANAGER, GNOME)
     return case
 
 
 def only_under_wm(case):
-    case.variants = (WINDOW_MANAGER,)
+    case.variants = (WINDOW_MANAGER, GNOME)
     return case
 
 
@@ -367,8 +456,10 @@ def case_drag_moves_vertically(x, tmp):
             x.run("xdotool", "mousemove", str(px + 7), str(sy))
             time.sleep(0.01)
         x.run("xdotool", "mousemove", str(px + 7), "0")
-        g2 = t.wait_geometry(lambda g2: g2["y"] == -14)
-        assert (g2["x"], g2["y"], g2["w"]) == (2, -14, g["w"]), g2
+        # GNOME keeps a window's top edge on the screen: it carries out the drag up to there.
+        top = 0 if x.wm == GNOME else -14
+        g2 = t.wait_geometry(lambda g2: g2["y"] == top)
+        assert (g2["x"], g2["y"], g2["w"]) == (2, top, g["w"]), g2
         t.shot("dragged_past_top")
         # And back down.
         x.run("xdotool", "mousemove", str(px - 40), str(py - 200))
@@ -633,6 +724,62 @@ def case_window_manager_move_then_drag_and_exit(x, tmp):
         t.kill()
     rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
     assert (rec["left"], rec["top"]) == (2, 210), rec
+
+
+@also_under_wm
+def case_drag_past_the_top_saves_where_the_strip_stands(x, tmp):
+    """A drag that the window system carries out only in part (GNOME keeps the strip's top on
+    the screen) is saved as far as it went: "Выход" writes where the strip really stands."""
+    t = Ticker(x, tmp)
+    try:
+        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        x.run("xdotool", "mousemove", "500", str(g["y"] + 20), "mousedown", "1")
+        for sy in range(g["y"], -1, -60):
+            x.run("xdotool", "mousemove", "500", str(sy))
+            time.sleep(0.01)
+        x.run("xdotool", "mousemove", "500", "0")
+        x.run("xdotool", "mouseup", "1")
+        time.sleep(0.5)
+        stands = t.geometry()["y"]
+        assert stands < 0 or x.wm == GNOME, stands
+        t.choose_exit_with_keyboard()
+        assert t.wait_exit() == 0
+    finally:
+        t.kill()
+    rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
+    assert (rec["left"], rec["top"]) == (2, stands), (rec["top"], stands)
+
+
+@also_under_wm
+def case_stay_on_top_switch_keeps_the_keyboard_in_the_dialog(x, tmp):
+    """Switching "Поверх всех окон" on and off with "Применить" keeps the strip's window as it
+    is; the dialog stays the active window, above the strip, with the keyboard on its button."""
+    t = Ticker(x, tmp)
+    try:
+        t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        strip = t.wid
+        dlg = open_settings(t)
+        for on in (True, False):
+            t.click_in(dlg, CHECK_ON_TOP[0] + 7, CHECK_ON_TOP[1] + CHECK_ON_TOP[3] // 2)
+            t.click_in(dlg, *centre(BTN_APPLY))
+            if x.wm:
+                deadline = time.time() + 5
+                while ("_NET_WM_STATE_ABOVE" in t.net_wm_state()) != on and time.time() < deadline:
+                    time.sleep(0.1)
+                assert ("_NET_WM_STATE_ABOVE" in t.net_wm_state()) == on, t.net_wm_state()
+            time.sleep(0.5)
+            assert strip in t.windows(), "the strip's window was replaced"
+            if x.wm:
+                assert x.run("xdotool", "getactivewindow").strip() == dlg, "the dialog is not active"
+            assert x.run("xdotool", "getwindowfocus").strip() == dlg, "the keyboard left the dialog"
+            assert_above(x, dlg, strip)
+        t.shot("stay_on_top_switched")
+        # The keys still reach the dialog's "Применить": Shift+Tab goes back to "Выход", which
+        # Space presses.
+        t.keys("shift+Tab", "space")
+        t.wait_gone(dlg)
+    finally:
+        t.kill()
 
 
 @also_under_wm
@@ -902,17 +1049,26 @@ def main():
     x = X()
     failures = 0
     try:
-        for wm in (None, WINDOW_MANAGER):
+        for wm in (None, WINDOW_MANAGER, GNOME):
             cases = [c for c in CASES if wm in getattr(c, "variants", (None,))
                      and (not ONLY or c.__name__[5:] in ONLY)]
-            if wm and cases:
+            screen = x
+            if wm == GNOME and cases:
+                try:
+                    screen = GnomeScreen()
+                except Exception:
+                    failures += 1
+                    print("FAIL starting GNOME's Mutter")
+                    traceback.print_exc()
+                    continue
+            elif wm and cases:
                 x.start_wm(wm)
             for case in cases:
                 name = case.__name__[5:] + (" under %s" % wm if wm else "")
                 tmp = tempfile.mkdtemp(prefix="tirlink-e2e-")
                 t0 = time.time()
                 try:
-                    case(x, tmp)
+                    case(screen, tmp)
                     print("PASS %s (%.1f s)" % (name, time.time() - t0))
                 except Skip as e:
                     print("SKIP %s: %s" % (name, e))
@@ -922,6 +1078,8 @@ def main():
                     traceback.print_exc()
                 finally:
                     shutil.rmtree(tmp, ignore_errors=True)
+            if screen is not x:
+                screen.stop()
             x.stop_wm()
     finally:
         x.stop()
