@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -212,7 +213,14 @@ void TCustomForm::FollowWindowPosition()
 {
     if (!m_widget || !m_widget->isVisible()) return;
     TPoint at = m_shownAt;
-    if (const std::optional<QPoint> client = WindowClientPosition(m_widget)) {
+    if (WindowSystemTellsPositions()) {
+        const std::optional<QPoint> client = WindowClientPosition(m_widget);
+        if (!client) {
+            // Not settled yet: ask again a little later, for a while.
+            if (m_followRetries++ < 50) QTimer::singleShot(40, m_widget, [this] { FollowWindowPosition(); });
+            return;
+        }
+        m_followRetries = 0;
         // Left and Top count the frame, as Qt's pos() does.
         const QPoint frame = m_widget->geometry().topLeft() - m_widget->pos();
         at = TPoint(client->x() - frame.x(), client->y() - frame.y());

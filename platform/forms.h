@@ -93,6 +93,7 @@ private:
     bool m_centreFrame = false;
     // A follow-up of the window's position is queued.
     bool m_followPosition = false;
+    int m_followRetries = 0;
     TPoint m_shownAt;
 };
 

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 #include <xcb/xcb.h>
 
 bool XDisplayReachable(std::string* Why)
@@ -208,25 +209,50 @@ bool SetStayOnTopInPlace(QWidget* window, bool on)
         e.data.data32[3] = 1;  // asked by an application
         xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&e));
-    } else if (on && window->isVisible()) {
-        const uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    } else {
+        // Nobody manages the window: the state is written where a window manager that starts
+        // later reads it, and the window is raised, since nothing else will stack it.
+        const xcb_atom_t state = Atom(c, "_NET_WM_STATE"), aboveAtom = Atom(c, "_NET_WM_STATE_ABOVE");
+        std::vector<xcb_atom_t> atoms;
+        if (xcb_get_property_reply_t* r =
+                xcb_get_property_reply(c, xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 64), nullptr)) {
+            const auto* v = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+            for (int i = 0; i < xcb_get_property_value_length(r) / 4; ++i)
+                if (v[i] != aboveAtom) atoms.push_back(v[i]);
+            std::free(r);
+        }
+        if (on) atoms.push_back(aboveAtom);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32, uint32_t(atoms.size()), atoms.data());
+        if (on && window->isVisible()) {
+            const uint32_t above = XCB_STACK_MODE_ABOVE;
+            xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        }
     }
     xcb_flush(c);
     return true;
 }
 
+bool WindowSystemTellsPositions()
+{
+    return !(qGuiApp && qGuiApp->platformName().startsWith(QLatin1String("wayland")));
+}
+
 std::optional<QPoint> WindowClientPosition(QWidget* window)
 {
-    if (!window) return std::nullopt;
-    if (qGuiApp && qGuiApp->platformName().startsWith(QLatin1String("wayland"))) return std::nullopt;
+    if (!window || !WindowSystemTellsPositions()) return std::nullopt;
     xcb_connection_t* c = X11Connection();
     const xcb_window_t w = c ? NativeWindow(window) : xcb_window_t(XCB_WINDOW_NONE);
     if (w == XCB_WINDOW_NONE) return window->geometry().topLeft();
+    // A window manager takes a window over in steps (a frame, the window moved into it, the
+    // frame placed and shown): until the window can be seen, where it stands is not settled.
+    xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(a);
+    if (!viewable) return std::nullopt;
     const xcb_window_t root = RootOf(c, w);
     xcb_translate_coordinates_reply_t* r =
         root == XCB_WINDOW_NONE ? nullptr : xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
-    if (!r) return window->geometry().topLeft();
+    if (!r) return std::nullopt;
     const QPoint p(r->dst_x, r->dst_y);
     std::free(r);
     return p;

@@ -61,10 +61,14 @@ void SetDialogOwnerRule(std::function<QWidget*()> ownerOf);
 // no native window yet: the caller then lets Qt apply the flag.
 bool SetStayOnTopInPlace(QWidget* window, bool on);
 
+// False where the window system never tells a program where its windows stand (a native
+// Wayland client).
+bool WindowSystemTellsPositions();
 // Where the window system says a top-level window's client area stands, in screen coordinates.
 // On X11 the X server is asked (a round trip), so a move that a window manager refused or has
 // not carried out yet is not counted; elsewhere Qt's own record. Null where the window system
-// cannot tell (a native Wayland client is never told where its window is).
+// cannot tell, or cannot tell yet (an X window that is not viewable: a window manager is still
+// taking it over, or has hidden it).
 std::optional<QPoint> WindowClientPosition(QWidget* window);
 
 // Calls onConfigured, once per turn of the event loop, after the X server reported that one of
