@@ -22,7 +22,7 @@ namespace {
 void LoadGlyph(TBitBtn* button, const char* name)
 {
     const QString base = QStringLiteral(":/config/") + QLatin1String(name);
-    button->SetGlyph(ReadPng(base + QStringLiteral(".png")), ReadPng(base + QStringLiteral("_disabled.png")));
+    button->SetGlyph(ReadPngIcon(base + QStringLiteral(".png"), base + QStringLiteral("_disabled.png")));
 }
 
 void DesignFont(TFont* f, const char* name, int height, TFontStyles style = 0)

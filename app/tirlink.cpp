@@ -29,8 +29,8 @@ TFtirlink::TFtirlink(TComponent* AOwner) : TForm(AOwner)
 
     ImageList1 = layout.Track(new TImageList(this));
     ImageList1->SetName(QStringLiteral("ImageList1"));
-    ImageList1->Add(ReadPng(QStringLiteral(":/menu_settings.png")));
-    ImageList1->Add(ReadPng(QStringLiteral(":/menu_exit.png")));
+    ImageList1->Add(ReadPngIcon(QStringLiteral(":/menu_settings.png")));
+    ImageList1->Add(ReadPngIcon(QStringLiteral(":/menu_exit.png")));
 
     PopupMenu1 = layout.Track(new TPopupMenu(this));
     PopupMenu1->SetName(QStringLiteral("PopupMenu1"));

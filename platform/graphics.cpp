@@ -3,7 +3,9 @@
 #include "platform/graphics.h"
 
 #include <QFontMetrics>
+#include <QFile>
 #include <QHash>
+#include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
 #include <algorithm>
@@ -21,6 +23,28 @@ QPixmap ReadPng(const QString& path)
     QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
+}
+
+QString FinePictureName(const QString& path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (dot <= slash) return path + QStringLiteral("@2x");
+    return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+}
+
+QIcon ReadPngIcon(const QString& path, const QString& disabledPath)
+{
+    QIcon icon;
+    const auto add = [&icon](const QString& p, QIcon::Mode mode) {
+        icon.addPixmap(ReadPng(p), mode);
+        const QString fine = FinePictureName(p);
+        if (!QFile::exists(fine)) return;
+        icon.addPixmap(ReadPng(fine), mode);
+    };
+    add(path, QIcon::Normal);
+    if (!disabledPath.isEmpty()) add(disabledPath, QIcon::Disabled);
+    return icon;
 }
 
 namespace {

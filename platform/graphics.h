@@ -17,6 +17,7 @@
 #include <memory>
 
 class QPainter;
+class QIcon;
 class QPixmap;
 class TCanvas;
 class TBitmap;
@@ -29,6 +30,12 @@ QColor ToQColor(TColor c);
 // to guess, Qt loads every image-format plugin and the libraries under them, a megabyte and
 // more kept for the life of the program. Null when it cannot be read.
 QPixmap ReadPng(const QString& path);
+// The PNG at path as an icon, with "<name>@2x.png" beside it where the resources hold one: a
+// picture drawn twice as fine, which a scaled screen (1.25, 1.5, 2) shows instead of an
+// enlarged copy. A disabledPath adds the icon's disabled picture the same way.
+QIcon ReadPngIcon(const QString& path, const QString& disabledPath = QString());
+// The "@2x" name of a picture: ":/a/b.png" gives ":/a/b@2x.png".
+QString FinePictureName(const QString& path);
 
 // ---------------------------------------------------------------------------------------------
 // Graphics objects with an on-change event

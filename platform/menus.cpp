@@ -15,13 +15,25 @@ int TImageList::Add(const QPixmap& image)
     QPixmap p = image;
     if (!p.isNull() && (p.width() != m_width || p.height() != m_height))
         p = p.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_images.push_back(p);
+    m_images.push_back(p.isNull() ? QIcon() : QIcon(p));
+    return int(m_images.size()) - 1;
+}
+
+int TImageList::Add(const QIcon& image)
+{
+    m_images.push_back(image);
     return int(m_images.size()) - 1;
 }
 
 QPixmap TImageList::Image(int index) const
 {
     if (index < 0 || index >= Count()) return QPixmap();
+    return m_images[size_t(index)].pixmap(QSize(m_width, m_height), 1.0);
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    if (index < 0 || index >= Count()) return QIcon();
     return m_images[size_t(index)];
 }
 
@@ -83,8 +95,8 @@ void TPopupMenu::Popup(int X, int Y)
         QAction* a = menu->addAction(item->Caption());
         a->setEnabled(item->Enabled());
         if (m_images) {
-            const QPixmap pix = m_images->Image(item->ImageIndex());
-            if (!pix.isNull()) a->setIcon(QIcon(pix));
+            const QIcon icon = m_images->Icon(item->ImageIndex());
+            if (!icon.isNull()) a->setIcon(icon);
         }
         // The command runs once the menu is gone, from the event loop, as a menu command does.
         // The Qt menu is the deferred call's context, so freeing this popup menu (which frees

@@ -3,6 +3,7 @@
 
 #include "platform/classes.h"
 
+#include <QIcon>
 #include <QPixmap>
 #include <QPointer>
 #include <vector>
@@ -19,13 +20,16 @@ public:
     void SetSize(int w, int h) { m_width = w; m_height = h; }
     // Adds an image, scaled to the list's size when it differs; returns its index.
     int Add(const QPixmap& image);
+    // Adds an image drawn in more than one size (see ReadPngIcon); returns its index.
+    int Add(const QIcon& image);
     int Count() const { return int(m_images.size()); }
-    QPixmap Image(int index) const;   // a null pixmap for an index out of range
+    QPixmap Image(int index) const;   // at the list's size; a null pixmap for an index out of range
+    QIcon Icon(int index) const;      // every size the image was drawn in
 
 private:
     int m_width = 16;
     int m_height = 16;
-    std::vector<QPixmap> m_images;
+    std::vector<QIcon> m_images;
 };
 
 class TMenuItem : public TComponent {

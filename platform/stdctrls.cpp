@@ -7,9 +7,12 @@
 // TMemo and its line list are in stdctrls_memo.cpp.
 #include "platform/stdctrls.h"
 
+#include "platform/graphics.h"
 #include "platform/safecall.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -353,6 +356,14 @@ void TBitBtn::SetGlyph(const QPixmap& normal, const QPixmap& disabled)
     if (Button()) Button()->setIcon(icon);
 }
 
+void TBitBtn::SetGlyph(const QIcon& glyph)
+{
+    const QSize size = Button() ? Button()->iconSize() : QSize(16, 16);
+    m_glyph = glyph.pixmap(size, 1.0, QIcon::Normal);
+    m_disabledGlyph = glyph.pixmap(size, 1.0, QIcon::Disabled);
+    if (Button()) Button()->setIcon(glyph);
+}
+
 void TBitBtn::Click()
 {
     if (Button() && Enabled()) Button()->click();
@@ -529,7 +540,11 @@ QLabel* TImage::Label() const
 bool TImage::LoadPicture(const QString& path)
 {
     QPixmap p;
-    if (!p.load(path)) return false;
+    // On a scaled screen a picture drawn twice as fine, where there is one, shows at the
+    // same size as the plain one.
+    const qreal scale = qApp ? qApp->devicePixelRatio() : 1.0;
+    if (scale > 1.0 && QFile::exists(FinePictureName(path)) && p.load(FinePictureName(path))) p.setDevicePixelRatio(2);
+    else if (!p.load(path)) return false;
     SetPicture(p);
     return true;
 }

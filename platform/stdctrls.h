@@ -10,6 +10,7 @@
 
 #include "platform/controls.h"
 
+#include <QIcon>
 #include <QPixmap>
 
 class QGroupBox;
@@ -131,6 +132,9 @@ public:
 
     // The two pictures of the glyph; a null disabled picture lets the style grey the normal one.
     void SetGlyph(const QPixmap& normal, const QPixmap& disabled = QPixmap());
+    // A glyph drawn in more than one size (see ReadPngIcon), its Normal and Disabled pictures
+    // taken from the icon's modes; the screen shows the size its scale asks for.
+    void SetGlyph(const QIcon& glyph);
     const QPixmap& Glyph() const { return m_glyph; }
     const QPixmap& DisabledGlyph() const { return m_disabledGlyph; }
     // Presses the button as a user does (fires OnClick).

@@ -139,3 +139,53 @@ if __name__ == '__main__':
                     '-gravity', 'center', '-annotate', '+0+1', 'T',
                     '-strip', '-interlace', 'none', '-sampling-factor', '2x2', '-quality', '90',
                     'config/logo.jpg'], check=True)
+
+# The same pictures drawn for screens scaled by two ("<name>@2x.png", 32 x 32), from shapes
+# rather than pixels, so that they are as fine as the text beside them. ImageMagick draws them.
+FINE = {
+    'config/brush': ["stroke black stroke-width 6 line 29,2 16,15",
+                     "stroke '#c8823c' stroke-width 3 line 29,2 16,15",
+                     "stroke black stroke-width 1 fill '#c0c0c0' polygon 13,13 18,18 15,21 10,16",
+                     "stroke black stroke-width 1 fill '#e03030' path 'M 10,16 L 15,21 C 12,26 7,29 1,31 C 3,25 6,19 10,16 Z'"],
+    'config/font': ["fill black font DejaVu-Serif-Bold font-size 30 gravity center text 0,1 'A'"],
+    'config/monitor': ["fill black roundrectangle 1,3 30,23 2,2",
+                       "fill '#0000a0' rectangle 4,6 27,20",
+                       "fill '#4080ff' rectangle 6,8 12,10",
+                       "fill black rectangle 13,23 18,26",
+                       "fill black roundrectangle 7,26 24,29 1,1"],
+    'config/cross': ["stroke '#c80000' stroke-width 4 stroke-linecap round line 6,6 25,25 line 25,6 6,25"],
+    'menu_settings': ["stroke '#606060' stroke-width 4 stroke-linecap round line 11,11 26,26",
+                      "stroke '#606060' stroke-width 3 fill none circle 9,9 9,3",
+                      "stroke '#808080' stroke-width 2 line 26,5 17,14",
+                      "stroke '#1040c0' stroke-width 5 stroke-linecap round line 15,16 6,25"],
+    'menu_exit': ["stroke black stroke-width 1 fill '#f0e0b0' rectangle 7,2 24,29",
+                  "stroke black stroke-width 1 fill '#965a1e' polygon 7,2 17,5 17,31 7,29",
+                  "fill '#ffd700' stroke black stroke-width 1 circle 14,17 14,19"],
+}
+
+
+def draw_fine(name, shapes):
+    args = ['convert', '-size', '32x32', 'xc:none']
+    for shape in shapes:
+        args += ['-draw', shape]
+    subprocess.run(args + [f'{name}@2x.png'], check=True)
+
+
+def disabled_fine(name):
+    """The disabled look at twice the size: grey over a white copy moved by one screen pixel."""
+    subprocess.run(['convert', '-size', '32x32', 'xc:none',
+                    '(', f'{name}@2x.png', '-fill', 'white', '-colorize', '100', ')', '-geometry', '+2+2', '-composite',
+                    '(', f'{name}@2x.png', '-fill', '#808080', '-colorize', '100', ')', '-geometry', '+0+0', '-composite',
+                    f'{name}_disabled@2x.png'], check=True)
+
+
+if __name__ == '__main__':
+    for name, shapes in FINE.items():
+        draw_fine(name, shapes)
+        if name.startswith('config/'):
+            disabled_fine(name)
+    subprocess.run(['convert', '-size', '68x66', 'gradient:#2050b0-#70b0f0',
+                    '-fill', 'white', '-font', 'DejaVu-Sans-Bold', '-pointsize', '52',
+                    '-gravity', 'center', '-annotate', '+0+2', 'T',
+                    '-strip', '-interlace', 'none', '-sampling-factor', '2x2', '-quality', '90',
+                    'config/logo@2x.jpg'], check=True)
