@@ -150,6 +150,8 @@ TEST_F(SettingsDialog, DesignedPropertiesOfTheControls)
     for (TBitBtn* b : {dialog->BtnSetColorFon, dialog->BtnSetColortext, dialog->BtnSetFont, dialog->BtnAdd, dialog->BtnCancel}) {
         EXPECT_EQ(b->Glyph().size(), QSize(16, 16));
         EXPECT_EQ(b->DisabledGlyph().size(), QSize(16, 16));
+        const QPixmap fine = b->Button()->icon().pixmap(QSize(16, 16), 2.0, QIcon::Disabled);
+        EXPECT_NE(fine.toImage(), b->DisabledGlyph().scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage());
     }
     EXPECT_EQ(dialog->BtnSetColorFon->Glyph().toImage(), dialog->BtnSetColortext->Glyph().toImage());
     EXPECT_NE(dialog->BtnAdd->Glyph().toImage(), dialog->BtnCancel->Glyph().toImage());

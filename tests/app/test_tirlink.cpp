@@ -289,6 +289,10 @@ TEST_F(TickerWindow, MenuHoldsSettingsAndExitWithTheirIcons)
         ASSERT_FALSE(icon.isNull()) << i;
         EXPECT_EQ(icon.size(), QSize(16, 16));
         EXPECT_TRUE(icon.hasAlphaChannel());
+        // A screen scaled by two gets the picture drawn for it, not the small one enlarged.
+        const QPixmap fine = menu->Images()->Icon(menu->Items(i)->ImageIndex()).pixmap(QSize(16, 16), 2.0);
+        EXPECT_EQ(fine.size(), QSize(32, 32));
+        EXPECT_NE(fine.toImage(), icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage());
     }
 }
 
