@@ -662,6 +662,11 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
         assert dlg in t.windows(), "the dialog closed on Применить"
         time.sleep(0.5)
         assert_above(x, dlg, t.ticker_window())  # the strip, now on top, does not cover it
+        # Its window stays as it was, and the dialog keeps the keyboard.
+        assert t.ticker_window() in t.windows(), "the strip's window was replaced"
+        if x.wm:
+            assert x.run("xdotool", "getactivewindow").strip() == dlg, "the dialog is not active"
+        assert x.run("xdotool", "getwindowfocus").strip() == dlg, "the keyboard left the dialog"
         time.sleep(1.5)
         path = t.shot("applied")
         strip = t.strip(path, g2)
@@ -669,7 +674,8 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
         assert count_pixels(strip, (255, 255, 255)) > 10, "no white text after Применить"
         assert count_pixels(strip, (0, 0, 128)) == 0, "navy left in the ticker"
 
-        t.click_in(dlg, *centre(BTN_CLOSE))
+        # The keys still reach "Применить": Shift+Tab goes back to "Выход", which Space presses.
+        t.keys("shift+Tab", "space")
         t.wait_gone(dlg)
         assert t.proc.poll() is None
 
@@ -716,70 +722,22 @@ def case_window_manager_move_then_drag_and_exit(x, tmp):
             x.run("xdotool", "mousemove", "500", str(sy))
             time.sleep(0.02)
         g2 = t.wait_geometry(lambda g2: g2["y"] == 210)
-        x.run("xdotool", "mouseup", "1")
         assert (g2["x"], g2["y"]) == (2, 210), g2
-        t.choose_exit_with_keyboard()
-        assert t.wait_exit() == 0
-    finally:
-        t.kill()
-    rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
-    assert (rec["left"], rec["top"]) == (2, 210), rec
-
-
-@also_under_wm
-def case_drag_past_the_top_saves_where_the_strip_stands(x, tmp):
-    """A drag that the window system carries out only in part (GNOME keeps the strip's top on
-    the screen) is saved as far as it went: "Выход" writes where the strip really stands."""
-    t = Ticker(x, tmp)
-    try:
-        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
-        x.run("xdotool", "mousemove", "500", str(g["y"] + 20), "mousedown", "1")
-        for sy in range(g["y"], -1, -60):
+        # On past the screen's top, which GNOME refuses (the last step not even in part): the
+        # drag is saved as far as it went.
+        for sy in (153, 102, 51, 0, 5):
             x.run("xdotool", "mousemove", "500", str(sy))
-            time.sleep(0.01)
-        x.run("xdotool", "mousemove", "500", "0")
+            time.sleep(0.3 if sy == 0 else 0.01)
         x.run("xdotool", "mouseup", "1")
         time.sleep(0.5)
         stands = t.geometry()["y"]
-        assert stands < 0 or x.wm == GNOME, stands
+        assert stands == (0 if x.wm == GNOME else -9), stands
         t.choose_exit_with_keyboard()
         assert t.wait_exit() == 0
     finally:
         t.kill()
     rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
-    assert (rec["left"], rec["top"]) == (2, stands), (rec["top"], stands)
-
-
-@also_under_wm
-def case_stay_on_top_switch_keeps_the_keyboard_in_the_dialog(x, tmp):
-    """Switching "Поверх всех окон" on and off with "Применить" keeps the strip's window as it
-    is; the dialog stays the active window, above the strip, with the keyboard on its button."""
-    t = Ticker(x, tmp)
-    try:
-        t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
-        strip = t.wid
-        dlg = open_settings(t)
-        for on in (True, False):
-            t.click_in(dlg, CHECK_ON_TOP[0] + 7, CHECK_ON_TOP[1] + CHECK_ON_TOP[3] // 2)
-            t.click_in(dlg, *centre(BTN_APPLY))
-            if x.wm:
-                deadline = time.time() + 5
-                while ("_NET_WM_STATE_ABOVE" in t.net_wm_state()) != on and time.time() < deadline:
-                    time.sleep(0.1)
-                assert ("_NET_WM_STATE_ABOVE" in t.net_wm_state()) == on, t.net_wm_state()
-            time.sleep(0.5)
-            assert strip in t.windows(), "the strip's window was replaced"
-            if x.wm:
-                assert x.run("xdotool", "getactivewindow").strip() == dlg, "the dialog is not active"
-            assert x.run("xdotool", "getwindowfocus").strip() == dlg, "the keyboard left the dialog"
-            assert_above(x, dlg, strip)
-        t.shot("stay_on_top_switched")
-        # The keys still reach the dialog's "Применить": Shift+Tab goes back to "Выход", which
-        # Space presses.
-        t.keys("shift+Tab", "space")
-        t.wait_gone(dlg)
-    finally:
-        t.kill()
+    assert (rec["left"], rec["top"]) == (2, stands), rec
 
 
 @also_under_wm
