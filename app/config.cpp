@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+
 #include "app/config.h"
 
 #include "app/tirlink.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The settings dialog: background and text colours, font, text, stay-on-top and scroll speed of
 // the running ticker, with a small about panel (logo, title, version and a link to the maker's
 // page). Shown modelessly; every show fills the controls from the ticker; "Применить" puts

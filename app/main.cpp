@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Тирлинк: a desktop ticker. Takes no command-line arguments and reads no environment of its
 // own (only Qt's platform choice and the X display, to pick the window system); its state lives
 // in tirlink.cfg in the current directory.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker's settings file, tirlink.cfg: one fixed-width record of 549 single-byte characters
 // in Windows-1251, with no header, no byte-order mark and no line terminator.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+
 #include "app/tirlink.h"
 
 #include "app/config.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker window: a borderless strip as wide as its monitor with one scrolling text control,
 // its right-click menu, vertical dragging, and the settings file read at start-up and written
 // at "Выход".

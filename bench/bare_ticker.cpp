@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The yardstick for the ticker's CPU use: the least a Qt program can do to show a ticker-sized
 // strip that changes every tick. A frameless 1916 x 29 window, a 16 ms precise timer, and per
 // tick one synchronous repaint of the whole strip (a solid fill, flushed to the screen), which is

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The pixel routines on 24-bit images, each timed against one memcpy of an image of the same
 // size in the same run: a whole 1920 x 1080 screen, and a ticker-sized frame of 1916 x 29 (the
 // size a control with a background effect works on at every tick). After the usual benchmark

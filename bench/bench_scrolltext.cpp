@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker's own frame against the least a frame can cost.
 //
 // BM_TickerFrame: one tick of the ticker's scroll text as the program configures it (1916 x 29,

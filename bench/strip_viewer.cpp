@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // An outside viewer of the ticker: what a person looking at the screen would see, measured from
 // another X client. It grabs one rectangle of the root window at a fixed pace (every 2 ms by
 // default, through the MIT-SHM extension when the server has it), tells distinct frames apart by

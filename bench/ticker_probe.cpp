@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Pacing probe for the ticker: starts the same forms as the program does (so it reads
 // tirlink.cfg of the current directory, or shows the designed ticker without one), timestamps
 // every frame the scrolling control composes, and after the given time prints

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A console reporter that also keeps the time per iteration of every run, for the comparisons
 // a benchmark program prints at its end.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 Tirlink developers
 # SPDX-License-Identifier: MIT
 # Fails on any include that crosses a layer arrow the wrong way or that could get round one.
 #

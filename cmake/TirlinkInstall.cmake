@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tirlink developers
+# SPDX-License-Identifier: MIT
 # Installation and packages.
 #
 # Two components, each its own Debian package:

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxAlphaObject: blends an image with a fill (TFxFillObject). Strength is the weight of the
 // image itself: 1 keeps it, 0 shows only the fill. The fill's picture for sfBitmapList comes
 // from an image list, which the object follows through a change link.

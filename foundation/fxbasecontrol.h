@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxBaseControl: a library control with an optional image-list link and the background
 // effect object BackFX, whose changes repaint the control.
 #pragma once

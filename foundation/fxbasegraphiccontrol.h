@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxBaseGraphicControl: a library control that is either see-through (the parent paints
 // first, and changes ask for a repaint) or opaque (changes repaint the control at once).
 #pragma once

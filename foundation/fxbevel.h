@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxBevel: the border of a library control. It keeps the border's width (the extent) up to
 // date whenever a property changes, paints the border and hands back the rectangle inside it.
 #pragma once

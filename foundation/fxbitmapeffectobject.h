@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxBitmapEffectObject: the background effects of a library control, applied in place to a
 // 24-bit image: mirrors, grey scale, invert, brightness and an alpha blend with a fill. With
 // Buffered set it keeps its result and hands it out again until a change or DestroyBuffer.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Index: lookup tables · work areas (cutting a rectangle to the images) · the six routines.
 #include "foundation/fxbmp.h"
 

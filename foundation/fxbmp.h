@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Pixel routines of the component library: grey scale, mirrors, invert, brightness and alpha
 // blend on 24-bit images (three bytes per pixel: blue, green, red), row by row, rows
 // BytesPerLine() apart. Lookup tables replace per-pixel multiplication.

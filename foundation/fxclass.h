@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The library's application object FxApplication with its options and the application-wide
 // timer pool, and TFxTimer, the small timer object of the library controls.
 //

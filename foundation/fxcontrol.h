@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxControl: the root of the library's windowless controls. It adds to the framework's
 // graphic control an update lock, a bounds-change notification, mouse enter / exit events, the
 // theme flag, and the default answers of the background-provider interface through which a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The library's base for non-visual components: a framework component with a design-time
 // About text, a change event and a counted update lock.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxFillObject: how an area is filled: with nothing, a brush, a pattern bitmap, a bitmap
 // placed / centred / stretched / tiled, a bitmap from an image list, or a gradient.
 #pragma once

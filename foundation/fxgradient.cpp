@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+
 #include "foundation/fxgradient.h"
 
 #include <algorithm>

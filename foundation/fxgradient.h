@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxGradient: a colour gradient of a fill, from Color to EndColor in ColorCount steps or
 // through a list of key colours, with the style in which FxGradientPaintExt paints it.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+
 #include "foundation/fxgraphiccontrol.h"
 
 TFxGraphicControl::TFxGraphicControl(TComponent* AOwner) : TFxBaseGraphicControl(AOwner), m_bevel(new TFxBevel)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxGraphicControl: a library control with a bevel, whose changes repaint the control.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The image list that the library's controls and the alpha blend take pictures from, and the
 // change link through which it tells its users that its content changed.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxObject: the component library's change-notifying persistent object. Bevels, fills,
 // gradients, effect objects and 3D text styles derive from it; their owning control points
 // OnChange at its own GetChange and clears it before freeing the object.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxShapeFill: what every fill of the library has: a picture, a gradient, the fill style and
 // how a picture is placed. TFxFillObject (fxfillobject.h) adds the brush, alignment, offsets,
 // options and the painting.

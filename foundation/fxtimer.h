@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxHiTimer: a periodic timer in milliseconds, ticking either through a multimedia timer and
 // a hidden window (message mode) or through a worker thread (thread mode).
 //

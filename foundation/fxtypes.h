@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Small types of the component library that several units share: how a control gets its
 // ticks, and the interval type of the timers.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Index: bevel frames (FxDrawFrame3D, FxDrawFrameShadow) · standard frames (FxDrawStdFrame)
 // · gradients · bitmap placement.
 #include "foundation/fxutils.h"

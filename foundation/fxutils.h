@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Drawing routines of the component library: bevel frames, standard (edge) frames, gradients,
 // and placed / centred / stretched / tiled bitmaps. The pixel routines that transform 24-bit
 // images row by row live in fxbmp.h, included here.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The gallery: one window with a page for each part of the Tirlink library, every page live
 // and changeable. It is built like any program outside the library: it includes only the
 // installed headers ("platform/...", "foundation/...", "scrolltext/...", "hyperlink/...").

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The gallery's window: a column of buttons, one per page, and the page shown beside them.
 //
 //   tirlink-gallery            opens on the first page

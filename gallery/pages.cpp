@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The gallery's pages. Sections:
 //   1. Page scaffolding: samples, cycle buttons, sliders
 //   2. Scroll text: four directions, style, Steps, Interval and the four timer kinds

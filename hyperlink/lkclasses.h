@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Settings objects of the link-label library: a persistent object with an update bracket and
 // one change event, and the text outline (colour, visibility, width) it is the base of.
 #pragma once

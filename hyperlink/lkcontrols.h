@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The control base of the link-label library: windowless controls with a repaint request
 // that waits while the form loads or an update bracket is open, hooks for mouse enter and
 // leave, font and text changes, and a double-buffered variant that composes every paint in an

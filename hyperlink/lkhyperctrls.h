@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The hyperlink label: a windowless caption with an enter look (under the pointer) and a leave
 // look, and the web label that opens its address when clicked with the left button.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The framework's application object over QApplication: initialisation, forms, the message
 // loop and the exception handler that every entry from Qt into our code reports to.
 #pragma once

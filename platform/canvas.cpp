@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The canvas: its painter and clip, brush and pen set-up, shapes with Windows' pixel rules,
 // block copies, and DrawEdge. Text lives in canvastext.cpp, the pixel-row kernels of the
 // 24-bit paths in pixelrows.cpp.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The canvas's text calls: DrawTextEx, measuring, extra character spacing, paths, and the two
 // ways text reaches a 24-bit image (through a 32-bit copy of the band it covers when a
 // painter is open, or blended straight from cached coverage masks when none is).

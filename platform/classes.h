@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The object model of the component framework: TObject with its class name, TPersistent with
 // Assign, TComponent with owner, owned components, component states and free notification,
 // the framework's exception classes, and the string list with an on-change event.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Index
 //   1. TControlWidget: the Qt widget behind our own controls and forms
 //   2. TControl

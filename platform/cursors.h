@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Pointer shapes: the framework's cursor numbers, the process's cursor table (what
 // Screen->Cursors reads and a control's Cursor shows) and monochrome cursors drawn as text.
 // GUI thread only.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The common colour and font dialogs of the framework, over Qt's dialogs.
 //
 // Execute() runs the dialog modally and answers whether the user confirmed it; only then do

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TTimer: the framework's window-timer component, ticking on its own hidden window.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Forms (top-level windows) and the screen object: the application's side of the controls.
 //
 // Index

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Fonts, brushes, pens and 24-bit bitmaps: the graphics objects a canvas draws with and on.
 // The canvas itself is in canvas.cpp (shapes, copies, edges) and canvastext.cpp (text).
 #include "platform/graphics.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Fonts, brushes, pens, 24-bit bitmaps and the canvas that draws on them, with the device
 // calls of the Windows drawing model (DrawTextEx, GetTextExtentPoint, extra character spacing,
 // clip regions, paths, DrawEdge, pattern brushes) built on QPainter.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Internal to the library: not installed, so no program of its own comes to depend on it.
 // The lock that tells whether another instance of a program runs for the same user: the
 // stand-in for a named mutex. An flock on a file named after the program in capitals; the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A window or control message: number, two parameters and a result, as the message-driven
 // parts of the framework pass them (Perform, posted messages, window timers).
 #pragma once

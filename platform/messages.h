@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Hidden message-only windows, posted messages and window timers.
 //
 // A window is a number (HWND) in a process-wide registry guarded by a mutex, bound to a window

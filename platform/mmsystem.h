@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Multimedia timers and SleepEx.
 //
 // Each event set with timeSetEvent runs on a thread of its own that sleeps to absolute

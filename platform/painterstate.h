@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Internal to the library: not installed, so no program of its own comes to depend on it.
 // The guard that puts a canvas's painter back the way a drawing call found it, for the
 // platform's canvas.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Setting up a program that uses these libraries, in one object that main() holds.
 //
 // A program needs, in this order: Qt's application object, the framework's application object

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Internal to the library: not installed, so no program of its own comes to depend on it.
 // Small scope guards for state that must be put back however a scope is left, also when a
 // call inside it throws.

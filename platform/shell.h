@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The shell's "open" request: hands an address or a file to the user's preferred application.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Index
 //   1. Shared helpers and the standard-control base
 //   2. TPanel

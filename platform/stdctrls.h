@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The framework's standard controls as thin classes over Qt widgets: panel, group box, label,
 // button with a glyph, memo, edit box, check box, track bar and a picture control.
 //

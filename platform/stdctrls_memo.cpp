@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TMemo, the multi-line edit of the standard controls (declared in stdctrls.h), and the line
 // list that reads and writes its text. Lengths count a line break as two characters, as the
 // framework's memo does, so MaxLength and the selection agree with the text a program reads.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Internal to the library: not installed, so no program of its own comes to depend on it.
 // The canvas's text engine: what a font description resolves to (Qt fonts, metrics, widths),
 // text laid out into lines (prefixes, tabs, word breaks), the glyph runs Qt shapes, and the

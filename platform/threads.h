@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TThread: the framework's thread class on std::thread, with priorities and Synchronize.
 //
 // A thread is created suspended (C++ cannot run a descendant's Execute before the descendant

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Basic value types shared by every layer: rectangles and points with exclusive right and
 // bottom edges, colours in the 0x00BBGGRR form, the rounding helpers of the drawing code, and
 // the small enumerations and event signatures of the component framework.

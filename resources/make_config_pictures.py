@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Tirlink developers
+# SPDX-License-Identifier: MIT
+
 """Draws the settings dialog's button glyphs (16 x 16, a normal and a disabled picture each)
 as PNG files from the pixel maps below. Run from this folder; the logo is made with
 ImageMagick (see the end of this file)."""

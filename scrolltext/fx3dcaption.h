@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFx3DCaption: the 3D look of a text (raised, sunken, shadowed, outlined, extruded), with
 // the depths and colours of its light and shadow copies and the extra spacing between
 // characters. Owners point OnChange at their own change handler.

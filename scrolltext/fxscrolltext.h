@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxScrollText: a windowless control that moves a block of text across its client area, one
 // step per timer tick, composing every frame off screen and copying it onto the control in one
 // piece.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Measuring and drawing text in the 3D styles of TFx3DCaption.
 //
 // Measuring goes through the screen's measuring canvas (a canvas without a target: font

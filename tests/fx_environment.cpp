@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The component library's set-up for a whole test binary, as a program does it once its
 // QApplication exists (FxInitialize ignores repeats): linked into every suite whose tests use
 // the library's timers and application object (see CMakeLists.txt).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // One QApplication and one framework application object for the whole test binary (Qt does
 // not allow a second QApplication). Suites that need the component libraries initialised do so
 // in a gtest Environment of their own.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Helpers of the timer tests: waiting for real-time outcomes by running the GUI thread's event
 // loop until a condition holds or a generous deadline passes, and catching what reaches the
 // application's exception handler.

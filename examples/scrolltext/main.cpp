@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A program of its own that uses every layer of the Tirlink library: a window with a line of
 // text scrolling from right to left and a link label under it. Built against an installed copy
 // of the library (see CMakeLists.txt); the README shows this file as the developers' sample.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The libraries' initialisation for the application tests, as main() does it before any form.
 #include "foundation/fxclass.h"
 #include "hyperlink/lkcontrols.h"

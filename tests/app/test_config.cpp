@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The settings dialog as its user meets it: the layout, filling from the ticker at each show,
 // the colour and font pickers, and "Применить" changing the running ticker.
 #include "hyperlink/lkhyperctrls.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker window when its settings file misbehaves: saves that fail at every step of the
 // writer (as a full disk, a denied folder or a failing device make them, even for root), a
 // directory in the file's place, and files that cannot be read or would block the reader.

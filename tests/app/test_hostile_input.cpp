@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Input the settings dialog cannot refuse: a pasted text of 100,000 characters, emoji and
 // characters that Windows-1251 lacks, a font face this machine does not have, a font of 400
 // points and more. Nothing hangs; the ticker shows what was typed, the settings file keeps what

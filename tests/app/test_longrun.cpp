@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A long run of the ticker: 300,000 ticks of its scrolling control (about 80 minutes of real
 // scrolling at 16 ms a tick), driven through the control's tick handler without waiting for real
 // time, with the text, font and colours changed every 10,000 ticks as a user would through the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The settings file: the bytes of the record, what reading makes of good and damaged files, and
 // the writer's promise that a failed write leaves the previous file as it was.
 #include "app/settingsfile.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker window as its user meets it: start-up with and without a settings file, the
 // placement rule, vertical dragging, the menu, and "Выход" writing the file.
 #include "app/settingsfile.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The ticker window as the program creates it, for the application tests: in a temporary
 // folder of its own, with what would end the program or report a failed save recorded
 // instead; and the ticker together with its settings dialog.

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Tirlink developers
+# SPDX-License-Identifier: MIT
+
 """End-to-end tests of the real tirlink binary in a real X server (Xvfb), driven with xdotool
 and checked with xwininfo, xprop and screenshots, as a person would use the program.
 

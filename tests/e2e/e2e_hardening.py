@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Tirlink developers
+# SPDX-License-Identifier: MIT
+
 """The real tirlink program against damaged settings files and failing saves, under Xvfb.
 
 Usage: e2e_hardening.py <build dir> [case-name-prefix ...]

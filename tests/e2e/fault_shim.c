@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+
 /* A preloaded library that makes one step of reading or writing the ticker's settings file fail,
  * so that the end-to-end tests can meet faults that hold even for root (who writes through any
  * permission): a directory that cannot be written, a full disk, an I/O error, a file that

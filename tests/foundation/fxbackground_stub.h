@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A background picture provider for tests: a bitmap with the provider's plain answers, to be
 // mixed into a form component or a container control.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Helpers of the drawing tests: images filled with a colour, pixels read back, counting
 // change notifications.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Bevels and frames: the extent kept by Change, the client rectangle, the painted frames and
 // the rectangles they hand back, the style invariant and the change notifications.
 #include "foundation/fxbevel.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Pixel routines and the effect objects: lookup-table values, clamping, the blend's ties to
 // even, mirrors and inversion as involutions, the pixel-format errors, and the buffered
 // effect object with its change notifications.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Fills and gradients: colour lists, the ten gradient styles, bitmap placement, the fill
 // styles of the fill object and its change notifications.
 #include "foundation/fxfillobject.h"

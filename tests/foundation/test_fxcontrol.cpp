@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The graphic control base chain: size and mode at creation, the transparent-mode message,
 // the repaint entry in both modes, update locking, bounds changes, mouse enter / exit, the
 // theme message, the bevel, and the background provider seen from a see-through control.

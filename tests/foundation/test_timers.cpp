@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TFxHiTimer in message mode and thread mode: the re-arming rules of its setters, where and
 // when ticks run, and that no tick reaches a stopped or destroyed timer, counted by ticks.
 #include "tick_testing.h"

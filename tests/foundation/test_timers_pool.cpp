@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The library application object, its timer pool and TFxTimer. Base ticks of a pool are
 // driven directly (HandleTimers, or a WM_TIMER sent to its window) where the firing pattern
 // matters; real time is used only for eventual outcomes.

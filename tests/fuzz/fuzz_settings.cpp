@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Feeds arbitrary bytes to the settings-file reader and checks what any reading must hold:
 // nothing crashes or reads out of bounds, the count of fields read is 0..10, fields that were
 // not read keep the designed values, strings are trimmed and fit their fields, and what was

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // A second reader of the settings record, written straight from its reading rules and sharing no
 // code with the program's reader but the code page table: byte by byte, without the C library's
 // formatted input. The fuzzer holds the two to the same answer for every input.

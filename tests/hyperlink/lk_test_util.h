@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Helpers of the link-label tests: a shown form to put controls on, real Qt mouse events sent
 // to a control's widget, and pixels of what a control shows.
 #pragma once

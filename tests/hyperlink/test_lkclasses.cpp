@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The link-label library's settings objects: change notification and its brackets.
 #include "hyperlink/lkclasses.h"
 #include "platform/graphics.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The link-label control base: the repaint request and its suppression, transparency with
 // background capture and reuse, the off-screen image, and the hand pointer.
 #include "hyperlink/lkcontrols.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The hyperlink and web labels: looks under and away from the pointer, repaint rules of the
 // setters, the text outline, text layout, and opening the address on a left click.
 #include "hyperlink/lkhyperctrls.h"

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tirlink developers
+# SPDX-License-Identifier: MIT
 # Installs the library from the build folder BUILD into a prefix inside it, builds the example
 # program in SOURCE/examples/scrolltext against that copy alone, as a program outside the tree
 # would be built, and runs it until it has scrolled some frames. A header left out of the

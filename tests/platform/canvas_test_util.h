@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Helpers of the canvas tests: bitmaps to draw on and ways to read what was drawn.
 #pragma once
 

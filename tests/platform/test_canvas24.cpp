@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // 24-bit bitmaps, which the canvas treats apart for speed:
 //  - block copies from them onto 32- and 24-bit images (the path of a scrolling control's every
 //    frame onto its surface) give exactly the source's pixels at any offset and width (odd

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Text on a canvas: measured widths are drawn widths, DrawTextEx's flags (prefixes, tabs,
 // word breaks, alignment, clipping, opaque background), paths, and the measuring canvas.
 #include "canvas_test_util.h"

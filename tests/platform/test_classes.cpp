@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Value types, rounding helpers, string lists and the component object model.
 #include "platform/classes.h"
 

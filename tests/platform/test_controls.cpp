@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Controls and forms as a caller sees them: what a windowless control draws reaches its
 // surface and the screen, the parent shows through a control that is not opaque, mouse events
 // arrive in the framework's order, aligned children follow their parent, forms keep their

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Canvas shapes, copies, DrawEdge, fonts and bitmaps, checked by the pixels they produce.
 // Text on a canvas is in test_canvastext.cpp.
 #include "canvas_test_util.h"

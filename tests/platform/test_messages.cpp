@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Hidden windows, posted messages, window timers and the TTimer component, observed through
 // the messages their window procedures receive.
 #include "tick_testing.h"

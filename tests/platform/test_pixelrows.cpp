@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The pixel-row kernels head-on: every row converter gives the pixels of the per-pixel
 // formula at every width (whole groups of four and the remainders), reads and writes no byte
 // past its row, and the way back restores the row; a fill covers exactly its rectangle on

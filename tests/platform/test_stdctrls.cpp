@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Standard controls over Qt widgets: the memo's line list as the box shows it and its length
 // limit, panel bevels, the track bar's range, and the font dialog's result.
 #include "platform/dialogs.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // Text written straight into a 24-bit bitmap (no painter open: the way a scrolling control
 // composes every frame) must give the pixels that Qt's own text drawing gives: on a 32-bit
 // image through a painter, and on the same bitmap with its painter open. Checked across faces,

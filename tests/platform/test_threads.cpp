@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // TThread (start, terminate, free on terminate, priorities, Synchronize) and the multimedia
 // timer calls, observed through what the threads and callbacks do.
 #include "tick_testing.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The scrolling text control: where the text stands at each step in every direction, the
 // inline bold markup, alignment, the events and their order, the scroll styles, properties
 // that stop the scrolling, the tick sources, transparency, and the frames it puts on the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+//
 // The 3D text style object and the routines that draw and measure text in its styles: where
 // each copy of the text lands (found by pixels), the disabled looks, clipping and spacing
 // restored, measured extents by style, and the colour interpolation.
