@@ -35,6 +35,13 @@ install(CODE "
 install(PROGRAMS ${_gen}/tirlink-start DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tirlink COMPONENT ticker)
 install(FILES ${_gen}/tirlink.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ticker)
 install(FILES resources/tirlink.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps COMPONENT ticker)
+install(FILES resources/icons/tirlink-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
+        RENAME tirlink.png COMPONENT ticker)
+install(FILES resources/icons/tirlink.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT ticker)
+# Software centres list the program from its metadata, which names the same icon as the desktop
+# entry.
+install(FILES packaging/org.example.tirlink.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+        COMPONENT ticker)
 
 # Debian wants the manual page and the changelog compressed with gzip -9n (no name, no time
 # stamp, so that a rebuild gives the same bytes); both packages carry the same changelog.

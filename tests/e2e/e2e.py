@@ -874,6 +874,16 @@ def check_desktop_entry(path, launcher):
         assert r.returncode == 0 and not r.stdout.strip(), r.stdout
 
 
+def check_icons_and_metainfo(share):
+    """The icon that the desktop entry and the software-centre metadata both name is there at
+    every size they may ask for."""
+    meta = open(os.path.join(share, "metainfo/org.example.tirlink.metainfo.xml"), encoding="utf-8").read()
+    assert re.search(r'<icon type="stock">tirlink</icon>', meta), meta
+    assert "<launchable type=\"desktop-id\">tirlink.desktop</launchable>" in meta
+    for size in ("48x48/apps/tirlink.png", "128x128/apps/tirlink.png", "scalable/apps/tirlink.svg"):
+        assert os.path.exists(os.path.join(share, "icons/hicolor", size)), size
+
+
 def quiet(args, **kw):
     """Runs a command, showing what it said only when it fails."""
     r = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
@@ -887,7 +897,7 @@ def case_cmake_install_into_a_prefix(x, tmp):
     launcher = os.path.join(prefix, "libexec", "tirlink", "tirlink-start")
     for f in ("bin/tirlink", "libexec/tirlink/tirlink-start"):
         assert os.access(os.path.join(prefix, f), os.X_OK), f
-    assert os.path.exists(os.path.join(prefix, "share/icons/hicolor/48x48/apps/tirlink.png"))
+    check_icons_and_metainfo(os.path.join(prefix, "share"))
     check_desktop_entry(os.path.join(prefix, "share/applications/tirlink.desktop"), launcher)
     run_installed(x, launcher, tmp, "installed_prefix")
 
@@ -913,7 +923,7 @@ def case_debian_packages_unpacked_and_checked(x, tmp):
     for pkg in ("tirlink", "tirlink-dev"):
         for f in ("copyright", "changelog.gz"):
             assert os.path.exists(os.path.join(root, "usr/share/doc", pkg, f)), (pkg, f)
-    assert os.path.exists(os.path.join(root, "usr/share/icons/hicolor/48x48/apps/tirlink.png"))
+    check_icons_and_metainfo(os.path.join(root, "usr/share"))
     launcher = "/usr/libexec/tirlink/tirlink-start"
     check_desktop_entry(os.path.join(root, "usr/share/applications/tirlink.desktop"), launcher)
     # The launcher names where the package puts the program; here it runs from the unpacked copy.
