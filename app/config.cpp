@@ -184,6 +184,18 @@ TFconfig::TFconfig(TComponent* AOwner) : TForm(AOwner)
 
     layout.Finish();
     ChainTabOrder(this);
+
+    // Assistive tools name a control by its caption. Those without one are named as the
+    // dialog labels them on screen: the memo by its group, the track bar by the words over
+    // it, the swatches by their buttons' purpose.
+    for (TGroupBox* box : {GroupBox1, GroupBox2, GroupBox3, GroupBox4})
+        box->Widget()->setAccessibleName(box->Caption().trimmed());
+    Memo1->Widget()->setAccessibleName(GroupBox3->Caption().trimmed());
+    TrackBar1->Widget()->setAccessibleName(QStringLiteral("Скорость прокрутки"));
+    TrackBar1->Widget()->setAccessibleDescription(Label2->Caption().simplified());
+    Panel3->Widget()->setAccessibleName(QStringLiteral("Цвет фона"));
+    Panel4->Widget()->setAccessibleName(QStringLiteral("Цвет текста"));
+    Image1->Widget()->setAccessibleName(QStringLiteral("Логотип"));
 }
 
 TFconfig::~TFconfig()

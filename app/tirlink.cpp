@@ -26,6 +26,8 @@ TFtirlink::TFtirlink(TComponent* AOwner) : TForm(AOwner)
     SetBounds(51, 606, 911, 33);
     SetBorderStyle(TFormBorderStyle::bsNone);
     SetCaption(QStringLiteral("Ftirlink"));
+    // The caption stays the designed one; assistive tools are told the program's title.
+    Widget()->setAccessibleName(QStringLiteral("Тирлинк"));
     SetColor(clBtnFace);
     SetFormStyle(TFormStyle::fsNormal);
     SetIcon(QIcon(ReadPng(QStringLiteral(":/tirlink.png"))));

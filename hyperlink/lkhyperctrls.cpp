@@ -108,7 +108,20 @@ void TLkHyperLink::Loaded()
 void TLkHyperLink::WndProc(TMessage& Message)
 {
     TLkGraphicImageControl::WndProc(Message);
-    if (Message.Msg == CM_TEXTCHANGED) UpdateControlCanvas();
+    if (Message.Msg != CM_TEXTCHANGED) return;
+    UpdateControlCanvas();
+    AccessibleNameChanged();
+}
+
+QString TLkHyperLink::AccessibleName() const
+{
+    QString name;
+    const QString& caption = Caption();
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size()) break;
+        name += caption[i];
+    }
+    return name;
 }
 
 void TLkHyperLink::MouseEnter()
@@ -195,6 +208,24 @@ void TLkWebLabel::ReportError()
 void TLkWebLabel::MouseUp(TMouseButton Button, TShiftState, int, int)
 {
     if (Button != TMouseButton::mbLeft || !Hovered()) return;
+    OpenURL();
+}
+
+QStringList TLkWebLabel::AccessibleActions() const
+{
+    return {QAccessibleActionInterface::pressAction()};
+}
+
+void TLkWebLabel::DoAccessibleAction(const QString& name)
+{
+    if (name != QAccessibleActionInterface::pressAction()) return;
+    const std::weak_ptr<bool> alive = m_alive;
+    Click();
+    if (!alive.expired()) OpenURL();
+}
+
+void TLkWebLabel::OpenURL()
+{
     UpdateControlCanvas();
     const std::weak_ptr<bool> alive = m_alive;
     const auto lateFailure = [this, alive] {

@@ -59,6 +59,10 @@ public:
     // Widths above this are drawn as this (the outline loop has 8-bit counters).
     static constexpr int MaxOutlineWidth = 255;
 
+    // Assistive tools read the caption as it is drawn: "&&" as "&", a lone "&" left out.
+    QAccessible::Role AccessibleRole() const override { return QAccessible::StaticText; }
+    QString AccessibleName() const override;
+
     void Loaded() override;
     void WndProc(TMessage& Message) override;
 
@@ -107,8 +111,19 @@ public:
     // Raises OnError when it is assigned.
     void ReportError();
 
+    // Assistive tools see a link named by its caption, with its address as description, and
+    // a press action that does what a click does: OnClick, then the address is opened.
+    QAccessible::Role AccessibleRole() const override { return QAccessible::Link; }
+    QString AccessibleDescription() const override { return m_url; }
+    QString AccessibleValue() const override { return m_url; }
+    QStringList AccessibleActions() const override;
+    void DoAccessibleAction(const QString& name) override;
+
 protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // Asks the shell to open URL; a failure, now or reported later by the opener, raises
+    // OnError.
+    void OpenURL();
 
 private:
     QString m_url;

@@ -9,6 +9,7 @@
 // TWinControl, the control with children, is in wincontrol.cpp.
 #include "platform/controls.h"
 
+#include "platform/accessible.h"
 #include "platform/menus.h"
 #include "platform/safecall.h"
 #include "platform/pixelrows.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -71,8 +73,10 @@ public:
         setMouseTracking(true);
         setContextMenuPolicy(Qt::PreventContextMenu);
         if (!topLevel) setAttribute(Qt::WA_OpaquePaintEvent, true);
+        InstallControlAccessibility();
     }
     void Detach() { m_control = nullptr; }
+    TControl* Control() const { return m_control; }
     // Set while the platform itself asks for a paint event to put a drawn surface on screen.
     bool m_flushing = false;
 
@@ -187,6 +191,17 @@ protected:
         if (e->type() == QEvent::WinIdChange && m_window && m_control)
             SafeCall(m_control, [&] { m_control->WindowReplaced(); });
         return QWidget::event(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const bool menuKey = e->key() == Qt::Key_Menu ||
+                             (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier);
+        // A menu already open takes the key itself; this only opens one.
+        if (m_window && m_control && menuKey && !QApplication::activePopupWidget()) {
+            SafeCall(m_control, [&] { m_control->PopupFromKeyboard(); });
+            return;
+        }
+        QWidget::keyPressEvent(e);
     }
     void closeEvent(QCloseEvent* e) override
     {
@@ -546,6 +561,44 @@ void TControl::DispatchMouseUp(TMouseButton Button, TShiftState Shift, int X, in
         const bool inside = X >= 0 && Y >= 0 && X < m_width && Y < m_height;
         if (!inside && m_mouseInside) DispatchLeave();
     }
+}
+
+TControl* TControl::FromWidget(const QObject* w)
+{
+    const auto* cw = dynamic_cast<const TControlWidget*>(w);
+    return cw ? cw->Control() : nullptr;
+}
+
+namespace {
+
+TControl* FirstWithMenu(TControl* c)
+{
+    if (!c->Showing()) return nullptr;
+    if (auto* wc = dynamic_cast<TWinControl*>(c))
+        for (int i = 0; i < wc->ControlCount(); ++i)
+            if (TControl* found = FirstWithMenu(wc->Controls(i))) return found;
+    return c->PopupMenu() ? c : nullptr;
+}
+
+}  // namespace
+
+void TControl::PopupFromKeyboard()
+{
+    if (!m_widget) return;
+    // The control that a right click at the pointer would reach, else the first with a menu.
+    const QPoint pointer = QCursor::pos();
+    const QPoint local = m_widget->mapFromGlobal(pointer);
+    TControl* target = nullptr;
+    if (m_widget->rect().contains(local)) {
+        QWidget* w = m_widget->childAt(local);
+        for (w = w ? w : m_widget.data(); w && !target; w = w == m_widget ? nullptr : w->parentWidget())
+            if (TControl* c = FromWidget(w); c && c->PopupMenu()) target = c;
+    }
+    if (!target) target = FirstWithMenu(this);
+    if (!target || !target->Widget()) return;
+    const QWidget* tw = target->Widget();
+    const QPoint at = tw->rect().contains(tw->mapFromGlobal(pointer)) ? pointer : tw->mapToGlobal(QPoint(0, 0));
+    target->PopupMenu()->Popup(at.x(), at.y());
 }
 
 void TControl::DispatchEnter()

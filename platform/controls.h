@@ -35,6 +35,7 @@
 #include "platform/graphics.h"
 #include "platform/message.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QPointer>
 #include <QWidget>
@@ -178,6 +179,31 @@ public:
     void DispatchLeave();
     bool MouseInside() const { return m_mouseInside; }
 
+    // What assistive tools (screen readers) are told of the control (platform/accessible.h).
+    // By default a window is a window named by its caption, and a windowless control a picture
+    // named by its caption; a control that shows text, links or values says more.
+    virtual QAccessible::Role AccessibleRole() const;
+    virtual QString AccessibleName() const { return Caption(); }
+    virtual QString AccessibleDescription() const { return {}; }
+    virtual QString AccessibleValue() const { return {}; }
+    // Controls that show text give it whole, for a reader to read out.
+    virtual bool HasAccessibleText() const { return false; }
+    virtual QString AccessibleText() const { return {}; }
+    // The actions a tool may run, by Qt's names (QAccessibleActionInterface::pressAction()...),
+    // run only while the control is enabled.
+    virtual QStringList AccessibleActions() const { return {}; }
+    virtual void DoAccessibleAction(const QString& /*name*/) {}
+    // Tells assistive tools that the name changed. Asked several times before the event loop
+    // runs again, it tells them once, and not at all when the name is the one last told.
+    void AccessibleNameChanged();
+    // The control that owns widget w, or none.
+    static TControl* FromWidget(const QObject* w);
+
+    // The context-menu key or Shift+F10 on a window: opens the menu that a right click would,
+    // that of the control under the pointer or, with the pointer elsewhere, of the first showing
+    // control that has one, at the pointer or at the control's top left corner.
+    void PopupFromKeyboard();
+
 protected:
     // The widget is made by the descendant (a plain TControlWidget by default) and owned by the
     // control; it is parented to the parent control's widget.
@@ -236,6 +262,8 @@ private:
     bool m_mouseInside = false;
     bool m_pressed = false;
     TMouseButton m_pressedButton = TMouseButton::mbLeft;
+    bool m_accessibleChangePending = false;
+    QString m_accessibleNameTold;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -259,6 +259,14 @@ void TFxScrollText::GetChange(TObject* Sender)
     if (IsLoading()) return;
     if (Sender == Font() || Sender == m_font3D.get() || Sender == m_lines.get()) CalculateDimensions();
     TFxGraphicControl::GetChange(Sender);
+    if (Sender == m_lines.get()) AccessibleNameChanged();
+}
+
+QString TFxScrollText::AccessibleName() const
+{
+    QStringList lines = m_lines->Items();
+    for (QString& line : lines) line.remove(kBoldOn).remove(kBoldOff);
+    return lines.join(QLatin1Char(' ')).trimmed();
 }
 
 void TFxScrollText::WndProc(TMessage& Message)

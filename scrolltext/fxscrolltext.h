@@ -136,6 +136,14 @@ public:
     // The bevel, the background snapshot when stale (see-through), then PaintImage.
     void Paint() override;
 
+    // -- Assistive tools -------------------------------------------------------------------
+    // A reader gets the whole text at once, as name and as text: every line, joined by blanks,
+    // without the bold tags. A change of Lines is told once; the moving text never is.
+    QAccessible::Role AccessibleRole() const override { return QAccessible::StaticText; }
+    QString AccessibleName() const override;
+    bool HasAccessibleText() const override { return true; }
+    QString AccessibleText() const override { return AccessibleName(); }
+
     void Loaded() override;
     void Invalidate() override;
     void BackUpdate() override;

@@ -841,6 +841,106 @@ def case_junk_file_gives_a_usable_ticker(x, tmp):
     assert rec["left"] == 2 and rec["top"] == g["y"], rec
 
 
+def case_menu_opens_from_the_keyboard(x, tmp):
+    """The context-menu key and Shift+F10 on the strip open its menu, as a right click does."""
+    t = Ticker(x, tmp)
+    try:
+        t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        for key in ("Menu", "shift+F10"):
+            x.run("xdotool", "windowfocus", "--sync", t.ticker_window())
+            before = t.windows()
+            t.keys(key)
+            menu = t.wait_new_window(before)
+            t.keys("Escape")
+            t.wait_gone(menu)
+        assert t.proc.poll() is None, "the ticker ended"
+    finally:
+        t.kill()
+
+
+class AssistiveBus:
+    """A private session bus with the accessibility bus on it, as a desktop session has, so
+    that an AT-SPI client (a screen reader's view) can read a program started with env()."""
+
+    LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+    # Debian's python3-pyatspi is installed for Debian's own Python, whichever python3 runs
+    # this suite.
+    PYTHON = "/usr/bin/python3"
+
+    def __init__(self, x, tmp):
+        r = subprocess.run([self.PYTHON, "-c", "import pyatspi"], stderr=subprocess.PIPE, text=True)
+        assert r.returncode == 0 and os.path.exists(self.LAUNCHER) and shutil.which("dbus-daemon"), \
+            "scripts/setup installs python3-pyatspi, at-spi2-core and dbus-daemon: " + r.stderr
+        runtime = os.path.join(tmp, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
+                               text=True, start_new_session=True, env=dict(x.env, XDG_RUNTIME_DIR=runtime))
+        self.procs = [bus]
+        self.base = dict(x.env, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(), XDG_RUNTIME_DIR=runtime)
+        self.procs.append(subprocess.Popen([self.LAUNCHER, "--launch-immediately"], env=self.base,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                           start_new_session=True))
+        time.sleep(0.5)
+
+    def env(self, **more):
+        return dict(self.base, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **more)
+
+    def client(self, *args):
+        r = subprocess.run([self.PYTHON, os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_client.py")]
+                           + list(args), env=self.base, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                           text=True, timeout=60)
+        assert r.returncode == 0, "atspi_client %s: %s" % (" ".join(args), r.stderr)
+        return r.stdout
+
+    def stop(self):
+        # The launcher's and the bus's process groups hold the accessibility bus and its
+        # registry, which they started.
+        for p in reversed(self.procs):
+            try:
+                os.killpg(p.pid, 15)
+            except ProcessLookupError:
+                pass
+            p.wait()
+
+
+def case_screen_reader_reads_the_ticker_and_the_dialog(x, tmp):
+    """Through AT-SPI: the ticker's text, the dialog's controls by name (the track bar with its
+    value and range), and the link opened through its press action."""
+    bus = AssistiveBus(x, tmp)
+    opened = os.path.join(tmp, "opened")
+    fake = os.path.join(tmp, "bin")
+    os.makedirs(fake)
+    with open(os.path.join(fake, "xdg-open"), "w") as f:
+        f.write('#!/bin/sh\nprintf %%s "$1" > "%s"\n' % opened)
+    os.chmod(os.path.join(fake, "xdg-open"), 0o755)
+    t = None
+    try:
+        t = Ticker(x, tmp, env=bus.env(PATH=fake + os.pathsep + os.environ["PATH"]))
+        tree = bus.client("tree", "tirlink")
+        assert "[frame] 'Тирлинк'" in tree, tree
+        assert "[label] %r text=%r" % (DESIGNED_LINE, DESIGNED_LINE) in tree, tree
+        open_settings(t)
+        tree = bus.client("tree", "tirlink")
+        os.makedirs(SHOTS, exist_ok=True)
+        with open(os.path.join(SHOTS, "atspi-tree.txt"), "w") as f:
+            f.write(tree)
+        for line in ("[push button] 'Применить'", "[push button] 'Выход'", "[push button] 'Выбрать шрифт'",
+                     "[check box] 'Поверх всех окон'", "[label] 'Тирлинка'", "[label] 'v 1.0 free'",
+                     "[slider] 'Скорость прокрутки' desc='Макс. Скорость прокрутки Мин.' value=300 [50..2050]",
+                     "[link] 'Ладья-Софт, 2004, example.org' desc='http://www.example.org/tirlink/'"):
+            assert line in tree, "%s not in:\n%s" % (line, tree)
+        bus.client("press", "tirlink", "Ладья-Софт, 2004, example.org")
+        deadline = time.time() + 10
+        while not os.path.exists(opened) and time.time() < deadline:
+            time.sleep(0.1)
+        assert open(opened).read() == "http://www.example.org/tirlink/"
+        assert t.proc.poll() is None, "the ticker ended"
+    finally:
+        if t:
+            t.kill()
+        bus.stop()
+
+
 def run_installed(x, launcher, tmp, shot):
     """Starts an installed launcher with its own XDG_CONFIG_HOME, sees the ticker, leaves it
     through "Выход" and returns the settings folder it used."""
