@@ -25,6 +25,8 @@ public:
         SetName(QStringLiteral("GalleryForm"));
         SetCaption(QStringLiteral("Tirlink gallery"));
         SetBounds(40, 40, 960, 600);
+        // Pages are laid out for this size: smaller, they would be cut with no way to the rest.
+        Widget()->setMinimumSize(960, 600);
         SetPosition(TPosition::poDesigned);
         const TRect pageBounds(156, 8, 952, 592);
         int y = 8;

@@ -117,8 +117,12 @@ void Caption(TCanvas* Canvas, const TRect& R, const QString& Text, TColor Color 
 {
     Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
     Canvas->Font()->SetName(QStringLiteral("DejaVu Sans"));
-    Canvas->Font()->SetHeight(-11);
     Canvas->Font()->SetColor(Color);
+    // A long caption takes a smaller size rather than being cut at the cell's edges.
+    for (int height = -11; height <= -8; ++height) {
+        Canvas->Font()->SetHeight(height);
+        if (Canvas->TextWidth(Text) <= R.Width() - 2) break;
+    }
     TRect r = R;
     Canvas->DrawTextEx(Text, r, DT_CENTER | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
 }
@@ -472,7 +476,12 @@ public:
             AddSample(Cell(n++, 5, 148, 82), [fill, name](TCanvas* c, const TRect& r) {
                 c->Brush()->SetColor(clBtnFace);
                 c->FillRect(r);
-                fill->FillCanvas(c, TRect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 16), clWhite);
+                // Tiles and pictures are not clipped by the fill: it fills an image of exactly
+                // the sample's size, as a control's background image is.
+                TBitmap area(r.Width() - 4, r.Height() - 18);
+                area.SetPixelFormat(TPixelFormat::pf24bit);
+                fill->FillCanvas(area.Canvas(), TRect(0, 0, area.Width(), area.Height()), clWhite);
+                c->Draw(r.Left + 2, r.Top + 2, &area);
                 Caption(c, r, name);
             });
         };
@@ -638,23 +647,38 @@ public:
         });
 
         AddLabel(8, 290, 770, QStringLiteral("Hyperlink labels: the pointer over them turns into a hand and the text changes its look."));
+        // A link label draws with its own two fonts, one under the pointer and one away from it.
+        TFont look;
+        look.SetName(QStringLiteral("Liberation Sans"));
+        look.SetHeight(-18);
+        look.SetStyle(fsBold);
         auto* link = new TLkHyperLink(m_panel);
         link->SetParent(m_panel);
         link->SetBounds(8, 320, 380, 30);
         link->SetCaption(QStringLiteral("A hyperlink label (changes on hover)"));
-        link->Font()->SetHeight(-18);
+        // Away from the pointer: white letters outlined in navy on the page's grey; under it:
+        // yellow on navy, where the navy outline merges with the background.
+        look.SetColor(clWhite);
+        link->SetFontLeave(&look);
+        look.SetColor(clYellow);
+        link->SetFontEnter(&look);
         link->SetColorLeave(clBtnFace);
-        link->SetColorEnter(clYellow);
+        link->SetColorEnter(clNavy);
+        link->TextOutline()->SetColor(clNavy);
+        link->TextOutline()->SetWidth(1);
         auto* web = new TLkWebLabel(m_panel);
         web->SetParent(m_panel);
         web->SetBounds(8, 360, 380, 30);
         web->SetCaption(QStringLiteral("https://www.debian.org/"));
         web->SetURL(QStringLiteral("https://www.debian.org/"));
-        web->Font()->SetHeight(-18);
+        web->TextOutline()->SetVisible(false);
+        look.SetStyle(fsUnderline);
+        look.SetColor(clBlue);
+        web->SetFontLeave(&look);
+        look.SetColor(clRed);
+        web->SetFontEnter(&look);
         web->SetColorLeave(clBtnFace);
         web->SetColorEnter(clAqua);
-        web->Font()->SetColor(clBlue);
-        web->Font()->SetStyle(fsUnderline);
     }
     void Shown() override
     {
