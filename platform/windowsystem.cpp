@@ -75,7 +75,12 @@ TPlatformArguments::TPlatformArguments(int argc, char** argv)
             m_argv.push_back(xcb);
             m_choseX11 = true;
         } else {
-            if (!why.empty()) why = " (" + why + ")";
+            // Only a display that never answered leaves a reason: Qt's own connection to it
+            // would wait for ever, so it is not offered one.
+            if (!why.empty()) {
+                ::unsetenv("DISPLAY");
+                why = " (" + why + ")";
+            }
             std::fprintf(stderr,
                          "tirlink: no X display is reachable%s, so the ticker runs as a native client of "
                          "the compositor, which then decides where the window stands, whether it stays "

@@ -22,7 +22,9 @@
 // it is the given one with "-platform xcb" added (an argument, not the environment, so that
 // programs started from the ticker, such as a web browser, choose for themselves). When no X
 // display answers, it is the given one unchanged, and a line on standard error says that the
-// compositor then decides placement, stacking and moves.
+// compositor then decides placement, stacking and moves. A display that accepted the probe and
+// never answered is also taken out of the environment (DISPLAY unset), so that Qt, which would
+// wait for it without a time limit, goes on as it does without an X display.
 // The vector's storage must outlive the QApplication; argc refers to its size less the final
 // null pointer.
 class TPlatformArguments {

@@ -27,6 +27,14 @@ TEST(WindowSystem, ADisplayThatAcceptsAndNeverAnswersCountsAsUnreachable)
     qputenv("DISPLAY", display.c_str());
     EXPECT_FALSE(XDisplayReachable(&why));
     EXPECT_NE(why.find("did not answer within 2 s"), std::string::npos) << why;
+    // Started on that display, the program does not hand it to Qt, whose connection has no limit.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    qunsetenv("QT_QPA_PLATFORM");
+    char name[] = "tirlink";
+    char* argv[] = {name, nullptr};
+    EXPECT_FALSE(TPlatformArguments(1, argv).ChoseX11());
+    EXPECT_TRUE(qgetenv("DISPLAY").isNull());
+    qputenv("QT_QPA_PLATFORM", platform);
     saved.isNull() ? void(qunsetenv("DISPLAY")) : void(qputenv("DISPLAY", saved));
     ::close(fd);
 }
