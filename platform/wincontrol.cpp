@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
 // TWinControl, declared in controls.h: a control with a widget of its own that holds child
 // controls, frees them with itself, lays out their Align and keeps their tab order.
 #include "platform/controls.h"
