@@ -11,6 +11,7 @@ build dir (or from $TIRLINK_PACKAGE_BUILD), checks them with lintian and runs th
 unpacked into a temporary folder: nothing is installed on this machine.
 """
 import collections
+import glob
 import os
 import re
 import shutil
@@ -130,9 +131,14 @@ class GnomeScreen(X):
                                       "--virtual-monitor", "%dx%d" % (SCREEN_W, SCREEN_H),
                                       "--wayland-display", "wl-e2e"], env=env, stdout=self.log,
                                      stderr=subprocess.STDOUT, start_new_session=True)
-        self.wm_proc, self.wm = None, None
+        self.wm_proc, self.wm, self.display_owner = None, None, None
         try:
             display = self._wait(self._display, "Mutter named no X display")
+            # Mutter makes the display's lock file and socket itself (one pair more for a second
+            # display it holds) and does not remove them when it is stopped: stop() does, by
+            # the process named in the lock, so that nothing of the run stays in /tmp.
+            with open("/tmp/.X%s-lock" % display[1:]) as lock:
+                self.display_owner = lock.read().strip()
             auth = self._wait(lambda: ([os.path.join(self.runtime, f) for f in os.listdir(self.runtime)
                                         if f.startswith(".mutter-Xwaylandauth.")] or [None])[0],
                               "XWayland wrote no authority file")
@@ -197,6 +203,17 @@ class GnomeScreen(X):
             except subprocess.TimeoutExpired:
                 os.killpg(self.proc.pid, 9)
                 self.proc.wait()
+        for lock in glob.glob("/tmp/.X*-lock") if self.display_owner else []:
+            try:
+                with open(lock) as f:
+                    if f.read().strip() != self.display_owner:
+                        continue
+                number = lock[len("/tmp/.X"):-len("-lock")]
+                for path in (lock, "/tmp/.X11-unix/X" + number):
+                    if os.path.exists(path):
+                        os.remove(path)
+            except OSError:
+                pass
         self.log.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
 
