@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
-//
-// SPDX-License-Identifier: MIT
 #include "scrolltext/keptframe.h"
 
 #include <array>

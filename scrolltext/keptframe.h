@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
-//
-// SPDX-License-Identifier: MIT
 // Internal to the library: not installed, so no program of its own comes to depend on it.
 // TFxKeptFrame: the last frame of a scrolling text, kept so that the next one is built from
 // it: the text block moved by its shift, and only the band that comes into view drawn again.

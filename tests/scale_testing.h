@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
-//
-// SPDX-License-Identifier: MIT
 // Qt fixes the screen's scale when the application starts: a test for another scale runs again
 // in a process of its own, started with that scale.
 #pragma once

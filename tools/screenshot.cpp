@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
-//
-// SPDX-License-Identifier: MIT
 // Saves what an X screen shows as a PNG file. scripts/run takes its picture of the ticker on a
 // virtual screen with it, where a fresh machine has no screenshot tool of its own.
 //

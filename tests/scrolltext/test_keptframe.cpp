@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
-//
-// SPDX-License-Identifier: MIT
 // Kept frames against whole ones: twin controls, one composing every frame whole, driven by the
 // same seeded random steps and compared in pixels and segments after each, at each screen scale,
 // for TIRLINK_DIFFERENTIAL_SECONDS (at least 12).
