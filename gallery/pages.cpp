@@ -88,6 +88,7 @@ TLabel* TGalleryPage::AddLabel(int X, int Y, int W, const QString& Caption)
 {
     auto* label = new TLabel(m_panel);
     label->SetParent(m_panel);
+    label->SetAutoSize(false);   // the page's columns give each label its width
     label->SetBounds(X, Y, W, 18);
     label->SetCaption(Caption);
     return label;

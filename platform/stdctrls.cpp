@@ -319,6 +319,18 @@ void TLabel::ApplyAutoSize()
     SetBounds(Left(), Top(), m_wordWrap ? Width() : hint.width(), hint.height());
 }
 
+void TLabel::Loaded()
+{
+    TStdWinControl::Loaded();
+    ApplyAutoSize();
+}
+
+void TLabel::FontChanged()
+{
+    TStdWinControl::FontChanged();
+    ApplyAutoSize();
+}
+
 void TLabel::TextChanged()
 {
     if (!Label()) return;

@@ -87,7 +87,9 @@ protected:
 
 // ---------------------------------------------------------------------------------------------
 // TLabel: one caption in the label's rectangle. Defaults: Alignment taLeftJustify, Layout
-// tlTop, AutoSize false here (the label keeps the size it is given), Transparent false (the
+// tlTop, AutoSize true (the label takes the size of its caption in its font, after loading
+// and at every change of caption or font; a layout's size is only a start, since the faces
+// drawn here are not the ones a layout was measured with), Transparent false (the
 // background is painted in Color; in its parent's colour (ParentColor) the parent's own
 // painting shows, so a label on a group box looks like part of it), ParentColor true,
 // WordWrap false.
@@ -109,16 +111,19 @@ public:
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool v);
 
+    void Loaded() override;
+
 protected:
     void TextChanged() override;
     void ColorChanged() override;
+    void FontChanged() override;
 
 private:
     void ApplyAlignment();
     void ApplyAutoSize();
     TAlignment m_alignment = TAlignment::taLeftJustify;
     TTextLayout m_layout = TTextLayout::tlTop;
-    bool m_autoSize = false;
+    bool m_autoSize = true;
     bool m_transparent = false;
     bool m_wordWrap = false;
 };

@@ -6,6 +6,7 @@
 #include "hyperlink/lkhyperctrls.h"
 #include "platform/shell.h"
 #include "scrolltext/fxscrolltext.h"
+#include "scale_testing.h"
 #include "ticker_fixture.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -99,8 +101,8 @@ TEST_F(SettingsDialog, EveryControlSitsOnItsParentWithItsCaption)
         {"BtnAdd", "Panel2", Bounds(6, 8, 105, 25), "Применить"},
         {"Panel5", "Panel2", Bounds(115, 3, 210, 35), ""},
         {"Image1", "Panel5", Bounds(1, 1, 34, 33), ""},
-        {"Label3", "Panel5", Bounds(37, 1, 118, 16), "Тирлинка"},
-        {"Label4", "Panel5", Bounds(160, 3, 45, 13), "v 1.0 free"},
+        {"Label3", "Panel5", Bounds(37, 1, 0, 0), "Тирлинка"},   // sized to their captions
+        {"Label4", "Panel5", Bounds(160, 3, 0, 0), "v 1.0 free"},
         {"LkWebLabel1", "Panel5", Bounds(39, 17, 170, 15), nullptr},
         {"BtnCancel", "Panel2", Bounds(328, 8, 105, 25), "Выход"},
     };
@@ -110,9 +112,14 @@ TEST_F(SettingsDialog, EveryControlSitsOnItsParentWithItsCaption)
         ASSERT_NE(c, nullptr);
         ASSERT_NE(c->Parent(), nullptr);
         EXPECT_EQ(c->Parent()->Name(), QString::fromUtf8(p.parent));
-        EXPECT_EQ(c->BoundsRect(), p.bounds);
+        TRect bounds = p.bounds;
+        if (bounds.Right == bounds.Left) {
+            const QSize hint = c->Widget()->sizeHint();
+            bounds = Bounds(bounds.Left, bounds.Top, hint.width(), hint.height());
+        }
+        EXPECT_EQ(c->BoundsRect(), bounds);
         // The widget stands where the layout puts it.
-        EXPECT_EQ(c->Widget()->geometry(), ToQRect(p.bounds));
+        EXPECT_EQ(c->Widget()->geometry(), ToQRect(bounds));
         if (p.caption) {
             EXPECT_EQ(c->Caption(), QString::fromUtf8(p.caption));
         }
@@ -180,17 +187,62 @@ TEST_F(SettingsDialog, DesignedPropertiesOfTheControls)
     EXPECT_EQ(link->Alignment(), TAlignment::taLeftJustify);
 }
 
-TEST_F(SettingsDialog, SpeedCaptionAndLinkCaptionFitTheirLabels)
+// How far the ink of text drawn from x = 0 reaches, in logical pixels, on this screen: glyphs
+// are drawn at the screen's own resolution, so their ink need not scale with their advances.
+static double InkWidth(const QFont& font, const QString& text)
+{
+    const qreal scale = qApp->devicePixelRatio();
+    const QFontMetrics fm(font);
+    QImage img(QSize(fm.horizontalAdvance(text) + 16, fm.height()) * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        p.setFont(font);
+        p.drawText(QPointF(8, fm.ascent()), text);
+    }
+    int right = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = right; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 192) right = x + 1;
+    return right / scale - 8;
+}
+
+// Every caption stands whole in its label, and the about panel's texts keep clear of its sunken
+// edge, at the scales desktops offer.
+TEST_F(SettingsDialog, CaptionsFitTheirLabelsAndTheAboutPanelAtEveryScale)
 {
     const QString caption = dialog->Label2->Caption();
     EXPECT_EQ(caption.count(QLatin1Char(' ')), 15 + 1 + 16);   // the blank inside the middle words too
-    const QFontMetrics label2(dialog->Label2->Label()->font());
-    EXPECT_LE(label2.horizontalAdvance(caption), 251);
     // The link's caption stays on its one line of 170 pixels.
     TCanvas measure;
     measure.SetFont(dialog->LkWebLabel1->FontLeave());
     EXPECT_LE(measure.TextWidth(TFconfig::MakerCaption), 170);
     EXPECT_LE(measure.TextHeight(TFconfig::MakerCaption), 15);
+    for (const char* scale : {"1", "1.25", "1.5", "2"}) {
+        SCOPED_TRACE(scale);
+        if (RerunAtScale(scale)) continue;
+        const int clear = dialog->Panel5->Width() - 1 - 2;   // the sunken edge and a margin
+        const struct {
+            TControl* label;
+            QFont font;
+            QString text;
+            bool onPanel;
+        } texts[] = {
+            {dialog->Label2, dialog->Label2->Label()->font(), caption, false},
+            {dialog->Label3, dialog->Label3->Label()->font(), dialog->Label3->Caption(), true},
+            {dialog->Label4, dialog->Label4->Label()->font(), dialog->Label4->Caption(), true},
+            {dialog->LkWebLabel1, dialog->LkWebLabel1->FontLeave()->ToQFont(), TFconfig::MakerCaption, true},
+        };
+        for (const auto& t : texts) {
+            SCOPED_TRACE(t.label->Name().toStdString());
+            const double ink = InkWidth(t.font, t.text);
+            EXPECT_LE(ink, t.label->Width());
+            if (t.onPanel) {
+                EXPECT_LE(t.label->Left() + ink, clear);
+            }
+        }
+    }
 }
 
 // Each group box as drawn without its children: the frame's top line runs through the middle
