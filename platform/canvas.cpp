@@ -17,6 +17,7 @@
 #include "platform/textengine.h"
 
 #include <QPainter>
+#include <QtMath>
 #include <algorithm>
 
 // =============================================================================================
@@ -185,6 +186,26 @@ void TCanvas::FillRect(const TRect& r)
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->setBrushOrigin(0, 0);
     p->fillRect(ToQRect(n), QBrushOf(*m_brush));
+    Touched(n);
+}
+
+void TCanvas::FillCovering(const TRect& r)
+{
+    if (!m_target || m_target->isNull() || m_target->format() != QImage::Format_BGR888 ||
+        m_brush->Style() != TBrushStyle::bsSolid || (m_brush->Bitmap() && !m_brush->Bitmap()->Empty())) {
+        FillRect(r);
+        return;
+    }
+    TRect n = r.Normalized();
+    if (m_hasClip && !IntersectRect(n, n, m_clip)) return;
+    if (n.IsEmpty()) return;
+    ReleaseHandle();
+    // Rounded outwards: a device pixel that the rectangle only partly covers is filled too.
+    const qreal k = m_target->devicePixelRatio();
+    const QRect device = QRect(QPoint(qFloor(n.Left * k), qFloor(n.Top * k)),
+                               QPoint(qCeil(n.Right * k) - 1, qCeil(n.Bottom * k) - 1)) &
+                         m_target->rect();
+    FillBgr24(*m_target, device, m_brush->Color());
     Touched(n);
 }
 

@@ -207,6 +207,11 @@ public:
 
     // Shapes (Windows pixel rules).
     void FillRect(const TRect& r);
+    // Fills with the brush's colour every device pixel that r touches, also one that a logical
+    // edge cuts on a screen of a fractional scale, where FillRect leaves that pixel to the
+    // painter's rounding. Solid fills of a 24-bit image only (anything else is FillRect); a clip
+    // is applied the same way, rounded outwards. The same pixels whether a painter was open or not.
+    void FillCovering(const TRect& r);
     void FrameRect(const TRect& r);
     void Rectangle(int x1, int y1, int x2, int y2);
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }

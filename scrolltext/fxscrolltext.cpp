@@ -540,9 +540,12 @@ void TFxScrollText::PaintImage()
     m_origin = p;
     const qreal ratio = DevicePixelRatio();
     const TRect view(0, 0, m_innerWidth, m_innerHeight);
-    // A frame over a solid colour at a whole-number scale is filled at once, so its work image
-    // needs no whitening; without background effects and outlines it may also be kept.
-    const bool solid = !m_transparentProp && ratio == qFloor(ratio);
+    // A frame over a solid colour is filled at once, so its work image needs no whitening;
+    // without background effects and outlines it may also be kept. At a fractional scale the
+    // fill reaches every device pixel, also those that the view's edges cut, so that a kept
+    // frame, which fills only where the text stood, finds the whole frame's pixels everywhere.
+    const bool whole = ratio == qFloor(ratio);
+    const bool solid = !m_transparentProp;
     const bool keepable = m_keepFrames && solid && !BackFX()->Active() && m_font3D->Style() != TFxThreeDStyle::tdOutline;
     TFxBlockKey key = CurrentBlockKey(p);
     const bool keep = !nested && m_kept->CanKeep(keepable, key, SurfaceGeneration());
@@ -562,12 +565,17 @@ void TFxScrollText::PaintImage()
         if (solid) work->AllocateUnfilled(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
         else work->SetSize(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
         if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
-        else wc->FillRect(view);
+        else if (whole) wc->FillRect(view);
+        else wc->FillCovering(TRect(0, 0, m_innerWidth + 1, m_innerHeight + 1));   // the last, cut pixels too
         BackFX()->Draw(work);
     }
     wc->SetFont(Font());
-    const TRect band = keep ? m_kept->Move(p, view) : view;
-    if (keep) wc->SetClipRect(band);
+    // At a fractional scale the kept frame is not moved but filled again where the text stood,
+    // and all of the text is drawn as in a whole frame.
+    const bool moved = keep && whole;
+    if (keep && !whole) m_kept->Refill();
+    const TRect band = moved ? m_kept->Move(p, view) : view;
+    if (moved) wc->SetClipRect(band);
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
     wc->OnChange = [&drawn](const TRect& r) { drawn = UnionRect(drawn, r); };
@@ -577,7 +585,7 @@ void TFxScrollText::PaintImage()
             wc->ClearClip();
         });
         if (m_scrollMode == TFxScrollMode::smMarquee) DrawMarquee(wc, p, key.inView);
-        else DrawTicker(wc, p, keep ? &band : nullptr, !nested && !keep);
+        else DrawTicker(wc, p, moved ? &band : nullptr, !nested && !keep);
     }
     const TRect changed = nested ? view : m_kept->Finish(keep, drawn, view, p, std::move(key));
 

@@ -59,6 +59,14 @@ TRect TFxKeptFrame::Move(TPoint Origin, const TRect& View)
     return band;
 }
 
+void TFxKeptFrame::Refill()
+{
+    m_before = m_drawn;
+    // Rounded outwards: the device pixels that a logical edge of the text cuts are filled too.
+    if (!m_drawn.IsEmpty()) m_work->Canvas()->FillCovering(m_drawn);
+    m_drawn = TRect();
+}
+
 TRect TFxKeptFrame::Finish(bool Kept, const TRect& Drawn, const TRect& View, TPoint Origin, TFxBlockKey Key)
 {
     TRect now;

@@ -6,13 +6,17 @@
 //
 // Invariant: the kept work image is, pixel for pixel, the frame that composing it whole at its
 // step gives, and the control's surface shows it; a frame built from it is again the whole
-// frame of its step, with the same segments told. This holds because the text is drawn the same
-// wherever it stands at a whole-pixel shift and the same inside a clip as without one: glyph
-// masks and filled decorations are placed at whole device pixels and cut, never re-rasterised.
+// frame of its step, with the same segments told. At a whole-number scale this holds because
+// the text is drawn the same wherever it stands at a whole-pixel shift and the same inside a
+// clip as without one: glyph masks and filled decorations are placed at whole device pixels and
+// cut, never re-rasterised. At a fractional scale a logical step is not a whole number of
+// device pixels, so the block is not moved: every device pixel that the text covered is filled
+// again (Refill) and all of the text is drawn anew, with the very calls a whole frame makes,
+// onto a background that is the whole frame's there too. Either way only the text's old and new
+// place are copied onto the surface and flushed.
 //
 // A frame is composed whole (a fresh work image, the background, all of the text, a whole copy):
-//   - when the control is see-through, has a background effect, or stands on a screen whose
-//     scale is not a whole number;
+//   - when the control is see-through or has a background effect;
 //   - for outlined text (tdOutline): a stroked path cut by a clip is not the whole stroke moved;
 //   - when kept frames are switched off (the plain path the kept one is checked against);
 //   - for the first frame, after a frame cut short by an exception, after a paint cycle (what
@@ -68,6 +72,10 @@ public:
     // moves what the text covered, clears what it left and the band that comes into view, and
     // returns that band, the one part where the text must be drawn again.
     TRect Move(TPoint Origin, const TRect& View);
+    // At a fractional scale, instead of Move: the next frame in the kept image is the
+    // background again wherever the last frame's text covered any device pixel; all of the
+    // text is then drawn again, without a clip.
+    void Refill();
     // The frame is complete, with the text covering Drawn (within View) and the block at
     // Origin. Returns the part of the image that differs from the last frame (all of View for
     // a frame composed whole).
