@@ -120,20 +120,26 @@ class GnomeScreen(X):
     error stream, and writes its authority file into the runtime folder. The cases see it as
     an X screen with a window manager, "mutter"."""
 
+    WAYLAND = "wl-e2e"
+
     def __init__(self):
         self.runtime = tempfile.mkdtemp(prefix="tirlink-e2e-gnome-")
         self.log = open(os.path.join(self.runtime, "mutter.log"), "w+")
         env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
         for key in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(key, None)
-        # A session of its own, so that stopping it reaches Mutter and its XWayland too.
-        self.proc = subprocess.Popen(["dbus-run-session", "--", "mutter", "--headless", "--wayland",
+        # A session of its own, so that stopping it reaches Mutter and its XWayland too. Its
+        # bus, named first in the log, carries Mutter's remote-desktop input.
+        self.proc = subprocess.Popen(["dbus-run-session", "--", "sh", "-c",
+                                      'echo "session bus $DBUS_SESSION_BUS_ADDRESS"; exec "$@"', "sh",
+                                      "mutter", "--headless", "--wayland",
                                       "--virtual-monitor", "%dx%d" % (SCREEN_W, SCREEN_H),
-                                      "--wayland-display", "wl-e2e"], env=env, stdout=self.log,
+                                      "--wayland-display", self.WAYLAND], env=env, stdout=self.log,
                                      stderr=subprocess.STDOUT, start_new_session=True)
         self.wm_proc, self.wm, self.display_owner = None, None, None
         try:
-            display = self._wait(self._display, "Mutter named no X display")
+            display = self._wait(lambda: self._logged(r"Using public X11 display (:\d+)"), "Mutter named no X display")
+            self.bus = self._logged(r"session bus (\S+)")
             # Mutter makes the display's lock file and socket itself (one pair more for a second
             # display it holds) and does not remove them when it is stopped: stop() does, by
             # the process named in the lock, so that nothing of the run stays in /tmp.
@@ -152,10 +158,18 @@ class GnomeScreen(X):
             self.stop()
             raise
 
-    def _display(self):
+    def _logged(self, pattern):
         self.log.seek(0)
-        m = re.search(r"Using public X11 display (:\d+)", self.log.read())
+        m = re.search(pattern, self.log.read())
         return m.group(1) if m else None
+
+    def remote_input(self, *steps):
+        """The user's pointer and keyboard, through Mutter's remote-desktop service."""
+        r = subprocess.run([AssistiveBus.PYTHON, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                              "remote_input.py")] + list(steps),
+                           env=dict(self.env, DBUS_SESSION_BUS_ADDRESS=self.bus), stderr=subprocess.PIPE,
+                           text=True, timeout=30)
+        assert r.returncode == 0, "remote_input: " + r.stderr
 
     def _wait(self, probe, message, timeout=20.0):
         deadline = time.time() + timeout
@@ -412,6 +426,11 @@ def also_under_wm(case):
 
 def only_under_wm(case):
     case.variants = (WINDOW_MANAGER, GNOME)
+    return case
+
+
+def only_under_gnome(case):
+    case.variants = (GNOME,)
     return case
 
 
@@ -821,6 +840,41 @@ def case_wayland_session_gets_the_x11_ticker(x, tmp):
     finally:
         weston.terminate()
         weston.wait()
+
+
+@only_under_gnome
+def case_native_wayland_exit_keeps_the_start_top(x, tmp):
+    """A native Wayland client can neither learn where its window stands nor move it: a drag
+    moves nothing, and "Выход" (from the keyboard) saves the Top the strip started with.
+    Mutter puts the strip at the top left of its empty screen."""
+    with open(os.path.join(tmp, "tirlink.cfg"), "wb") as f:
+        f.write(record(top=300))
+    env = dict(x.env, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY=x.WAYLAND, QT_LOGGING_RULES="qt.qpa.wayland=true")
+    env.pop("DISPLAY")
+    log = os.path.join(tmp, "qt.log")
+    with open(log, "w") as err:
+        p = subprocess.Popen([BIN], cwd=tmp, env=env, stdout=subprocess.DEVNULL, stderr=err)
+
+    def qt_said():   # Qt says when the compositor has shown the window and made it active
+        with open(log) as f:
+            return f.read()
+    try:
+        deadline = time.time() + 10
+        while "WindowActive" not in qt_said() and p.poll() is None and time.time() < deadline:
+            time.sleep(0.1)
+        x.remote_input("to:960:10", "press:left", "by:0:20", "by:0:20", "release:left",
+                       "key:Shift_L+F10", "wait:0.5", "key:Down", "key:Down", "key:Return")
+        try:
+            rc = p.wait(10)
+        except subprocess.TimeoutExpired:
+            rc = "still running"
+        assert rc == 0, "the program ended with %s: %s" % (rc, qt_said()[-2000:])
+    finally:
+        if p.poll() is None:
+            p.kill()
+            p.wait()
+    rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
+    assert (rec["left"], rec["top"]) == (2, 300), rec
 
 
 def case_damaged_file_keeps_what_it_can(x, tmp):
