@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
@@ -261,9 +262,14 @@ std::optional<QPoint> WindowClientPosition(QWidget* window)
     xcb_translate_coordinates_reply_t* r =
         root == XCB_WINDOW_NONE ? nullptr : xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
     if (!r) return std::nullopt;
-    const QPoint p(r->dst_x, r->dst_y);
+    const QPoint native(r->dst_x, r->dst_y);
     std::free(r);
-    return p;
+    // The X server counts the screen's device pixels, Qt and the forms logical ones: on a
+    // scaled screen Qt maps between the two about the screen's top left corner, which both
+    // share, rounding to the nearest logical pixel.
+    const QScreen* screen = window->screen();
+    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
+    return origin + (native - origin) / window->devicePixelRatioF();
 }
 
 namespace {

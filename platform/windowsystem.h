@@ -69,7 +69,8 @@ bool SetStayOnTopInPlace(QWidget* window, bool on);
 // False where the window system never tells a program where its windows stand (a native
 // Wayland client).
 bool WindowSystemTellsPositions();
-// Where the window system says a top-level window's client area stands, in screen coordinates.
+// Where the window system says a top-level window's client area stands, in screen coordinates
+// (logical pixels, as Qt's geometry counts them, also on a scaled screen).
 // On X11 the X server is asked (a round trip), so a move that a window manager refused or has
 // not carried out yet is not counted; elsewhere Qt's own record. Null where the window system
 // cannot tell, or cannot tell yet (an X window that is not viewable: a window manager is still

@@ -527,6 +527,31 @@ def case_exit_writes_the_file(x, tmp):
     assert data == record(top=606), data[:40]
 
 
+@also_under_wm
+def case_drag_and_exit_on_a_screen_scaled_by_two(x, tmp):
+    """The X server counts device pixels, the program logical ones: a drag of 40 device pixels
+    moves the strip by 20 and no further, and "Выход" saves where it stands in logical pixels."""
+    with open(os.path.join(tmp, "tirlink.cfg"), "wb") as f:
+        f.write(record(top=100))
+    t = Ticker(x, tmp, env=dict(x.env, QT_SCALE_FACTOR="2"))
+    try:
+        g = t.wait_geometry(lambda g: g["y"] == 200 and g["w"] == SCREEN_W - 8)
+        x.run("xdotool", "mousemove", "600", "220", "mousedown", "1")
+        for sy in (230, 240, 250, 260):
+            x.run("xdotool", "mousemove", "600", str(sy))
+            time.sleep(0.05)
+        x.run("xdotool", "mouseup", "1")
+        time.sleep(0.5)
+        g2 = t.geometry()
+        assert (g2["x"], g2["y"]) == (4, 240), g2
+        t.choose_exit_with_keyboard()
+        assert t.wait_exit() == 0
+    finally:
+        t.kill()
+    rec = parse_record(open(os.path.join(tmp, "tirlink.cfg"), "rb").read())
+    assert (rec["left"], rec["top"]) == (2, 120), rec
+
+
 def case_text_moves_left_at_designed_speed(x, tmp):
     """Screenshots a known time apart: the text's edges move leftwards at about
     (text width + inner width) / Steps pixels per 16 ms, Steps being the designed 300."""
