@@ -123,9 +123,26 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
 bool TCanvas::DirectTarget() const
 {
     // A whole-number pixel ratio maps every logical pixel onto a block of device pixels.
-    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888 &&
-           m_target->devicePixelRatio() == std::floor(m_target->devicePixelRatio());
+    return DirectText() && m_target->devicePixelRatio() == std::floor(m_target->devicePixelRatio());
 }
+
+bool TCanvas::DirectText() const
+{
+    return !m_painter && m_target && !m_target->isNull() && m_target->format() == QImage::Format_BGR888;
+}
+
+namespace {
+// A device coordinate as its whole pixel and the fraction past it, in eighths of a pixel: at
+// scales such as 1.25 and 1.5 the fractions are exact, and at any scale a piece of text has at
+// most eight placements a pixel, each rasterised once.
+int WholePixel(qreal device, qreal& fraction)
+{
+    const int eighths = qRound(device * 8);
+    const int whole = int(std::floor(eighths / 8.0));
+    fraction = (eighths - 8 * whole) / 8.0;
+    return whole;
+}
+}  // namespace
 
 void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched)
 {
@@ -133,9 +150,10 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     const TRect box = Bounds(x, y, line.width, tc.height);
     touched = UnionRect(touched, TextLineReach(tc, line, x, y));
     // Positions are logical; the pixels written are the target's device pixels.
-    const int k = int(m_target->devicePixelRatio());
-    const QRect deviceClip = DeviceRect(*m_target, clip);
-    if (opaque && line.width > 0) FillBgr24(*m_target, DeviceRect(*m_target, ToQRect(box) & clip), m_brush->Color());
+    const qreal k = m_target->devicePixelRatio();
+    // At a fractional scale the logical bounds round to a device pixel past the image's edge.
+    const QRect deviceClip = DeviceRect(*m_target, clip) & m_target->rect();
+    if (opaque && line.width > 0) FillBgr24(*m_target, DeviceRect(*m_target, ToQRect(box) & clip) & deviceClip, m_brush->Color());
     const QRect area = DeviceRect(*m_target, InkBand(tc, line, x, y)) & deviceClip;
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
@@ -153,8 +171,10 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     uchar* const bits = m_target->bits();
     const qsizetype bpl = m_target->bytesPerLine();
     for (const auto& piece : line.pieces) {
-        for (const TTextCache::Mask& m : tc.SpriteOf(piece.text, k)) {
-            const int left = k * (x + piece.x) + m.left, top = k * y + m.top;
+        QPointF phase;
+        const int px = WholePixel(k * (x + piece.x), phase.rx()), py = WholePixel(k * y, phase.ry());
+        for (const TTextCache::Mask& m : tc.SpriteOf(piece.text, k, phase)) {
+            const int left = px + m.left, top = py + m.top;
             const QRect part = QRect(left, top, m.width, m.height) & area;
             if (part.isEmpty()) continue;
             for (int row = part.top(); row <= part.bottom(); ++row) {
@@ -196,7 +216,7 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         r.Bottom = r.Top + height;
         return height;
     }
-    const bool direct = !m_inPath && DirectTarget();
+    const bool direct = !m_inPath && DirectText();
     QPainter* p = (m_inPath || direct) ? nullptr : Painter();
     if (lines.empty() || (!p && !m_inPath && !direct)) return height;
 

@@ -280,8 +280,11 @@ private:
     TTextCache& Text() const;
     void DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, bool opaque, TRect& touched);
     // A 24-bit target without an open painter is filled and gets its text written directly,
-    // without the cost of opening a painter; text then comes from cached coverage masks.
+    // without the cost of opening a painter; text then comes from cached coverage masks, at
+    // any scale (DirectText), fills at whole-number scales only (DirectTarget), where no
+    // logical edge cuts a device pixel.
     bool DirectTarget() const;
+    bool DirectText() const;
     void DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched);
     void ApplyClip(QPainter& p);
     void DrawBitmap(const TRect& dest, const TBitmap* bmp);

@@ -123,11 +123,14 @@ const TTextCache::Run& TTextCache::RunOf(const QString& s)
     return *m_runs.insert(s, r);
 }
 
-const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, int ratio)
+const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, qreal ratio, QPointF phase)
 {
     static thread_local QHash<QString, std::shared_ptr<const Sprite>> sprites;
     static thread_local size_t bytes = 0;
-    const QString key = (ratio == 1 ? QString() : QStringLiteral("@%1:").arg(ratio)) + m_sharedKey + s;
+    const QString key = (ratio == 1 && phase.isNull() ? QString()
+                         : phase.isNull()            ? QStringLiteral("@%1:").arg(ratio)
+                                                     : QStringLiteral("@%1+%2,%3:").arg(ratio).arg(phase.x()).arg(phase.y())) +
+                        m_sharedKey + s;
     auto known = sprites.constFind(key);
     if (known != sprites.constEnd()) return **known;
     const Run& run = RunOf(s);
@@ -141,7 +144,8 @@ const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, int ratio)
             // The glyph at its place under the piece's origin, with its fraction of a pixel.
             const QPointF at = positions[i] + QPointF(0, ascent - run.ascent);
             const QRectF ink = font.boundingRect(glyphs[i]).translated(at);
-            const QRect box = QRectF(ink.topLeft() * ratio, ink.size() * ratio).toAlignedRect().adjusted(-4, -4, 4, 4);
+            const QRect box =
+                QRectF(ink.topLeft() * ratio + phase, ink.size() * ratio).toAlignedRect().adjusted(-4, -4, 4, 4);
             if (box.isEmpty()) continue;
             QImage img(box.size(), QImage::Format_ARGB32_Premultiplied);
             img.fill(0);
@@ -153,10 +157,10 @@ const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, int ratio)
                 QGlyphRun one = g;
                 one.setGlyphIndexes({glyphs[i]});
                 one.setPositions({positions[i]});
-                if (ratio == 1) {
+                if (ratio == 1 && phase.isNull()) {
                     q.drawGlyphRun(QPointF(-box.left(), -box.top() + ascent - run.ascent), one);
                 } else {
-                    q.translate(-box.left(), -box.top());
+                    q.translate(phase.x() - box.left(), phase.y() - box.top());
                     q.scale(ratio, ratio);
                     q.drawGlyphRun(QPointF(0, ascent - run.ascent), one);
                 }

@@ -60,9 +60,11 @@ public:
     // character.
     int Advance(const QString& s);
     const Run& RunOf(const QString& s);
-    // The masks in device pixels of an image scaled by ratio (a whole number), placed against
-    // the piece's point scaled by it: the glyphs rasterised at that resolution.
-    const Sprite& SpriteOf(const QString& s, int ratio = 1);
+    // The masks in device pixels of an image scaled by ratio, placed against the piece's point
+    // scaled by it: the glyphs rasterised at that resolution. At a fractional ratio that point
+    // falls inside a device pixel: phase (each coordinate in [0, 1)) is how far, and the masks
+    // are placed against the pixel's corner, so a piece gets one set per phase it is drawn at.
+    const Sprite& SpriteOf(const QString& s, qreal ratio = 1, QPointF phase = QPointF());
     // The band of rows around a line that drawn text may touch: a margin above and below.
     int InkMargin() const { return height / 2 + 2; }
 

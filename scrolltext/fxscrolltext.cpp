@@ -556,6 +556,10 @@ void TFxScrollText::PaintImage()
     }
     TBitmap* work = nested ? own.get() : m_kept->Begin(keep);
     TCanvas* wc = work->Canvas();
+    // Text goes straight into the image while no painter is open on it, and through the painter
+    // otherwise, which at a fractional scale gives other pixels: every frame starts without one,
+    // kept or whole.
+    wc->ReleaseHandle();
     wc->Brush()->SetColor(Color());
     wc->Brush()->SetStyle(TBrushStyle::bsSolid);
     wc->Pen()->SetStyle(TPenStyle::psClear);
