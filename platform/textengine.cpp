@@ -127,10 +127,14 @@ const TTextCache::Sprite& TTextCache::SpriteOf(const QString& s, qreal ratio, QP
 {
     static thread_local QHash<QString, std::shared_ptr<const Sprite>> sprites;
     static thread_local size_t bytes = 0;
-    const QString key = (ratio == 1 && phase.isNull() ? QString()
-                         : phase.isNull()            ? QStringLiteral("@%1:").arg(ratio)
-                                                     : QStringLiteral("@%1+%2,%3:").arg(ratio).arg(phase.x()).arg(phase.y())) +
-                        m_sharedKey + s;
+    // Looked up on every frame: a scale and placement other than the plain ones go ahead of the
+    // font's key as a few code units (in 64ths and eighths of a pixel), not as formatted numbers.
+    QString key = m_sharedKey + s;
+    if (ratio != 1 || !phase.isNull()) {
+        const QChar scaled[] = {QChar(u'\x1'), QChar(char16_t(qRound(ratio * 64))), QChar(char16_t(qRound(phase.x() * 8))),
+                                QChar(char16_t(qRound(phase.y() * 8)))};
+        key.prepend(scaled, 4);
+    }
     auto known = sprites.constFind(key);
     if (known != sprites.constEnd()) return **known;
     const Run& run = RunOf(s);
