@@ -3,6 +3,8 @@
 
 #include "hyperlink/lkcontrols.h"
 
+#include <QtMath>
+
 // ---------------------------------------------------------------------------------------------
 // The hand pointer
 // ---------------------------------------------------------------------------------------------
@@ -177,9 +179,19 @@ void TLkGraphicImageControl::UpdateControlCanvas()
     TLkGraphicControl::UpdateControlCanvas();
 }
 
+// The off-screen images hold the device pixels of the control's surface, so that on a scaled
+// screen the text drawn into them is as fine as the text of the controls beside it.
+void TLkGraphicImageControl::SizeToSurface(TBitmap* image) const
+{
+    const qreal ratio = DevicePixelRatio();
+    image->SetDevicePixelRatio(ratio);
+    const int w = qCeil(Width() * ratio), h = qCeil(Height() * ratio);
+    if (image->Width() != w || image->Height() != h) image->SetSize(w, h);
+}
+
 void TLkGraphicImageControl::SizeImage()
 {
-    if (m_image->Width() != Width() || m_image->Height() != Height()) m_image->SetSize(Width(), Height());
+    SizeToSurface(m_image.get());
 }
 
 TCanvas* TLkGraphicImageControl::GetBitmapCanvas()
@@ -203,7 +215,7 @@ void TLkGraphicImageControl::ClearBitmapCanvas()
 
 void TLkGraphicImageControl::CopyParentImage()
 {
-    m_background->SetSize(Width(), Height());
+    SizeToSurface(m_background.get());
     // During a paint the control's canvas shows what the parent has just painted under it.
     const TRect r = ClientRect();
     m_background->Canvas()->CopyRect(r, Canvas(), r);

@@ -105,7 +105,8 @@ public:
 
     void UpdateControlCanvas() override;
 
-    // The off-screen image's canvas; the image follows the control's size at every paint.
+    // The off-screen image's canvas; the image follows the control's size at every paint, in
+    // the device pixels of its surface (its canvas draws in logical ones).
     TCanvas* GetBitmapCanvas();
     // The off-screen image and the background cache (for inspection).
     const TBitmap* OffscreenImage() const { return m_image.get(); }
@@ -127,6 +128,7 @@ protected:
 
 private:
     void SizeImage();
+    void SizeToSurface(TBitmap* image) const;
     std::unique_ptr<TBitmap> m_background;
     std::unique_ptr<TBitmap> m_image;
     bool m_capture = true;

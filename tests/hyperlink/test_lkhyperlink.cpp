@@ -6,9 +6,11 @@
 #include "hyperlink/lkhyperctrls.h"
 #include "lk_test_util.h"
 #include "platform/shell.h"
+#include "scale_testing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QtMath>
 
 namespace {
 
@@ -125,7 +127,9 @@ TEST_F(HyperLinkTest, EqualValuesRepaintOnlyForFonts)
 // outline offsets, on a plain bitmap, for comparison.
 QImage Reference(const TLkHyperLink& l, const QString& caption, const std::vector<TPoint>& offsets, int w)
 {
-    TBitmap bmp(l.Width(), l.Height());
+    TBitmap bmp;
+    bmp.SetDevicePixelRatio(l.DevicePixelRatio());
+    bmp.SetSize(qCeil(l.Width() * l.DevicePixelRatio()), qCeil(l.Height() * l.DevicePixelRatio()));
     TCanvas* c = bmp.Canvas();
     c->SetFont(l.FontLeave());
     c->Brush()->SetColor(l.ColorLeave());
@@ -185,6 +189,16 @@ TEST_F(HyperLinkTest, HiddenOrZeroWidthOutlineUsesTheWholeClientRectangle)
     link->TextOutline()->SetVisible(true);
     link->TextOutline()->SetWidth(0);
     EXPECT_EQ(Shown(link), plain);
+}
+
+// On a screen scaled by two the text is drawn at the screen's own resolution, as the labels
+// beside it are, not at scale 1 and enlarged.
+TEST_F(HyperLinkTest, OnAScreenScaledByTwoTheTextIsDrawnAtItsResolution)
+{
+    if (RerunAtScale("2")) return;
+    link->SetCaption(QStringLiteral("Ab"));
+    link->TextOutline()->SetVisible(false);
+    EXPECT_EQ(Shown(link), Reference(*link, link->Caption(), {}, 0));
 }
 
 // True when some pixel of rows [top, bottom) differs from the background colour.
