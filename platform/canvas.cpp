@@ -17,7 +17,6 @@
 #include "platform/textengine.h"
 
 #include <QPainter>
-#include <QtMath>
 #include <algorithm>
 
 // =============================================================================================
@@ -201,11 +200,7 @@ void TCanvas::FillCovering(const TRect& r)
     if (n.IsEmpty()) return;
     ReleaseHandle();
     // Rounded outwards: a device pixel that the rectangle only partly covers is filled too.
-    const qreal k = m_target->devicePixelRatio();
-    const QRect device = QRect(QPoint(qFloor(n.Left * k), qFloor(n.Top * k)),
-                               QPoint(qCeil(n.Right * k) - 1, qCeil(n.Bottom * k) - 1)) &
-                         m_target->rect();
-    FillBgr24(*m_target, device, m_brush->Color());
+    FillBgr24(*m_target, DeviceCover(*m_target, ToQRect(n)) & m_target->rect(), m_brush->Color());
     Touched(n);
 }
 

@@ -111,9 +111,7 @@ protected:
         const QPoint corner(qFloor(origin.x() + 1e-6), qFloor(origin.y() + 1e-6));
         p.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) * toDevice.inverted());
         const QRect r = e->rect();
-        const QRect pixels = QRect(QPoint(qFloor(r.left() * k) - 1, qFloor(r.top() * k) - 1),
-                                   QPoint(qCeil((r.right() + 1) * k), qCeil((r.bottom() + 1) * k))) &
-                             surface.rect();
+        const QRect pixels = DeviceCover(surface, r).adjusted(-1, -1, 1, 1) & surface.rect();
         p.drawImage(QRectF(pixels), surface, QRectF(pixels));
     }
     void mousePressEvent(QMouseEvent* e) override

@@ -117,6 +117,15 @@ QRect DeviceRect(const QImage& img, const QRect& r)
     return QRect(topLeft, end - QPoint(1, 1));
 }
 
+QRect DeviceCover(const QImage& img, const QRect& r)
+{
+    const qreal k = img.devicePixelRatio();
+    if (k == 1 || r.isEmpty()) return r;
+    const QPoint topLeft(qFloor(r.left() * k), qFloor(r.top() * k));
+    const QPoint end(qCeil((r.right() + 1) * k), qCeil((r.bottom() + 1) * k));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
 QRect LogicalCover(const QImage& img, const QRect& device)
 {
     const qreal k = img.devicePixelRatio();

@@ -19,6 +19,9 @@
 QRect LogicalBounds(const QImage& img);
 // A rectangle in logical coordinates as the device pixels of img that it covers.
 QRect DeviceRect(const QImage& img, const QRect& r);
+// The device pixels of img that a logical rectangle touches at all, also those that its edges
+// only cut at a fractional ratio (DeviceRect rounds those edges to the nearest pixel).
+QRect DeviceCover(const QImage& img, const QRect& r);
 // The logical rectangle that covers the given device pixels of img.
 QRect LogicalCover(const QImage& img, const QRect& device);
 
