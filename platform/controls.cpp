@@ -16,6 +16,7 @@
 #include "platform/scoped.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QGuiApplication>
@@ -23,8 +24,10 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <QtMath>
 #include <algorithm>
+#include <cstring>
 
 
 namespace {
@@ -79,6 +82,48 @@ public:
     TControl* Control() const { return m_control; }
     // Set while the platform itself asks for a paint event to put a drawn surface on screen.
     bool m_flushing = false;
+
+    // Puts the surface's pixels for the logical rectangle r straight into the window's backing
+    // store and flushes area (r with what Qt must repaint around it) at once: what a repaint of
+    // area would put there, without Qt's paint event, painter and region walk, which cost a
+    // ticker more than its frame. Returns false, having changed nothing, where only a real
+    // repaint is right: the widget not wholly seen there (a sibling over it), a window not on
+    // screen, a store that is not a plain opaque image of the surface's scale.
+    bool Present(const QImage& surface, const QRect& r, const QRect& area)
+    {
+        QWidget* top = window();
+        QWindow* native = top->windowHandle();
+        QBackingStore* store = top->backingStore();
+        if (!store || !native || !native->isExposed() || native->surfaceType() != QSurface::RasterSurface ||
+            !updatesEnabled() || !isVisible())
+            return false;
+        // A neighbour over any device pixel of the area, even one its edge only cuts, would be
+        // painted over.
+        if (!(QRegion(area.adjusted(-1, -1, 1, 1) & rect()) - visibleRegion()).isEmpty()) return false;
+        const QPoint offset = mapTo(top, QPoint(0, 0));
+        const QRegion region(area.translated(offset));
+        store->beginPaint(region);
+        auto* image = dynamic_cast<QImage*>(store->paintDevice());
+        const qreal k = surface.devicePixelRatio();
+        // Opaque pixels are the same in both formats; a window with an alpha channel has the
+        // painted region cleared first, also where nothing of the surface goes.
+        const bool opaque = image && (image->format() == QImage::Format_RGB32 ||
+                                      (image->format() == QImage::Format_ARGB32_Premultiplied && !native->format().hasAlpha()));
+        const bool plain = opaque && surface.format() == QImage::Format_RGB32 && image->devicePixelRatio() == k;
+        if (plain) {
+            // The surface's pixels go to the store one for one, from the device pixel where the
+            // widget starts (at a fractional scale, the one its corner falls in: as in paintEvent).
+            const QPoint corner(qFloor(offset.x() * k + 1e-6), qFloor(offset.y() * k + 1e-6));
+            const QRect from = DeviceCover(surface, r) & surface.rect() & image->rect().translated(-corner);
+            const size_t bytes = size_t(from.width()) * 4;
+            for (int y = from.top(); y <= from.bottom(); ++y)
+                std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
+                            surface.constScanLine(y) + 4 * from.left(), bytes);
+        }
+        store->endPaint();
+        if (plain) store->flush(region, native);
+        return plain;
+    }
 
 protected:
     void paintEvent(QPaintEvent* e) override
@@ -710,8 +755,11 @@ void TGraphicControl::Flush(const TRect& r)
     // The surface holds the drawing already: put exactly that part on screen now.
     auto* w = static_cast<TControlWidget*>(m_widget.data());
     m_canvas->ReleaseHandle();
+    const QRect area = ScreenArea(r);
+    ++m_screenFlushes;
+    if (w->Present(m_surface, ToQRect(r) & w->rect(), area)) return;
     TScopedValue<bool> flushing(w->m_flushing, true);
-    w->repaint(ScreenArea(r));
+    w->repaint(area);
 }
 
 QRect TGraphicControl::ScreenArea(const TRect& r) const

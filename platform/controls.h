@@ -288,6 +288,9 @@ public:
     // parent's background rendered into it. A control that keeps its own copy of what it last
     // put there compares the count to know whether anything else drew on the surface since.
     uint64_t SurfaceGeneration() const { return m_surfaceGeneration; }
+    // Counts the times drawing outside a paint cycle was put on screen, each time at once and
+    // whole: a batch of canvas calls, or a ticker's frame, is one.
+    uint64_t ScreenFlushes() const { return m_screenFlushes; }
 
     // The platform's paint cycle entry: renders the parent under a control without csOpaque,
     // calls Paint. Public so the widget and tests can drive it; returns the touched area.
@@ -314,6 +317,7 @@ private:
     std::unique_ptr<TCanvas> m_canvas;
     bool m_inPaintCycle = false;
     uint64_t m_surfaceGeneration = 0;
+    uint64_t m_screenFlushes = 0;
     TRect m_pendingFlush;
 };
 

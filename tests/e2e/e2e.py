@@ -547,9 +547,12 @@ def case_drag_and_exit_on_a_screen_scaled_by_two(x, tmp):
     assert (rec["left"], rec["top"]) == (2, 120), rec
 
 
+@also_under_wm
 def case_text_moves_left_at_designed_speed(x, tmp):
     """Screenshots a known time apart: the text's edges move leftwards at about
-    (text width + inner width) / Steps pixels per 16 ms, Steps being the designed 300."""
+    (text width + inner width) / Steps pixels per 16 ms, Steps being the designed 300, and
+    wherever the text stands wholly inside, the window shows the very same picture of it (no
+    frame smeared, cut or put out of place on its way to the screen)."""
     t = Ticker(x, tmp)
     try:
         # This measures the program's pace, not the machine's load: on a busy shared machine the
@@ -561,21 +564,31 @@ def case_text_moves_left_at_designed_speed(x, tmp):
                 pass
         g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
         samples = []  # (time, leftmost yellow column, rightmost yellow column)
+        pictures = {}  # the pixels from the text's first column to its last: when first seen
         end = time.time() + 6.0  # more than one pass of about 4.8 s
         n = 0
         while time.time() < end:
             t0 = time.time()
             path = t.window_shot("speed_%02d" % n)
             t1 = time.time()
-            cols = columns(t.strip(path, dict(g, x=0, y=0)), is_yellow)
+            strip = t.strip(path, dict(g, x=0, y=0))
+            cols = columns(strip, is_yellow)
             if cols:
                 samples.append(((t0 + t1) / 2, cols[0], cols[-1]))
+                w, h, raw = strip
+                if 0 < cols[0] and cols[-1] < w - 1:
+                    picture = b"".join(raw[(y * w + cols[0]) * 3:(y * w + cols[-1] + 1) * 3] for y in range(h))
+                    pictures.setdefault((cols[-1] - cols[0] + 1, picture), round(t0 - samples[0][0], 3))
             n += 1
             time.sleep(0.1)
         # The text width: the widest extent seen while the text stood wholly inside.
         whole = [r - l + 1 for _, l, r in samples if l > 0 and r < g["w"] - 1]
         assert whole, "the text never stood wholly inside the window"
         text_w = max(whole)
+        # Near an edge the border hides part of the text: only its whole width counts.
+        seen = sorted(at for (width, _), at in pictures.items() if width == text_w)
+        assert len(seen) == 1, "the text looked different at %d of the moments it stood inside (at %r s)" % (
+            len(seen) - 1, seen)
         expected = (text_w + g["w"]) / 300.0  # pixels per 16 ms
         # Fit the speed of each edge over the runs of samples where it lies inside the window
         # and moves one way (a wrap to the right starts a new run).
