@@ -123,7 +123,7 @@ TEST_F(FormFixture, ShownControlPaintsInTheRealPaintCycleAndFlushesWithoutPainti
 }
 
 // What a control draws outside a paint cycle reaches the window pixel for pixel, at whole and
-// fractional screen scales alike.
+// fractional screen scales alike, and never over a sibling that stands above it.
 TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
 {
     for (const char* scale : {"1", "1.25", "1.5", "2"}) {
@@ -133,6 +133,10 @@ TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
         c->SetParent(form.get());
         c->SetBounds(4, 8, 150, 20);
         c->SetControlStyle(c->ControlStyle() | csOpaque);
+        auto* over = new ProbeControl(form.get());
+        over->SetParent(form.get());
+        over->SetBounds(64, 8, 32, 20);
+        over->fill = clLime;
         form->Show();
         QApplication::processEvents();
         std::mt19937 random(25);
@@ -145,7 +149,11 @@ TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
         // What the window system has of the window: its backing store, in device pixels.
         const auto& shown = dynamic_cast<QImage&>(*form->Widget()->backingStore()->paintDevice());
         const QRect at(DeviceRect(shown, QRect(4, 8, 150, 20)).topLeft(), c->Surface().size());
-        EXPECT_EQ(shown.copy(at).convertToFormat(QImage::Format_RGB32), c->Surface());
+        QImage expected = c->Surface();
+        const QPoint above = DeviceRect(shown, QRect(60, 0, 1, 1)).topLeft();
+        for (int y = 0; y < over->Surface().height(); ++y)
+            for (int x = 0; x < over->Surface().width(); ++x) expected.setPixel(above + QPoint(x, y), over->Surface().pixel(x, y));
+        EXPECT_EQ(shown.copy(at).convertToFormat(QImage::Format_RGB32), expected);
     }
 }
 
