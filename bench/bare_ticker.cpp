@@ -3,8 +3,10 @@
 //
 // The yardstick for the ticker's CPU use: the least a Qt program can do to show a ticker-sized
 // strip that changes every tick. A frameless 1916 x 29 window, a 16 ms precise timer, and per
-// tick one synchronous repaint of the whole strip (a solid fill, flushed to the screen), which is
-// the same way the ticker's frames reach the screen.
+// tick one synchronous repaint of the whole strip (a solid fill, flushed to the screen): the
+// way a plain Qt widget puts a changed strip on screen. (The ticker writes only the part that
+// changed into the window's backing store and flushes that; both wait alike for the X server
+// before they draw over what it may still be reading.)
 //
 // Usage: bare_ticker [seconds] [top]. Without seconds it runs until killed.
 #include <QApplication>

@@ -18,11 +18,13 @@
 //   - in a paint cycle (the platform asks the control to paint: Paint(), then the surface is
 //     copied to the screen); before Paint of a control without csOpaque the parent's own
 //     painting under the control is first rendered into the surface;
-//   - right away (QWidget::repaint of the touched rectangle) after drawing done outside a paint
-//     cycle. Such a platform-caused paint event only copies the surface; it never calls Paint
-//     again. Asked for while a paint cycle is under way, it only marks the rectangle, which
-//     reaches the screen when that cycle ends; inside a TDrawingBatch the touched rectangles
-//     are united and reach the screen once, when the batch ends.
+//   - right away after drawing done outside a paint cycle: the touched rectangle's pixels are
+//     copied straight into the window's backing store and flushed, or, where a sibling covers
+//     part of it or the store is not a plain opaque image, through QWidget::repaint of the
+//     rectangle. Such a platform-caused paint event only copies the surface; it never calls
+//     Paint again. Asked for while a paint cycle is under way, it only marks the rectangle,
+//     which reaches the screen when that cycle ends; inside a TDrawingBatch the touched
+//     rectangles are united and reach the screen once, when the batch ends.
 // On a scaled screen the surface holds device pixels (QImage::setDevicePixelRatio) while the
 // geometry and the Canvas's coordinates stay logical, so drawing is rasterised at the
 // screen's own resolution.
