@@ -94,8 +94,10 @@ public:
         QWidget* top = window();
         QWindow* native = top->windowHandle();
         QBackingStore* store = top->backingStore();
+        // A window with an alpha channel has the painted region cleared first, also where
+        // nothing of the surface goes.
         if (!store || !native || !native->isExposed() || native->surfaceType() != QSurface::RasterSurface ||
-            !updatesEnabled() || !isVisible())
+            native->format().hasAlpha() || !updatesEnabled() || !isVisible())
             return false;
         // A neighbour over any device pixel of the area, even one its edge only cuts, would be
         // painted over.
@@ -105,11 +107,11 @@ public:
         store->beginPaint(region);
         auto* image = dynamic_cast<QImage*>(store->paintDevice());
         const qreal k = surface.devicePixelRatio();
-        // Opaque pixels are the same in both formats; a window with an alpha channel has the
-        // painted region cleared first, also where nothing of the surface goes.
-        const bool opaque = image && (image->format() == QImage::Format_RGB32 ||
-                                      (image->format() == QImage::Format_ARGB32_Premultiplied && !native->format().hasAlpha()));
-        const bool plain = opaque && surface.format() == QImage::Format_RGB32 && image->devicePixelRatio() == k;
+        // Opaque pixels are the same in both formats. (A store of another format, on a display
+        // of another depth, is only known here: it takes the repaint, after this empty paint.)
+        const bool plain = image &&
+                           (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32_Premultiplied) &&
+                           surface.format() == QImage::Format_RGB32 && image->devicePixelRatio() == k;
         if (plain) {
             // The surface's pixels go to the store one for one, from the device pixel where the
             // widget starts (at a fractional scale, the one its corner falls in: as in paintEvent).
