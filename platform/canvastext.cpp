@@ -8,6 +8,7 @@
 
 #include "platform/painterstate.h"
 #include "platform/pixelrows.h"
+#include "platform/scoped.h"
 #include "platform/textengine.h"
 
 #include <QPainter>
@@ -60,10 +61,12 @@ void ForEachDecoration(const TTextCache& tc, const TTextLine& line, int x, int y
     if (tc.plain.strikeOut()) fill(QRect(x, y + tc.ascent - tc.strikeOutPos, line.width, tc.lineWidth));
 }
 
-// What drawing a line at (x, y) may change: its box and its ink band.
-TRect TextLineReach(const TTextCache& tc, const TTextLine& line, int x, int y)
+// What drawing a line at (x, y) may change: its box and its ink band; on a text grid, which
+// moves it by part of a device pixel, a logical pixel more on each side.
+TRect TextLineReach(const TTextCache& tc, const TTextLine& line, int x, int y, bool onGrid)
 {
-    return UnionRect(Bounds(x, y, line.width, tc.height), FromQRect(InkBand(tc, line, x, y)));
+    const TRect r = UnionRect(Bounds(x, y, line.width, tc.height), FromQRect(InkBand(tc, line, x, y)));
+    return onGrid ? TRect(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1) : r;
 }
 } // namespace
 
@@ -71,7 +74,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
 {
     TTextCache& tc = Text();
     const TRect box = Bounds(x, y, line.width, tc.height);
-    touched = UnionRect(touched, m_inPath ? box : TextLineReach(tc, line, x, y));
+    touched = UnionRect(touched, m_inPath ? box : TextLineReach(tc, line, x, y, m_textGrid));
     if (m_inPath) {
         for (const auto& piece : line.pieces)
             m_path.addText(QPointF(x + piece.x, y + tc.ascent), tc.spaced, piece.text);
@@ -144,17 +147,38 @@ int WholePixel(qreal device, qreal& fraction)
 }
 }  // namespace
 
-void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched)
+void TCanvas::SetTextGrid(TPoint Origin)
+{
+    const qreal k = m_target ? m_target->devicePixelRatio() : 1.0;
+    const QPointF at(k * Origin.X, k * Origin.Y);
+    m_textShift = QPointF(std::floor(at.x() + 0.5) - at.x(), std::floor(at.y() + 0.5) - at.y());
+    m_textGrid = true;
+}
+
+QRect TCanvas::TextDeviceRect(const QRect& r) const
+{
+    if (!m_textGrid) return DeviceRect(*m_target, r);
+    // Rounded the same way on both sides of zero, so that the rectangle moves with its text.
+    const qreal k = m_target->devicePixelRatio();
+    auto round = [](qreal v) { return int(std::floor(v + 0.5)); };
+    const QPoint topLeft(round(k * r.left() + m_textShift.x()), round(k * r.top() + m_textShift.y()));
+    const QPoint end(round(k * (r.right() + 1) + m_textShift.x()), round(k * (r.bottom() + 1) + m_textShift.y()));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip,
+                                 const QRect* textClip, TRect& touched)
 {
     TTextCache& tc = Text();
     const TRect box = Bounds(x, y, line.width, tc.height);
-    touched = UnionRect(touched, TextLineReach(tc, line, x, y));
+    touched = UnionRect(touched, TextLineReach(tc, line, x, y, m_textGrid));
     // Positions are logical; the pixels written are the target's device pixels.
     const qreal k = m_target->devicePixelRatio();
     // At a fractional scale the logical bounds round to a device pixel past the image's edge.
-    const QRect deviceClip = DeviceRect(*m_target, clip) & m_target->rect();
-    if (opaque && line.width > 0) FillBgr24(*m_target, DeviceRect(*m_target, ToQRect(box) & clip) & deviceClip, m_brush->Color());
-    const QRect area = DeviceRect(*m_target, InkBand(tc, line, x, y)) & deviceClip;
+    QRect deviceClip = DeviceRect(*m_target, clip) & m_target->rect();
+    if (textClip) deviceClip &= TextDeviceRect(*textClip);
+    if (opaque && line.width > 0) FillBgr24(*m_target, TextDeviceRect(ToQRect(box)) & deviceClip, m_brush->Color());
+    const QRect area = TextDeviceRect(InkBand(tc, line, x, y)) & deviceClip;
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
     const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
@@ -172,7 +196,8 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     const qsizetype bpl = m_target->bytesPerLine();
     for (const auto& piece : line.pieces) {
         QPointF phase;
-        const int px = WholePixel(k * (x + piece.x), phase.rx()), py = WholePixel(k * y, phase.ry());
+        const int px = WholePixel(k * (x + piece.x) + m_textShift.x(), phase.rx());
+        const int py = WholePixel(k * y + m_textShift.y(), phase.ry());
         for (const TTextCache::Mask& m : tc.SpriteOf(piece.text, k, phase)) {
             const int left = px + m.left, top = py + m.top;
             const QRect part = QRect(left, top, m.width, m.height) & area;
@@ -201,7 +226,7 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
         }
     }
     ForEachDecoration(tc, line, x, y,
-                      [&](const QRect& r) { FillBgr24(*m_target, DeviceRect(*m_target, r) & area, m_font->Color()); });
+                      [&](const QRect& r) { FillBgr24(*m_target, TextDeviceRect(r) & area, m_font->Color()); });
 }
 
 int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
@@ -229,31 +254,40 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
     const bool opaque = !m_bkTransparent && m_brush->Style() != TBrushStyle::bsClear;
     const bool clip = !(flags & DT_NOCLIP);
     TRect touched;
+    const QRect textRect = ToQRect(r.Normalized());
     {
-        // The rectangle's clip lasts for this call only; the canvas's own clip comes back.
+        // The rectangle's clip lasts for this call only; the canvas's own clip comes back, and
+        // so does the painter's placement when the text grid moved it.
         PainterState state(*this, p, clip);
+        const qreal k = m_target ? m_target->devicePixelRatio() : 1.0;
+        const bool shifted = p && m_textGrid && !m_textShift.isNull();
+        const TScopeExit unshift([&] {
+            if (shifted) p->translate(-m_textShift / k);
+        });
         if (p) {
             p->setCompositionMode(QPainter::CompositionMode_SourceOver);
             p->setPen(ToQColor(m_font->Color()));
-            if (clip) p->setClipRect(ToQRect(r.Normalized()), m_hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+            if (shifted) p->translate(m_textShift / k);
+            if (clip) p->setClipRect(textRect, m_hasClip ? Qt::IntersectClip : Qt::ReplaceClip);
         }
         QRect clipArea;
         if (direct) {
             clipArea = LogicalBounds(*m_target);
             if (m_hasClip) clipArea &= ToQRect(m_clip);
-            if (clip) clipArea &= ToQRect(r.Normalized());
+            // Without a text grid the rectangle clips as the canvas's own clip does.
+            if (clip && !m_textGrid) clipArea &= textRect;
         }
         for (const TTextLine& line : lines) {
             int x = r.Left;
             if (flags & DT_CENTER) x = r.Left + (r.Width() - line.width) / 2;
             else if (flags & DT_RIGHT) x = r.Right - line.width;
-            if (direct) DrawTextLineDirect(line, x, y, opaque, clipArea, touched);
+            if (direct) DrawTextLineDirect(line, x, y, opaque, clipArea, clip && m_textGrid ? &textRect : nullptr, touched);
             else DrawTextLine(p, line, x, y, opaque, touched);
             y += tc.height;
         }
     }
     if (p || direct) {
-        if (clip) IntersectRect(touched, touched, r.Normalized());
+        if (clip) IntersectRect(touched, touched, m_textGrid ? FromQRect(textRect.adjusted(-1, -1, 1, 1)) : r.Normalized());
         Touched(touched);
     }
     return height;

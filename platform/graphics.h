@@ -247,6 +247,13 @@ public:
     int TextCharacterExtra() const { return m_charExtra; }
     // Background mode of text: transparent (true) or opaque with the brush colour.
     void SetBkModeTransparent(bool transparent) { m_bkTransparent = transparent; }
+    // Text drawn from now on is placed as if the logical point Origin stood on the device pixel
+    // nearest to it: all of it (glyphs, lines, its background, its rectangle's clip) moves by
+    // the same part of a device pixel. A block of text drawn this way at two places is then the
+    // same pixels moved by whole device pixels, at fractional scales too; at whole-number scales
+    // nothing moves. A clip set with SetClipRect stays where it is. Until ClearTextGrid.
+    void SetTextGrid(TPoint Origin);
+    void ClearTextGrid() { m_textShift = QPointF(); m_textGrid = false; }
 
     // Clipping: a rectangle region intersected into drawing; ClearClip removes it.
     void SetClipRect(const TRect& r);
@@ -285,7 +292,11 @@ private:
     // logical edge cuts a device pixel.
     bool DirectTarget() const;
     bool DirectText() const;
-    void DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, TRect& touched);
+    // clip stays where it is; textClip, when given, moves with the text grid.
+    void DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, const QRect* textClip,
+                            TRect& touched);
+    // A logical rectangle of text as device pixels of the target, moved with the text grid.
+    QRect TextDeviceRect(const QRect& r) const;
     void ApplyClip(QPainter& p);
     void DrawBitmap(const TRect& dest, const TBitmap* bmp);
 
@@ -298,6 +309,8 @@ private:
     TPoint m_penPos;
     int m_charExtra = 0;
     bool m_bkTransparent = false;
+    bool m_textGrid = false;
+    QPointF m_textShift;   // device pixels, while m_textGrid
     bool m_hasClip = false;
     TRect m_clip;
     bool m_inPath = false;

@@ -509,16 +509,22 @@ void TFxScrollText::DrawTicker(TCanvas* Canvas, TPoint Origin, const TRect* Band
     Canvas->Brush()->SetColor(Color());
     Canvas->Font()->SetColor(Font()->Color());
     const TRect L = LineRect(Origin, 0);
+    // At a fractional scale the line is drawn on the grid of its origin, so that it moves by
+    // whole device pixels; its ink may then reach a logical pixel further.
+    const bool grid = DevicePixelRatio() != qFloor(DevicePixelRatio());
     // Each copy of a segment is drawn clipped to the segment's rectangle moved by at most the
     // style's depths: a band that misses all of that finds nothing to draw, and the segments
     // are only told again, moved with the line.
     TRect reach = m_kept->reach, meets;
+    if (grid) reach = TRect(reach.Left - 1, reach.Top - 1, reach.Right + 1, reach.Bottom + 1);
     if (Band && !IntersectRect(meets, *Band, reach.Offset(L.Left, L.Top))) {
         if (OnDrawSegment)
             for (const TFxDrawnSegment& d : m_kept->segments)
                 OnDrawSegment(d.text, TRect(d.r).Offset(L.Left, L.Top), d.style);
         return;
     }
+    if (grid) Canvas->SetTextGrid(L.TopLeft());
+    const TScopeExit offGrid([Canvas] { Canvas->ClearTextGrid(); });
     DrawSegments(Canvas, GetAsTickerText(), L, L, bold, Record ? &m_kept->segments : nullptr);
     if (!Record) return;
     const int depth = m_font3D->LightDepth() + m_font3D->ShadowDepth() + 1;
@@ -574,11 +580,15 @@ void TFxScrollText::PaintImage()
         BackFX()->Draw(work);
     }
     wc->SetFont(Font());
-    // At a fractional scale the kept frame is not moved but filled again where the text stood,
-    // and all of the text is drawn as in a whole frame.
-    const bool moved = keep && whole;
-    if (keep && !whole) m_kept->Refill();
-    const TRect band = moved ? m_kept->Move(p, view) : view;
+    // At a fractional scale a ticker line moves by whole device pixels (it is drawn on the grid
+    // of its origin), as far as the last device pixel of the image; marquee lines do not, and
+    // the kept frame is filled again where their text stood and all of it is drawn as in a
+    // whole frame.
+    const bool ticker = m_scrollMode == TFxScrollMode::smTicker;
+    const TRect reachable = whole ? view : TRect(0, 0, m_innerWidth + 1, m_innerHeight + 1);
+    const bool moved = keep && (whole || ticker);
+    if (keep && !moved) m_kept->Refill();
+    const TRect band = !moved ? view : whole ? m_kept->Move(p, view) : m_kept->MoveOnGrid(p, reachable);
     if (moved) wc->SetClipRect(band);
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
@@ -591,7 +601,8 @@ void TFxScrollText::PaintImage()
         if (m_scrollMode == TFxScrollMode::smMarquee) DrawMarquee(wc, p, key.inView);
         else DrawTicker(wc, p, moved ? &band : nullptr, !nested && !keep);
     }
-    const TRect changed = nested ? view : m_kept->Finish(keep, drawn, view, p, std::move(key));
+    TRect changed = nested ? view : m_kept->Finish(keep, drawn, reachable, p, std::move(key));
+    IntersectRect(changed, changed, view);
 
     // The frame is copied after OnScroll: what a handler draws on the control, or a repaint it
     // causes, is covered by the whole frame.

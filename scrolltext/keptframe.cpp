@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "scrolltext/keptframe.h"
 
+#include "platform/pixelrows.h"
+
 #include <array>
+#include <cmath>
 
 bool TFxBlockKey::operator==(const TFxBlockKey& o) const
 {
@@ -56,6 +59,35 @@ TRect TFxKeptFrame::Move(TPoint Origin, const TRect& View)
         if (!r.IsEmpty()) wc->FillRect(r);
     if (!band.IsEmpty()) wc->FillRect(band);
     IntersectRect(m_drawn, moved, View);
+    return band;
+}
+
+TRect TFxKeptFrame::MoveOnGrid(TPoint Origin, const TRect& View)
+{
+    TCanvas* wc = m_work->Canvas();
+    wc->ReleaseHandle();
+    QImage& img = *wc->Target();
+    const qreal k = img.devicePixelRatio();
+    // Each origin's device pixel, rounded as the text grid rounds it.
+    auto device = [k](int v) { return int(std::floor(k * v + 0.5)); };
+    const QPoint d(device(Origin.X) - device(m_origin.X), device(Origin.Y) - device(m_origin.Y));
+    const TColor paper = wc->Brush()->Color();
+    m_before = m_drawn;
+    const QRect all = img.rect();
+    const QRect covered = DeviceCover(img, ToQRect(m_drawn)) & all;
+    const QRect moved = covered.translated(d) & all;
+    if (!moved.isEmpty() && !d.isNull()) MovePixels(img, moved, moved.translated(-d));
+    for (const TRect& r : Outside(FromQRect(covered), FromQRect(moved)))
+        if (!r.IsEmpty()) FillBgr24(img, ToQRect(r), paper);
+    // The device pixels whose source lay outside the image, and the logical band over them,
+    // filled as far as the text drawn in it reaches (its device pixels by the same rounding).
+    TRect entering, band;
+    for (const TRect& r : Outside(FromQRect(all), FromQRect(all.translated(d)))) entering = UnionRect(entering, r);
+    if (!entering.IsEmpty()) {
+        IntersectRect(band, FromQRect(LogicalCover(img, ToQRect(entering))), View);
+        FillBgr24(img, DeviceRect(img, ToQRect(band)) & all, paper);
+    }
+    m_drawn = moved.isEmpty() ? TRect() : FromQRect(LogicalCover(img, moved));
     return band;
 }
 

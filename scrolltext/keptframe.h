@@ -10,10 +10,12 @@
 // the text is drawn the same wherever it stands at a whole-pixel shift and the same inside a
 // clip as without one: glyph masks and filled decorations are placed at whole device pixels and
 // cut, never re-rasterised. At a fractional scale a logical step is not a whole number of
-// device pixels, so the block is not moved: every device pixel that the text covered is filled
-// again (Refill) and all of the text is drawn anew, with the very calls a whole frame makes,
-// onto a background that is the whole frame's there too. Either way only the text's old and new
-// place are copied onto the surface and flushed.
+// device pixels. A ticker line is drawn on the grid of its origin, the device pixel nearest to
+// it, so its block still moves by whole device pixels and is moved as such (MoveOnGrid).
+// Marquee lines are not: every device pixel that their text covered is filled again (Refill)
+// and all of the text is drawn anew, with the very calls a whole frame makes, onto a background
+// that is the whole frame's there too. Either way only the text's old and new place are copied
+// onto the surface and flushed.
 //
 // A frame is composed whole (a fresh work image, the background, all of the text, a whole copy):
 //   - when the control is see-through or has a background effect;
@@ -72,9 +74,16 @@ public:
     // moves what the text covered, clears what it left and the band that comes into view, and
     // returns that band, the one part where the text must be drawn again.
     TRect Move(TPoint Origin, const TRect& View);
-    // At a fractional scale, instead of Move: the next frame in the kept image is the
-    // background again wherever the last frame's text covered any device pixel; all of the
-    // text is then drawn again, without a clip.
+    // At a fractional scale, for text drawn on the grid of its block's origin (TCanvas::
+    // SetTextGrid), which moves by whole device pixels: Move in device pixels. What the text
+    // covered is moved by the shift between the two origins' device pixels, what it left and
+    // the device pixels that come into view show the background again, and the logical band
+    // that covers the latter is returned, for the text to be drawn again there. View here
+    // reaches past the last device pixel the image holds.
+    TRect MoveOnGrid(TPoint Origin, const TRect& View);
+    // At a fractional scale, instead of Move, for text placed where its logical position falls:
+    // the next frame in the kept image is the background again wherever the last frame's text
+    // covered any device pixel; all of the text is then drawn again, without a clip.
     void Refill();
     // The frame is complete, with the text covering Drawn (within View) and the block at
     // Origin. Returns the part of the image that differs from the last frame (all of View for

@@ -553,7 +553,17 @@ def case_text_moves_left_at_designed_speed(x, tmp):
     (text width + inner width) / Steps pixels per 16 ms, Steps being the designed 300, and
     wherever the text stands wholly inside, the window shows the very same picture of it (no
     frame smeared, cut or put out of place on its way to the screen)."""
-    t = Ticker(x, tmp)
+    text_moves_left(x, tmp, "1")
+
+
+def case_text_moves_left_at_scale_one_and_a_half(x, tmp):
+    """The same on a screen scaled by 1.5, where a logical pixel is not a whole number of device
+    pixels: the text still moves on whole device pixels and looks the same wherever it stands."""
+    text_moves_left(x, tmp, "1.5")
+
+
+def text_moves_left(x, tmp, scale):
+    t = Ticker(x, tmp, env=dict(x.env, QT_SCALE_FACTOR=scale))
     try:
         # This measures the program's pace, not the machine's load: on a busy shared machine the
         # ticker and the X server would otherwise lose ticks to other work. (Root only.)
@@ -562,7 +572,8 @@ def case_text_moves_left_at_designed_speed(x, tmp):
                 os.setpriority(os.PRIO_PROCESS, pid, -10)
             except OSError:
                 pass
-        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        # As wide as the screen less the designed two logical pixels on each side.
+        g = t.wait_geometry(lambda g: g["w"] == round((SCREEN_W / float(scale) - 4) * float(scale)))
         samples = []  # (time, leftmost yellow column, rightmost yellow column)
         pictures = {}  # the pixels from the text's first column to its last: when first seen
         end = time.time() + 6.0  # more than one pass of about 4.8 s

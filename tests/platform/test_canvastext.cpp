@@ -335,23 +335,25 @@ TEST(Font, CanvasTextFollowsFontChanges)
 
 
 // At a fractional scale text written straight into the image is the text the painter draws, at
-// every place a piece of it may fall within a device pixel.
+// every place a piece of it may fall within a device pixel, also on the grid of its origin.
 TEST_F(CanvasText, TextAtFractionalScalesIsThePaintersAtEveryPlacement)
 {
-    for (const qreal k : {1.25, 1.5})
-        for (int x = -3; x < 5; ++x) {
-            auto draw = [&](bool painter) {
-                TBitmap b;
-                b.SetDevicePixelRatio(k);
-                b.SetSize(qCeil(120 * k), qCeil(30 * k));
-                b.Canvas()->Font()->SetName(QStringLiteral("Times New Roman"));
-                b.Canvas()->Font()->SetHeight(-19);
-                b.Canvas()->SetBkModeTransparent(true);
-                if (painter) b.Canvas()->Polyline({TPoint(0, 29), TPoint(1, 29)});
-                TRect r(x, x % 3, 120, 30);
-                b.Canvas()->DrawTextEx(QStringLiteral("Wj \u0422\u0438\u0440"), r, DT_SINGLELINE | DT_NOPREFIX);
-                return b.Image().copy(0, 0, b.Width(), qFloor(28 * k));
-            };
-            EXPECT_EQ(draw(false), draw(true)) << "scale " << k << ", at " << x;
-        }
+    for (const bool grid : {false, true})
+        for (const qreal k : {1.25, 1.5})
+            for (int x = -3; x < 5; ++x) {
+                auto draw = [&](bool painter) {
+                    TBitmap b;
+                    b.SetDevicePixelRatio(k);
+                    b.SetSize(qCeil(120 * k), qCeil(30 * k));
+                    b.Canvas()->Font()->SetName(QStringLiteral("Times New Roman"));
+                    b.Canvas()->Font()->SetHeight(-19);
+                    b.Canvas()->SetBkModeTransparent(true);
+                    if (painter) b.Canvas()->Polyline({TPoint(0, 29), TPoint(1, 29)});
+                    TRect r(x, x % 3, 120, 30);
+                    if (grid) b.Canvas()->SetTextGrid(r.TopLeft());
+                    b.Canvas()->DrawTextEx(QStringLiteral("Wj \u0422\u0438\u0440"), r, DT_SINGLELINE | DT_NOPREFIX);
+                    return b.Image().copy(0, 0, b.Width(), qFloor(28 * k));
+                };
+                EXPECT_EQ(draw(false), draw(true)) << "scale " << k << ", at " << x << (grid ? ", on its grid" : "");
+            }
 }
