@@ -125,7 +125,8 @@ class GnomeScreen(X):
     def __init__(self):
         self.runtime = tempfile.mkdtemp(prefix="tirlink-e2e-gnome-")
         self.log = open(os.path.join(self.runtime, "mutter.log"), "w+")
-        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
+        # Its caches (Mesa's shaders, the sound theme's) go into that folder too, not the home.
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, XDG_CACHE_HOME=os.path.join(self.runtime, "cache"))
         for key in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(key, None)
         # A session of its own, so that stopping it reaches Mutter and its XWayland too. Its
