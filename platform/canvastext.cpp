@@ -151,7 +151,7 @@ void TCanvas::SetTextGrid(TPoint Origin)
 {
     const qreal k = m_target ? m_target->devicePixelRatio() : 1.0;
     const QPointF at(k * Origin.X, k * Origin.Y);
-    m_textShift = QPointF(std::floor(at.x() + 0.5) - at.x(), std::floor(at.y() + 0.5) - at.y());
+    m_textShift = QPointF(NearestPixel(at.x()) - at.x(), NearestPixel(at.y()) - at.y());
     m_textGrid = true;
 }
 
@@ -160,9 +160,9 @@ QRect TCanvas::TextDeviceRect(const QRect& r) const
     if (!m_textGrid) return DeviceRect(*m_target, r);
     // Rounded the same way on both sides of zero, so that the rectangle moves with its text.
     const qreal k = m_target->devicePixelRatio();
-    auto round = [](qreal v) { return int(std::floor(v + 0.5)); };
-    const QPoint topLeft(round(k * r.left() + m_textShift.x()), round(k * r.top() + m_textShift.y()));
-    const QPoint end(round(k * (r.right() + 1) + m_textShift.x()), round(k * (r.bottom() + 1) + m_textShift.y()));
+    const QPointF s = m_textShift;
+    const QPoint topLeft(NearestPixel(k * r.left() + s.x()), NearestPixel(k * r.top() + s.y()));
+    const QPoint end(NearestPixel(k * (r.right() + 1) + s.x()), NearestPixel(k * (r.bottom() + 1) + s.y()));
     return QRect(topLeft, end - QPoint(1, 1));
 }
 

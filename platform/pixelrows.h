@@ -14,6 +14,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 // An image's extent in the logical coordinates a canvas draws in: its size in device pixels
 // divided by its device pixel ratio (the same numbers at ratio 1).
 QRect LogicalBounds(const QImage& img);
@@ -24,6 +26,10 @@ QRect DeviceRect(const QImage& img, const QRect& r);
 QRect DeviceCover(const QImage& img, const QRect& r);
 // The logical rectangle that covers the given device pixels of img.
 QRect LogicalCover(const QImage& img, const QRect& device);
+// The device pixel nearest to a device coordinate, halves rounded up on both sides of zero, so
+// that a shift by whole pixels moves the result by exactly as many (qRound takes -0.5 away from
+// zero). The canvas's text grid, and what moves text drawn on it, round this way.
+inline int NearestPixel(qreal device) { return int(std::floor(device + 0.5)); }
 
 // A solid fill of r (inside the image; empty does nothing) of a 24-bit BGR image.
 void FillBgr24(QImage& img, const QRect& r, TColor color);

@@ -5,7 +5,6 @@
 #include "platform/pixelrows.h"
 
 #include <array>
-#include <cmath>
 
 bool TFxBlockKey::operator==(const TFxBlockKey& o) const
 {
@@ -69,8 +68,8 @@ TRect TFxKeptFrame::MoveOnGrid(TPoint Origin, const TRect& View)
     QImage& img = *wc->Target();
     const qreal k = img.devicePixelRatio();
     // Each origin's device pixel, rounded as the text grid rounds it.
-    auto device = [k](int v) { return int(std::floor(k * v + 0.5)); };
-    const QPoint d(device(Origin.X) - device(m_origin.X), device(Origin.Y) - device(m_origin.Y));
+    const QPoint d(NearestPixel(k * Origin.X) - NearestPixel(k * m_origin.X),
+                   NearestPixel(k * Origin.Y) - NearestPixel(k * m_origin.Y));
     const TColor paper = wc->Brush()->Color();
     m_before = m_drawn;
     const QRect all = img.rect();
