@@ -484,6 +484,32 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
     Touched(dest);
 }
 
+void TCanvas::CopyPixelsMoved(const TPoint& offset, TCanvas* source, const TRect& src, const TRect& clip)
+{
+    const TRect dest = TRect(src).Offset(offset.X, offset.Y);
+    if (!source || !source->m_target || !m_target || source == this || m_copyMode != TCopyMode::cmSrcCopy ||
+        m_hasClip || source->m_target->devicePixelRatio() != m_target->devicePixelRatio()) {
+        CopyRect(dest, source, src);
+        return;
+    }
+    const qreal k = m_target->devicePixelRatio();
+    // The offset in device pixels is where the logical point offset falls, rounded as DeviceRect
+    // rounds a rectangle's corner: the destination's edges then agree with what was drawn around it.
+    const QPoint shift(qRound(offset.X * k), qRound(offset.Y * k));
+    QRect from = DeviceRect(*source->m_target, ToQRect(src)) & source->m_target->rect();
+    const QRect to = from.translated(shift) & DeviceRect(*m_target, ToQRect(clip)) & m_target->rect();
+    if (to.isEmpty()) return;
+    from = to.translated(-shift);
+    source->ReleaseHandle();
+    ReleaseHandle();
+    QRect changed;
+    if (!CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
+        CopyRect(dest, source, src);
+        return;
+    }
+    if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
+}
+
 void TCanvas::DrawBitmap(const TRect& dest, const TBitmap* bmp)
 {
     if (!bmp || bmp->Empty() || dest.IsEmpty()) return;

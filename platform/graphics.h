@@ -227,6 +227,12 @@ public:
 
     // Copies. The source rectangle is stretched onto the destination when the sizes differ.
     void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
+    // Copies source's device pixels under src one for one to src's place moved by the logical
+    // offset, cut to the logical rectangle clip: where the offset falls inside a device pixel
+    // the moved rectangle may round to another device size, and CopyRect would stretch it.
+    // Images of the same pixel ratio only; otherwise, or with a copy mode or clip of its own set,
+    // this is CopyRect.
+    void CopyPixelsMoved(const TPoint& offset, TCanvas* source, const TRect& src, const TRect& clip);
     void Draw(int x, int y, const TBitmap* bmp);
     void StretchDraw(const TRect& dest, const TBitmap* bmp);
 

@@ -610,7 +610,8 @@ void TFxScrollText::PaintImage()
     if (OnScroll) OnScroll(this);
     const TRect copied = SurfaceGeneration() == before ? changed : view;
     const int b = BevelExt();
-    if (!work->Empty() && !copied.IsEmpty()) Canvas()->CopyRect(TRect(copied).Offset(b, b), wc, copied);
+    if (!work->Empty() && !copied.IsEmpty())
+        Canvas()->CopyPixelsMoved(TPoint(b, b), wc, copied, Bounds(b, b, m_innerWidth, m_innerHeight));
     if (!nested) m_kept->Presented(SurfaceGeneration());
 }
 

@@ -17,8 +17,8 @@ namespace {
 
 const char* const kLines[] = {"a <b>b</b> c", "Wäg <b>Ärger</b> gj", "<b>Полужирный", "x", "fj|Qy <b>W</b>", ""};
 const TColor kColors[] = {clNavy, clYellow, clWhite, clBlack, 0x00336699};
-enum Kind { Tick, Lines, Face, Look, Motion, Layout, Jump, Others, Handler, Kinds };
-const char* const kNames[] = {"Tick", "Lines", "Face", "Look", "Motion", "Layout", "Jump", "Others", "Handler"};
+enum Kind { Tick, Lines, Face, Look, Motion, Layout, Jump, Others, Handler, Frame, Kinds };
+const char* const kNames[] = {"Tick", "Lines", "Face", "Look", "Motion", "Layout", "Jump", "Others", "Handler", "Frame"};
 struct Op { int kind, a, b, c; };
 
 struct Twin {
@@ -75,6 +75,10 @@ struct Twin {
         case Jump: if (o.a % 2) st->Reverse(); else st->ExecuteEnh(o.b % 40); break;
         case Others: Fill(o.a % 150, o.b % 40, 1 + o.c % 40, 1 + o.c % 9, o.c); break;
         case Handler: handler = o.a % 4; arg = o.b; break;
+        case Frame:   // bevels and borders of odd widths, whose inner edge falls inside a device pixel
+            st->Bevel()->SetWidthOuter(o.a % 4); st->Bevel()->SetWidthInner(o.b % 3);
+            st->Bevel()->SetBorderWidth(o.c % 3); st->Bevel()->SetStyleOuter(TFxBevelStyle(o.a / 4 % 7));
+            break;
         }
     }
 };
@@ -108,8 +112,8 @@ TEST_P(KeptFrames, EqualFramesComposedWholeInEveryPixelAndSegment)
         std::mt19937 rng(seed);
         std::vector<Op> ops;
         for (int i = 0; i < 55; ++i) {
-            const int setUp[] = {Lines, Face, Motion, Look, Jump};
-            const int kind = i < 5 ? setUp[i] : rng() % 3 ? int(Tick) : int(rng() % Kinds);
+            const int setUp[] = {Lines, Face, Motion, Look, Frame, Jump};
+            const int kind = i < 6 ? setUp[i] : rng() % 3 ? int(Tick) : int(rng() % Kinds);
             ops.push_back({kind, int(rng() % 997), int(rng() % 997), int(rng() % 997)});
         }
         int d = FirstDifference(ops);
