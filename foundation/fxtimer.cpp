@@ -190,9 +190,10 @@ void TFxThreadedTimer::Execute()
         if (!link.enabled.load()) continue;
         if (link.synchronize.load()) {
             // The GUI thread checks again: by the time it runs this, the timer may have been
-            // re-armed (this worker told to terminate) or destroyed.
+            // re-armed (this worker told to terminate) or destroyed, or the library finalised
+            // (whose wait for the workers serves the ticks that were waiting for it).
             Synchronize([this, &link] {
-                if (!Terminated() && link.alive.load()) link.owner->Timer();
+                if (!mustIdle()) link.owner->Timer();
             });
         } else {
             link.TickOnWorker(*this);

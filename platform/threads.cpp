@@ -297,6 +297,9 @@ bool TThread::CheckSynchronize()
             }
             r = q.pending.front();
             q.pending.pop_front();
+            // A hand-over that comes while this method runs posts a wake-up of its own: the
+            // method may run the event loop (a dialog, a wait), and that loop serves it.
+            q.wakePosted = false;
         }
         ran = true;
         std::exception_ptr error;

@@ -7,6 +7,7 @@
 #include "platform/mmsystem.h"
 #include "platform/threads.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
@@ -226,6 +227,35 @@ TEST(Thread, WaitingOnTheGuiThreadForWorkersInsideSynchronizeDoesNotHang)
     }
     for (auto& t : threads) t->WaitFor(); // no event loop runs here
     EXPECT_EQ(methods.load(), 100);
+}
+
+// A handed-over method that runs the event loop itself (a modal dialog, a wait for a reply)
+// keeps serving the other threads' hand-overs meanwhile.
+TEST(Thread, AMethodThatPumpsEventsKeepsServingOtherThreads)
+{
+    std::atomic<int> others{0};
+    std::atomic<bool> stop{false}, done{false};
+    int seen = -1;
+    LambdaThread other([&](LambdaThread& self) {
+        while (!stop.load()) self.Synchronize([&] { ++others; });
+    });
+    // The other thread starts handing over only once this method runs, from the event loop.
+    LambdaThread pumping([&](LambdaThread& self) {
+        self.Synchronize([&] {
+            other.Resume();
+            QElapsedTimer t;
+            t.start();
+            while (others.load() < 3 && t.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            seen = others.load();
+        });
+        done = true;
+    });
+    pumping.Resume();
+    EXPECT_TRUE(Until([&] { return done.load(); }, 10000));
+    stop = true;
+    pumping.WaitFor();
+    other.WaitFor();
+    EXPECT_GE(seen, 3);
 }
 
 TEST(MultimediaTimer, CapabilitiesAndPeriodRequests)
