@@ -153,7 +153,8 @@ void TControl::AccessibleNameChanged()
         [this] {
             m_accessibleChangePending = false;
             const QString name = AccessibleName();
-            if (name == m_accessibleNameTold) return;
+            // Nothing told yet: a reader knows no name to compare with, so even an empty one is news.
+            if (m_accessibleNameTold && name == *m_accessibleNameTold) return;
             m_accessibleNameTold = name;
             if (!m_widget) return;
             QAccessibleEvent nameEvent(m_widget.data(), QAccessible::NameChanged);

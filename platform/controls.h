@@ -42,6 +42,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <optional>
 
 class QWidget;
 class TWinControl;
@@ -265,7 +266,7 @@ private:
     bool m_pressed = false;
     TMouseButton m_pressedButton = TMouseButton::mbLeft;
     bool m_accessibleChangePending = false;
-    QString m_accessibleNameTold;
+    std::optional<QString> m_accessibleNameTold;   // none until a change is first told
 };
 
 // ---------------------------------------------------------------------------------------------
