@@ -315,8 +315,14 @@ void TLabel::ApplyAlignment()
 void TLabel::ApplyAutoSize()
 {
     if (!m_autoSize || !Label() || IsLoading()) return;
+    // A wrapped caption keeps the label's width and takes the height of its lines at that width;
+    // a right-justified label grows and shrinks to the left, keeping its right edge.
     const QSize hint = Label()->sizeHint();
-    SetBounds(Left(), Top(), m_wordWrap ? Width() : hint.width(), hint.height());
+    const int width = m_wordWrap ? Width() : hint.width();
+    const int wrapped = m_wordWrap ? Label()->heightForWidth(width) : -1;
+    const int height = wrapped > 0 ? wrapped : hint.height();
+    const int left = m_alignment == TAlignment::taRightJustify ? Left() + Width() - width : Left();
+    SetBounds(left, Top(), width, height);
 }
 
 void TLabel::Loaded()

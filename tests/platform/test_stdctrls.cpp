@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -117,6 +118,30 @@ TEST(Panel, PaintsItsColourInsideOuterAndInnerBevels)
     EXPECT_EQ(at(1, 5), dark);     // lowered inner ring: dark at top and left
     EXPECT_EQ(at(18, 5), light);
     EXPECT_EQ(at(10, 5), clSilver);
+}
+
+// A label that sizes itself: a word-wrapped one keeps its width and takes the height its lines
+// need; a right-justified one keeps its right edge.
+TEST(Label, SizesItselfKeepingWidthWhenWrappedAndRightEdgeWhenRightJustified)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 300);
+    auto* wrapped = new TLabel(&form);
+    wrapped->SetParent(&form);
+    wrapped->SetBounds(10, 10, 60, 13);
+    wrapped->SetWordWrap(true);
+    wrapped->SetCaption(QStringLiteral("several words that need more than one line here"));
+    const int line = QFontMetrics(wrapped->Label()->font()).height();
+    EXPECT_EQ(wrapped->Width(), 60);
+    EXPECT_GE(wrapped->Height(), 3 * line);
+    auto* right = new TLabel(&form);
+    right->SetParent(&form);
+    right->SetAlignment(TAlignment::taRightJustify);
+    right->SetBounds(100, 50, 80, 13);
+    right->SetCaption(QStringLiteral("a much longer caption"));
+    EXPECT_EQ(right->Left() + right->Width(), 180);
+    right->SetCaption(QStringLiteral("short"));
+    EXPECT_EQ(right->Left() + right->Width(), 180);
 }
 
 TEST(TrackBar, PositionStaysInsideTheRange)
