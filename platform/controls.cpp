@@ -10,6 +10,7 @@
 #include "platform/controls.h"
 
 #include "platform/accessible.h"
+#include "platform/directcopy.h"
 #include "platform/menus.h"
 #include "platform/safecall.h"
 #include "platform/pixelrows.h"
@@ -41,6 +42,83 @@ int g_paintDepth = 0;
 int g_batchDepth = 0;
 std::vector<TGraphicControl*> g_batched;
 
+// The window's device pixel on which a widget's surface starts: the one where Qt's clip for the
+// widget starts (Qt rounds each edge of a scaled rectangle to the nearest device pixel), so that
+// the surface, its logical size rounded up, covers every device pixel a repaint of the widget
+// may change. (Started on the pixel that a fractional corner falls in, a surface fell one
+// short of the clip's far edge, which kept whatever stood there before.)
+QPoint SurfaceCorner(QPointF device)
+{
+    return QPoint(qRound(device.x()), qRound(device.y()));
+}
+
+// The surface's device pixels that a repaint of area (the widget's coordinates; offset is its
+// place in its window) puts on screen, in the surface's coordinates: at a whole scale the area's
+// own; at a fractional one, as paintEvent draws them, those under the area and one more on each
+// side, within the painter's clip, which is the area scaled with each edge rounded to the nearest
+// device pixel (as QRectF::toRect rounds).
+QRect RepaintedPixels(const QImage& surface, const QRect& area, QPoint offset)
+{
+    const qreal k = surface.devicePixelRatio();
+    if (k == qFloor(k)) return DeviceRect(surface, area) & surface.rect();
+    const QRect at = area.translated(offset);
+    const QRect clip(QPoint(qRound(at.left() * k), qRound(at.top() * k)),
+                     QPoint(qRound((at.right() + 1) * k) - 1, qRound((at.bottom() + 1) * k) - 1));
+    return DeviceCover(surface, area).adjusted(-1, -1, 1, 1) & clip.translated(-SurfaceCorner(QPointF(offset) * k)) &
+           surface.rect();
+}
+
+// The direct copy may be taken (directcopy.h); TIRLINK_NO_DIRECT_COPY switches it off, as
+// QT_NO_FAST_SCROLL does Qt's accelerated scrolling.
+bool g_directCopy = qEnvironmentVariable("TIRLINK_NO_DIRECT_COPY", QStringLiteral("0")) == QLatin1String("0");
+
+// Whether a visible widget among parent's children, other than below, stands over r (parent's
+// coordinates) above below: stacked after it, or a native window in any order.
+bool CoveredWithin(const QWidget* parent, const QWidget* below, const QRect& r)
+{
+    bool above = below == nullptr;
+    for (const QObject* o : parent->children()) {
+        if (o == below) {
+            above = true;
+            continue;
+        }
+        const auto* sibling = qobject_cast<const QWidget*>(o);
+        if (!sibling || sibling->isWindow() || sibling->isHidden() || !sibling->geometry().intersects(r)) continue;
+        if (above || sibling->internalWinId()) return true;
+    }
+    return false;
+}
+
+// Why a direct copy of area (w's coordinates) into store would show something else than Qt's
+// repaint of area; nullptr where it shows the same. Every reason is here, checked before
+// anything is drawn (the list is in directcopy.h).
+const char* DirectCopyRefusal(const QWidget* w, const QRect& area, QBackingStore* store, const QImage& surface)
+{
+    if (!g_directCopy) return "switched off";
+    const QWidget* top = w->window();
+    const QWindow* native = top->windowHandle();
+    if (!store || !native || !native->isExposed()) return "not on screen";
+    if (native->surfaceType() != QSurface::RasterSurface || native->format().hasAlpha()) return "not an opaque raster window";
+    const auto* image = dynamic_cast<const QImage*>(store->paintDevice());
+    if (!image || (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied) ||
+        surface.format() != QImage::Format_RGB32 || image->devicePixelRatio() != surface.devicePixelRatio())
+        return "a backing store of another format";
+    if (!w->updatesEnabled() || !w->isVisible()) return "hidden";
+    // What the copy may write: the area and the device pixels its edges cut.
+    QRect r = area.adjusted(-1, -1, 1, 1) & w->rect();
+    if (CoveredWithin(w, nullptr, r)) return "a child over it";
+    for (const QWidget* x = w;; x = x->parentWidget()) {
+        if (!x->mask().isEmpty()) return "a mask";
+        if (x->graphicsEffect()) return "a graphics effect";
+        if (x == top) return nullptr;
+        if (x->internalWinId()) return "a native window between it and its window";
+        const QWidget* parent = x->parentWidget();
+        r.translate(x->pos());
+        if (!parent->rect().contains(r)) return "cut off by a parent";
+        if (CoveredWithin(parent, x, r)) return "a sibling over it";
+    }
+}
+
 TShiftState ShiftFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
     TShiftState s = 0;
@@ -65,6 +143,16 @@ bool ButtonFromQt(Qt::MouseButton b, TMouseButton& out)
 
 }  // namespace
 
+bool DirectCopyEnabled()
+{
+    return g_directCopy;
+}
+
+void SetDirectCopyEnabled(bool enabled)
+{
+    g_directCopy = enabled;
+}
+
 // ---------------------------------------------------------------------------------------------
 // 1. TControlWidget
 // ---------------------------------------------------------------------------------------------
@@ -84,47 +172,30 @@ public:
     bool m_flushing = false;
 
     // Puts the surface's pixels for the logical rectangle r straight into the window's backing
-    // store and flushes area (r with what Qt must repaint around it) at once: what a repaint of
-    // area would put there, without Qt's paint event, painter and region walk, which cost a
-    // ticker more than its frame. Returns false, having changed nothing, where only a real
-    // repaint is right: the widget not wholly seen there (a sibling over it), a window not on
-    // screen, a store that is not a plain opaque image of the surface's scale.
+    // store and flushes area (r with what Qt must repaint around it) at once, as a repaint of
+    // area would (directcopy.h). Returns false, having changed nothing, where only a real
+    // repaint is right.
     bool Present(const QImage& surface, const QRect& r, const QRect& area)
     {
         QWidget* top = window();
-        QWindow* native = top->windowHandle();
         QBackingStore* store = top->backingStore();
-        // A window with an alpha channel has the painted region cleared first, also where
-        // nothing of the surface goes.
-        if (!store || !native || !native->isExposed() || native->surfaceType() != QSurface::RasterSurface ||
-            native->format().hasAlpha() || !updatesEnabled() || !isVisible())
-            return false;
-        // A neighbour over any device pixel of the area, even one its edge only cuts, would be
-        // painted over.
-        if (!(QRegion(area.adjusted(-1, -1, 1, 1) & rect()) - visibleRegion()).isEmpty()) return false;
+        const qreal k = surface.devicePixelRatio();
+        if (DirectCopyRefusal(this, area, store, surface)) return false;
+        Q_ASSERT(store && top->windowHandle() && surface.format() == QImage::Format_RGB32);
         const QPoint offset = mapTo(top, QPoint(0, 0));
         const QRegion region(area.translated(offset));
         store->beginPaint(region);
-        auto* image = dynamic_cast<QImage*>(store->paintDevice());
-        const qreal k = surface.devicePixelRatio();
-        // Opaque pixels are the same in both formats. (A store of another format, on a display
-        // of another depth, is only known here: it takes the repaint, after this empty paint.)
-        const bool plain = image &&
-                           (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32_Premultiplied) &&
-                           surface.format() == QImage::Format_RGB32 && image->devicePixelRatio() == k;
-        if (plain) {
-            // The surface's pixels go to the store one for one, from the device pixel where the
-            // widget starts (at a fractional scale, the one its corner falls in: as in paintEvent).
-            const QPoint corner(qFloor(offset.x() * k + 1e-6), qFloor(offset.y() * k + 1e-6));
-            const QRect from = DeviceCover(surface, r) & surface.rect() & image->rect().translated(-corner);
-            const size_t bytes = size_t(from.width()) * 4;
-            for (int y = from.top(); y <= from.bottom(); ++y)
-                std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
-                            surface.constScanLine(y) + 4 * from.left(), bytes);
-        }
+        auto* image = static_cast<QImage*>(store->paintDevice());
+        // The surface's pixels go to the store one for one, from where paintEvent puts them.
+        const QPoint corner = SurfaceCorner(QPointF(offset) * k);
+        const QRect from = RepaintedPixels(surface, area, offset) & image->rect().translated(-corner);
+        const size_t bytes = size_t(from.width()) * 4;
+        for (int y = from.top(); y <= from.bottom(); ++y)
+            std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
+                        surface.constScanLine(y) + 4 * from.left(), bytes);
         store->endPaint();
-        if (plain) store->flush(region, native);
-        return plain;
+        store->flush(region, top->windowHandle());
+        return true;
     }
 
 protected:
@@ -151,11 +222,8 @@ protected:
         // and the canvas may round them apart: the painter is put on the window's device
         // pixels, and the surface's pixels go there one for one, all those under the rectangle
         // and a pixel more on each side (the painter's clip holds what this event may change).
-        // A widget whose corner falls inside a device pixel starts on that pixel, so that the
-        // surface (its logical size rounded up) covers all of the widget's pixels.
         const QTransform toDevice = p.deviceTransform();
-        const QPointF origin = toDevice.map(QPointF(0, 0));
-        const QPoint corner(qFloor(origin.x() + 1e-6), qFloor(origin.y() + 1e-6));
+        const QPoint corner = SurfaceCorner(toDevice.map(QPointF(0, 0)));
         p.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) * toDevice.inverted());
         const QRect r = e->rect();
         const QRect pixels = DeviceCover(surface, r).adjusted(-1, -1, 1, 1) & surface.rect();

@@ -1224,6 +1224,19 @@ def case_gallery_pages(x, tmp):
         g.kill()
 
 
+def case_direct_copy_shows_what_a_repaint_shows_on_an_x_server(x, tmp):
+    """The direct copy's differential test (tests/platform/test_directcopy.cpp) on a real X
+    server, where what is compared is what the server shows: a copy flushed to the window that a
+    native child covers stays stale there, which offscreen, where the backing store is compared,
+    cannot be seen."""
+    test = os.path.join(BUILD, "tests", "test_platform")
+    if not os.path.exists(test):
+        raise Skip("the unit tests are not built")
+    r = subprocess.run([test, "--gtest_filter=Scales/DirectCopy.*"], env=x.env, stdout=subprocess.PIPE,
+                       stderr=subprocess.STDOUT, text=True, timeout=600)
+    assert r.returncode == 0, r.stdout[-6000:]
+
+
 class Skip(Exception):
     pass
 

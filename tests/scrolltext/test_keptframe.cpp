@@ -3,15 +3,13 @@
 // Kept frames against whole ones: twin controls, one composing every frame whole, driven by the
 // same seeded random steps and compared in pixels and segments after each, at each screen scale,
 // for TIRLINK_DIFFERENTIAL_SECONDS (at least 6).
+#include "differential_testing.h"
 #include "platform/forms.h"
 #include "scale_testing.h"
 #include "scrolltext/fxscrolltext.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
-#include <random>
-#include <sstream>
 
 namespace {
 
@@ -101,38 +99,24 @@ class KeptFrames : public ::testing::TestWithParam<const char*> {};
 TEST_P(KeptFrames, EqualFramesComposedWholeInEveryPixelAndSegment)
 {
     if (RerunAtScale(GetParam())) return;
-    const double seconds = std::max(6, qEnvironmentVariableIntValue("TIRLINK_DIFFERENTIAL_SECONDS"));
-    const uint32_t first = qEnvironmentVariableIsSet("TIRLINK_DIFFERENTIAL_SEED")
-                               ? qEnvironmentVariable("TIRLINK_DIFFERENTIAL_SEED").toUInt() : std::random_device{}();
-    QElapsedTimer t;
-    uint32_t seed = first;
-    t.start();
-    for (; t.elapsed() < seconds * 1000; ++seed) {
-        // A random set-up, then mostly ticks, so that kept frames follow each other.
-        std::mt19937 rng(seed);
-        std::vector<Op> ops;
-        for (int i = 0; i < 55; ++i) {
-            const int setUp[] = {Lines, Face, Motion, Look, Frame, Jump};
-            const int kind = i < 6 ? setUp[i] : rng() % 3 ? int(Tick) : int(rng() % Kinds);
-            ops.push_back({kind, int(rng() % 997), int(rng() % 997), int(rng() % 997)});
-        }
-        int d = FirstDifference(ops);
-        if (d < 0) continue;
-        // The shortest failing sequence found by dropping steps, halves first, while it still fails.
-        ops.resize(size_t(d) + 1);
-        for (size_t chunk = ops.size() / 2; chunk >= 1 && t.elapsed() < (seconds + 20) * 1000; chunk /= 2)
-            for (size_t at = 0; at + chunk <= ops.size();) {
-                std::vector<Op> fewer(ops);
-                fewer.erase(fewer.begin() + long(at), fewer.begin() + long(at + chunk));
-                if ((d = FirstDifference(fewer)) >= 0) ops.assign(fewer.begin(), fewer.begin() + d + 1);
-                else at += chunk;
+    const std::string what = "kept frames at scale " + std::to_string(qApp->devicePixelRatio());
+    RunDifferential<Op>(
+        what.c_str(), 6,
+        [](std::mt19937& rng) {
+            // A random set-up, then mostly ticks, so that kept frames follow each other.
+            std::vector<Op> ops;
+            for (int i = 0; i < 55; ++i) {
+                const int setUp[] = {Lines, Face, Motion, Look, Frame, Jump};
+                const int kind = i < 6 ? setUp[i] : rng() % 3 ? int(Tick) : int(rng() % Kinds);
+                ops.push_back({kind, int(rng() % 997), int(rng() % 997), int(rng() % 997)});
             }
-        std::ostringstream s;   // the steps, one a line
-        for (const Op& o : ops) s << "  " << kNames[o.kind] << "(" << o.a << ", " << o.b << ", " << o.c << ")\n";
-        FAIL() << "scale " << qApp->devicePixelRatio() << ", TIRLINK_DIFFERENTIAL_SEED=" << seed
-               << ": the twins differ after the last of these steps:\n" << s.str();
-    }
-    std::cout << "[ kept frames ] scale " << qApp->devicePixelRatio() << ": seeds " << first << " to " << seed << "\n";
+            return ops;
+        },
+        FirstDifference,
+        [](const Op& o) {
+            return std::string(kNames[o.kind]) + "(" + std::to_string(o.a) + ", " + std::to_string(o.b) + ", " +
+                   std::to_string(o.c) + ")";
+        });
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, KeptFrames, ::testing::Values("1", "1.25", "1.5", "2"));
