@@ -48,9 +48,9 @@ void ScrollText::keepRunning(Change&& change)
 
 QString ScrollText::text() const
 {
-    QString t = m_text->Lines()->Text();
-    if (t.endsWith(QLatin1Char('\n'))) t.chop(1);
-    return t;
+    QStringList lines;
+    for (int i = 0; i < m_text->Lines()->Count(); ++i) lines << m_text->Lines()->Get(i);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ScrollText::setText(const QString& text)
