@@ -86,7 +86,7 @@ set(TIRLINK_PUBLIC_HEADERS_foundation fxalphaobject.h fxbasecontrol.h fxbasegrap
     fxtimer.h fxtypes.h fxutils.h)
 set(TIRLINK_PUBLIC_HEADERS_scrolltext fx3dcaption.h fxscrolltext.h fxtextutils.h)
 set(TIRLINK_PUBLIC_HEADERS_hyperlink lkclasses.h lkcontrols.h lkhyperctrls.h)
-set(TIRLINK_PUBLIC_HEADERS_widgets bevel.h caption3d.h enums.h hostwidget.h hyperlinklabel.h scrolltext.h)
+set(TIRLINK_PUBLIC_HEADERS_widgets bevel.h caption3d.h hostwidget.h hyperlinklabel.h scrolltext.h)
 
 # In the tree a layer's include directory is the source folder; installed it is
 # include/tirlink. The source path may not appear in an exported target, so each one found on a
@@ -148,6 +148,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The Designer plugin is a shared object: its run-time libraries come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "designer-qt6")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Tirlink's component library for Qt 6 programs
 The scrolling text control of the Tirlink ticker (four directions, marquee
 and ticker modes, 3D text styles), bevels, fills and gradients, bitmap

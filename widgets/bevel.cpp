@@ -28,29 +28,29 @@ Bevel::~Bevel()
     m_bevel->OnChange = nullptr;
 }
 
-BevelShape Bevel::outerShape() const
+Bevel::Shape Bevel::outerShape() const
 {
-    return BevelShape(int(m_bevel->StyleOuter()));
+    return Shape(int(m_bevel->StyleOuter()));
 }
 
-void Bevel::setOuterShape(BevelShape shape)
+void Bevel::setOuterShape(Shape shape)
 {
     if (shape == outerShape()) return;
-    const BevelShape inner = innerShape();
+    const Shape inner = innerShape();
     m_bevel->SetStyleOuter(TFxBevelStyle(int(shape)));
     emit outerShapeChanged(shape);
     if (inner != innerShape()) emit innerShapeChanged(innerShape());
 }
 
-BevelShape Bevel::innerShape() const
+Bevel::Shape Bevel::innerShape() const
 {
-    return BevelShape(int(m_bevel->StyleInner()));
+    return Shape(int(m_bevel->StyleInner()));
 }
 
-void Bevel::setInnerShape(BevelShape shape)
+void Bevel::setInnerShape(Shape shape)
 {
     if (shape == innerShape()) return;
-    const BevelShape outer = outerShape();
+    const Shape outer = outerShape();
     m_bevel->SetStyleInner(TFxBevelStyle(int(shape)));
     emit innerShapeChanged(shape);
     if (outer != outerShape()) emit outerShapeChanged(outerShape());

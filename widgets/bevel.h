@@ -8,7 +8,6 @@
 // GUI thread only.
 #pragma once
 
-#include "widgets/enums.h"
 #include "widgets/hostwidget.h"
 
 #include <QColor>
@@ -20,8 +19,8 @@ namespace tirlink {
 
 class Bevel : public HostWidget {
     Q_OBJECT
-    Q_PROPERTY(tirlink::BevelShape outerShape READ outerShape WRITE setOuterShape NOTIFY outerShapeChanged)
-    Q_PROPERTY(tirlink::BevelShape innerShape READ innerShape WRITE setInnerShape NOTIFY innerShapeChanged)
+    Q_PROPERTY(Shape outerShape READ outerShape WRITE setOuterShape NOTIFY outerShapeChanged)
+    Q_PROPERTY(Shape innerShape READ innerShape WRITE setInnerShape NOTIFY innerShapeChanged)
     Q_PROPERTY(int edgeWidth READ edgeWidth WRITE setEdgeWidth NOTIFY edgeWidthChanged)
     Q_PROPERTY(int borderWidth READ borderWidth WRITE setBorderWidth NOTIFY borderWidthChanged)
     Q_PROPERTY(QColor borderColor READ borderColor WRITE setBorderColor RESET unsetBorderColor NOTIFY borderColorChanged)
@@ -29,15 +28,20 @@ class Bevel : public HostWidget {
     Q_PROPERTY(QColor shadowColor READ shadowColor WRITE setShadowColor RESET unsetShadowColor NOTIFY shadowColorChanged)
 
 public:
+    // The shape of an edge: none, a lowered or raised step, a lowered or raised frame (a groove
+    // or a ridge), a one-pixel line, or a drop shadow to the right and below.
+    enum Shape { None, Lowered, Raised, FrameLowered, FrameRaised, Line, Shadow };
+    Q_ENUM(Shape)
+
     // Defaults: a raised outer edge, no inner edge, edges 1 pixel wide, no band.
     explicit Bevel(QWidget* parent = nullptr);
     ~Bevel() override;
 
     // A shadow outside is a shadow inside as well (it is one shape across both).
-    BevelShape outerShape() const;
-    void setOuterShape(BevelShape shape);
-    BevelShape innerShape() const;
-    void setInnerShape(BevelShape shape);
+    Shape outerShape() const;
+    void setOuterShape(Shape shape);
+    Shape innerShape() const;
+    void setInnerShape(Shape shape);
     // Both edges' width, 0 .. 50.
     int edgeWidth() const;
     void setEdgeWidth(int width);
@@ -62,8 +66,8 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    void outerShapeChanged(tirlink::BevelShape shape);
-    void innerShapeChanged(tirlink::BevelShape shape);
+    void outerShapeChanged(tirlink::Bevel::Shape shape);
+    void innerShapeChanged(tirlink::Bevel::Shape shape);
     void edgeWidthChanged(int width);
     void borderWidthChanged(int width);
     void borderColorChanged(const QColor& color);

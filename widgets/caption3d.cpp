@@ -53,12 +53,12 @@ void Caption3D::setText(const QString& text)
     emit textChanged(text);
 }
 
-TextStyle3D Caption3D::textStyle() const
+Caption3D::TextStyle Caption3D::textStyle() const
 {
-    return TextStyle3D(int(m_style->Style()));
+    return TextStyle(int(m_style->Style()));
 }
 
-void Caption3D::setTextStyle(TextStyle3D style)
+void Caption3D::setTextStyle(TextStyle style)
 {
     if (style == textStyle()) return;
     m_style->SetStyle(look::StyleOf(style));

@@ -7,7 +7,6 @@
 // GUI thread only.
 #pragma once
 
-#include "widgets/enums.h"
 #include "widgets/hostwidget.h"
 
 #include <QColor>
@@ -20,8 +19,8 @@ namespace tirlink {
 class Caption3D : public HostWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
-    Q_PROPERTY(tirlink::TextStyle3D textStyle READ textStyle WRITE setTextStyle NOTIFY textStyleChanged)
-    Q_PROPERTY(tirlink::LightFrom lightFrom READ lightFrom WRITE setLightFrom NOTIFY lightFromChanged)
+    Q_PROPERTY(TextStyle textStyle READ textStyle WRITE setTextStyle NOTIFY textStyleChanged)
+    Q_PROPERTY(LightFrom lightFrom READ lightFrom WRITE setLightFrom NOTIFY lightFromChanged)
     Q_PROPERTY(int lightDepth READ lightDepth WRITE setLightDepth NOTIFY lightDepthChanged)
     Q_PROPERTY(int shadowDepth READ shadowDepth WRITE setShadowDepth NOTIFY shadowDepthChanged)
     Q_PROPERTY(QColor lightColor READ lightColor WRITE setLightColor RESET unsetLightColor NOTIFY lightColorChanged)
@@ -29,6 +28,16 @@ class Caption3D : public HostWidget {
     Q_PROPERTY(Qt::Alignment alignment READ alignment WRITE setAlignment NOTIFY alignmentChanged)
 
 public:
+    // How the text is drawn in relief: its light and shadow copies.
+    enum TextStyle {
+        Flat, Sunken, Raised, SunkenShadow, RaisedShadow, ColorSunken, ColorRaised, Shadow, Outline, Extrude,
+        ExtrudeShaded,
+    };
+    Q_ENUM(TextStyle)
+    // Where the light comes from.
+    enum LightFrom { BottomLeft, BottomRight, TopLeft, TopRight };
+    Q_ENUM(LightFrom)
+
     // Defaults: "Caption3D", raised, light from the top left, depths 1 and 2, centred.
     explicit Caption3D(QWidget* parent = nullptr);
     explicit Caption3D(const QString& text, QWidget* parent = nullptr);
@@ -36,8 +45,8 @@ public:
 
     QString text() const { return m_textValue; }
     void setText(const QString& text);
-    TextStyle3D textStyle() const;
-    void setTextStyle(TextStyle3D style);
+    TextStyle textStyle() const;
+    void setTextStyle(TextStyle style);
     LightFrom lightFrom() const { return m_lightFrom; }
     void setLightFrom(LightFrom from);
     // 0 .. 255 pixels each.
@@ -61,8 +70,8 @@ public:
 
 signals:
     void textChanged(const QString& text);
-    void textStyleChanged(tirlink::TextStyle3D style);
-    void lightFromChanged(tirlink::LightFrom from);
+    void textStyleChanged(tirlink::Caption3D::TextStyle style);
+    void lightFromChanged(tirlink::Caption3D::LightFrom from);
     void lightDepthChanged(int depth);
     void shadowDepthChanged(int depth);
     void lightColorChanged(const QColor& color);
@@ -78,7 +87,7 @@ private:
     std::unique_ptr<TFx3DCaption> m_style;
     TWidgetPainting* m_control = nullptr;   // owned by the host
     QString m_textValue;
-    LightFrom m_lightFrom = LightFrom::TopLeft;
+    LightFrom m_lightFrom = TopLeft;
     QColor m_lightColor, m_shadowColor;
     Qt::Alignment m_alignment = Qt::AlignCenter;
 };

@@ -8,7 +8,8 @@
 #include "foundation/fxbevel.h"
 #include "platform/graphics.h"
 #include "scrolltext/fx3dcaption.h"
-#include "widgets/enums.h"
+#include "widgets/bevel.h"
+#include "widgets/caption3d.h"
 
 #include <QColor>
 
@@ -38,29 +39,29 @@ inline Qt::Alignment QtAlignmentOf(TAlignment a)
 }
 
 // The enumerations follow the library's order one for one.
-inline TFxThreeDStyle StyleOf(TextStyle3D s) { return TFxThreeDStyle(int(s)); }
+inline TFxThreeDStyle StyleOf(Caption3D::TextStyle s) { return TFxThreeDStyle(int(s)); }
 
-inline TFxThreeDOrientation OrientationOf(LightFrom o)
+inline TFxThreeDOrientation OrientationOf(Caption3D::LightFrom o)
 {
     switch (o) {
-    case LightFrom::BottomLeft: return TFxThreeDOrientation::toBottomLeft;
-    case LightFrom::BottomRight: return TFxThreeDOrientation::toBottomRight;
-    case LightFrom::TopRight: return TFxThreeDOrientation::toTopRight;
-    case LightFrom::TopLeft: break;
+    case Caption3D::BottomLeft: return TFxThreeDOrientation::toBottomLeft;
+    case Caption3D::BottomRight: return TFxThreeDOrientation::toBottomRight;
+    case Caption3D::TopRight: return TFxThreeDOrientation::toTopRight;
+    case Caption3D::TopLeft: break;
     }
     return TFxThreeDOrientation::toTopLeft;
 }
 
 // A bevel drawn as one edge of the given shape in the library's custom mode, Width pixels
 // wide (the shadow as wide as the width).
-inline void ShapeBevel(TFxBevel* Bevel, BevelShape Shape, int Width)
+inline void ShapeBevel(TFxBevel* Target, Bevel::Shape Shape, int Width)
 {
     const TFxBevelStyle s = TFxBevelStyle(int(Shape));
-    Bevel->SetMode(TFxBevelMode::bmCustom);
-    Bevel->SetStyleInner(Shape == BevelShape::Shadow ? TFxBevelStyle::bvShadow : TFxBevelStyle::bvNone);
-    Bevel->SetStyleOuter(s);
-    Bevel->SetWidthOuter(Width);
-    Bevel->SetWidthInner(Width);
+    Target->SetMode(TFxBevelMode::bmCustom);
+    Target->SetStyleInner(Shape == Bevel::Shadow ? TFxBevelStyle::bvShadow : TFxBevelStyle::bvNone);
+    Target->SetStyleOuter(s);
+    Target->SetWidthOuter(Width);
+    Target->SetWidthInner(Width);
 }
 
 }  // namespace tirlink::look

@@ -154,12 +154,12 @@ void ScrollText::setAlignment(Qt::Alignment alignment)
     emit alignmentChanged(this->alignment());
 }
 
-TextStyle3D ScrollText::textStyle() const
+Caption3D::TextStyle ScrollText::textStyle() const
 {
-    return TextStyle3D(int(m_text->Font3D()->Style()));
+    return Caption3D::TextStyle(int(m_text->Font3D()->Style()));
 }
 
-void ScrollText::setTextStyle(TextStyle3D style)
+void ScrollText::setTextStyle(Caption3D::TextStyle style)
 {
     if (style == textStyle()) return;
     m_text->Font3D()->SetStyle(look::StyleOf(style));
@@ -182,16 +182,16 @@ void ScrollText::setDepth(int depth)
     emit depthChanged(depth);
 }
 
-BevelShape ScrollText::bevel() const
+Bevel::Shape ScrollText::bevel() const
 {
     return m_bevel;
 }
 
-void ScrollText::setBevel(BevelShape shape)
+void ScrollText::setBevel(Bevel::Shape shape)
 {
     if (shape == m_bevel) return;
     m_bevel = shape;
-    look::ShapeBevel(m_text->Bevel(), shape, shape == BevelShape::Shadow ? 3 : 1);
+    look::ShapeBevel(m_text->Bevel(), shape, shape == Bevel::Shadow ? 3 : 1);
     updateGeometry();
     emit bevelChanged(shape);
 }

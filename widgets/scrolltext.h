@@ -27,7 +27,8 @@
 // GUI thread only; signals are emitted on it.
 #pragma once
 
-#include "widgets/enums.h"
+#include "widgets/bevel.h"
+#include "widgets/caption3d.h"
 #include "widgets/hostwidget.h"
 
 #include <QColor>
@@ -46,9 +47,9 @@ class ScrollText : public HostWidget {
     Q_PROPERTY(int interval READ interval WRITE setInterval NOTIFY intervalChanged)
     Q_PROPERTY(TimerKind timerKind READ timerKind WRITE setTimerKind NOTIFY timerKindChanged)
     Q_PROPERTY(Qt::Alignment alignment READ alignment WRITE setAlignment NOTIFY alignmentChanged)
-    Q_PROPERTY(tirlink::TextStyle3D textStyle READ textStyle WRITE setTextStyle NOTIFY textStyleChanged)
+    Q_PROPERTY(tirlink::Caption3D::TextStyle textStyle READ textStyle WRITE setTextStyle NOTIFY textStyleChanged)
     Q_PROPERTY(int depth READ depth WRITE setDepth NOTIFY depthChanged)
-    Q_PROPERTY(tirlink::BevelShape bevel READ bevel WRITE setBevel NOTIFY bevelChanged)
+    Q_PROPERTY(tirlink::Bevel::Shape bevel READ bevel WRITE setBevel NOTIFY bevelChanged)
     Q_PROPERTY(QColor background READ background WRITE setBackground RESET unsetBackground NOTIFY backgroundChanged)
     Q_PROPERTY(bool seeThrough READ seeThrough WRITE setSeeThrough NOTIFY seeThroughChanged)
     Q_PROPERTY(bool running READ isRunning WRITE setRunning NOTIFY runningChanged)
@@ -91,13 +92,13 @@ public:
     void setTimerKind(TimerKind kind);
     Qt::Alignment alignment() const;
     void setAlignment(Qt::Alignment alignment);
-    TextStyle3D textStyle() const;
-    void setTextStyle(TextStyle3D style);
+    Caption3D::TextStyle textStyle() const;
+    void setTextStyle(Caption3D::TextStyle style);
     // The depth of the light and the shadow copies, 0 .. 255.
     int depth() const;
     void setDepth(int depth);
-    BevelShape bevel() const;
-    void setBevel(BevelShape shape);
+    Bevel::Shape bevel() const;
+    void setBevel(Bevel::Shape shape);
     // Invalid until set: the palette's Window colour is used.
     QColor background() const;
     void setBackground(const QColor& color);
@@ -137,9 +138,9 @@ signals:
     void intervalChanged(int milliseconds);
     void timerKindChanged(tirlink::ScrollText::TimerKind kind);
     void alignmentChanged(Qt::Alignment alignment);
-    void textStyleChanged(tirlink::TextStyle3D style);
+    void textStyleChanged(tirlink::Caption3D::TextStyle style);
     void depthChanged(int depth);
-    void bevelChanged(tirlink::BevelShape shape);
+    void bevelChanged(tirlink::Bevel::Shape shape);
     void backgroundChanged(const QColor& color);
     void seeThroughChanged(bool on);
     void runningChanged(bool running);
@@ -153,7 +154,7 @@ private:
     template <class Change> void keepRunning(Change&& change);
 
     TFxScrollText* m_text = nullptr;   // owned by the host
-    BevelShape m_bevel = BevelShape::None;
+    Bevel::Shape m_bevel = Bevel::None;
     QColor m_background;
 };
 

@@ -30,6 +30,8 @@ int main(int argc, char** argv)
 
     auto* caption = new tirlink::Caption3D(QStringLiteral("Tirlink"));
     caption->setFont(QFont(QStringLiteral("Liberation Sans"), 24, QFont::Bold));
+    caption->setTextStyle(tirlink::Caption3D::Shadow);
+    caption->setShadowDepth(3);
     layout->addWidget(caption);
 
     auto* ticker = new tirlink::ScrollText;

@@ -244,7 +244,7 @@ void CheckPlugin(const QString& file, const QString& form)
     Check(news && news->property("running").toBool() && news->property("text").toString() == "First line\nSecond line" &&
               news->property("mode").toInt() == tirlink::ScrollText::Marquee,
           "the form's ticker is as designed");
-    Check(title && title->property("textStyle").toInt() == int(tirlink::TextStyle3D::Sunken), "the form's caption is as designed");
+    Check(title && title->property("textStyle").toInt() == int(tirlink::Caption3D::Sunken), "the form's caption is as designed");
     Check(more && more->property("url").toUrl() == QUrl(QStringLiteral("https://www.example.org/news")),
           "the form's link is as designed");
 }
@@ -261,7 +261,7 @@ int main(int argc, char** argv)
     const WidgetCase cases[] = {
         {"ScrollText", [] { return new tirlink::ScrollText; }, QPalette::Window, "steps", 120, "ScrollText"},
         {"Caption3D", [] { return new tirlink::Caption3D(QStringLiteral("Title")); }, QPalette::WindowText, "textStyle",
-         QVariant::fromValue(tirlink::TextStyle3D::Shadow), "Title"},
+         QVariant::fromValue(tirlink::Caption3D::Shadow), "Title"},
         {"Bevel", [] { return new tirlink::Bevel; }, QPalette::Light, "edgeWidth", 3, ""},
         {"HyperLinkLabel", [] { return new tirlink::HyperLinkLabel; }, QPalette::Link, "url",
          QUrl(QStringLiteral("https://example.org/")), "HyperLinkLabel"},
