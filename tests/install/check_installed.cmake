@@ -68,7 +68,7 @@ if(NOT out MATCHES "20 frames scrolled")
   message(FATAL_ERROR "the widgets example said: ${out}")
 endif()
 
-file(GLOB_RECURSE plugin ${prefix}/*/designer/libtirlinkwidgets.so)
+file(GLOB_RECURSE plugin ${prefix}/libtirlinkwidgets.so)
 if(NOT plugin)
   message(FATAL_ERROR "the Designer plugin is not installed under ${prefix}")
 endif()
