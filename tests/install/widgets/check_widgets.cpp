@@ -120,15 +120,18 @@ void CheckWidget(const WidgetCase& c)
           n + ": assistive tools read \"" + c.accessibleName + "\"");
 }
 
-void CheckScrolling()
+void CheckScrolling(tirlink::ScrollText::TimerKind kind)
 {
-    // Inside a scroll area on a tab: it runs, every frame is signalled, the pixels move.
+    // Inside a scroll area on a tab, with each kind of timer: it runs, every frame is
+    // signalled, the pixels move.
+    const QString n = QStringLiteral("ScrollText (timer %1): ").arg(int(kind));
     QTabWidget tabs;
     auto* area = new QScrollArea;
     auto* text = new tirlink::ScrollText;
     text->setText(QStringLiteral("News <b>of the day</b>"));
     text->setInterval(20);
     text->setSteps(50);
+    text->setTimerKind(kind);
     area->setWidget(text);
     area->setWidgetResizable(true);
     tabs.addTab(area, QStringLiteral("news"));
@@ -138,26 +141,26 @@ void CheckScrolling()
     QObject::connect(text, &tirlink::ScrollText::stopped, [&] { ++stopped; });
     QObject::connect(text, &tirlink::ScrollText::scrolled, [&] { ++frames; });
     tabs.show();
-    Check(WaitFor([&] { return text->isVisible(); }), "ScrollText: shown in a scroll area on a tab");
+    Check(WaitFor([&] { return text->isVisible(); }), n + "shown in a scroll area on a tab");
     text->start();
-    Check(started == 1 && text->isRunning(), "ScrollText: start() emits started()");
+    Check(started == 1 && text->isRunning(), n + "start() emits started()");
     const QImage first = text->grab().toImage();
-    Check(WaitFor([&] { return frames >= 10; }), "ScrollText: scrolled() for each frame");
-    Check(text->grab().toImage() != first, "ScrollText: the text moved");
+    Check(WaitFor([&] { return frames >= 10; }), n + "scrolled() for each frame");
+    Check(text->grab().toImage() != first, n + "the text moved");
     text->setDirection(tirlink::ScrollText::LeftToRight);
-    Check(text->isRunning() && started == 2 && stopped == 1, "ScrollText: a new direction runs on");
+    Check(text->isRunning() && started == 2 && stopped == 1, n + "a new direction runs on");
     // A style sheet's colours reach the control through the palette.
     text->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0); background-color: rgb(0, 0, 255)"));
     Check(WaitFor([&] {
               const QImage shown = text->grab().toImage();
               return PixelsOf(shown, qRgb(0, 0, 255)) > 0 && PixelsOf(shown, qRgb(255, 0, 0)) > 0;
           }),
-          "ScrollText: in a style sheet's colours");
+          n + "in a style sheet's colours");
     text->stop();
-    Check(!text->isRunning() && stopped == 2, "ScrollText: stop() emits stopped()");
+    Check(!text->isRunning() && stopped == 2, n + "stop() emits stopped()");
     const int at = frames;
     QApplication::processEvents();
-    Check(frames == at, "ScrollText: no frame once stopped");
+    Check(frames == at, n + "no frame once stopped");
 }
 
 void CheckSeeThrough()
@@ -268,10 +271,22 @@ int main(int argc, char** argv)
         {"WebLabel", [] { return new tirlink::WebLabel; }, QPalette::Link, "text", QStringLiteral("Go there"), "Go there"},
     };
     for (const WidgetCase& c : cases) CheckWidget(c);
-    CheckScrolling();
+    for (auto kind : {tirlink::ScrollText::WindowTimer, tirlink::ScrollText::PooledTimer,
+                      tirlink::ScrollText::HighResolution, tirlink::ScrollText::Thread})
+        CheckScrolling(kind);
     CheckSeeThrough();
     CheckClick();
     CheckPlugin(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    // Left to the end on purpose: a ticker still running on a thread of its own when the
+    // QApplication goes, which must stop before the library's timers go, without a hang.
+    static tirlink::ScrollText* leftRunning = new tirlink::ScrollText;
+    int frames = 0;
+    QObject::connect(leftRunning, &tirlink::ScrollText::scrolled, [&] { ++frames; });
+    leftRunning->setTimerKind(tirlink::ScrollText::Thread);
+    leftRunning->setInterval(5);
+    leftRunning->show();
+    leftRunning->start();
+    Check(WaitFor([&] { return frames >= 5; }), "ScrollText: runs on a thread to the end");
     std::printf("%s\n", faults ? "widgets: FAILED" : "widgets: all checked");
     return faults ? 1 : 0;
 }
