@@ -5,16 +5,18 @@
 # Two components, each its own Debian package:
 #   ticker  (tirlink)      the program, a launcher that starts it in its own settings folder, a
 #                          desktop entry, its icon, manual page, copyright and changelog
-#   dev     (tirlink-dev)  the four libraries, their public headers under include/tirlink (a program
-#                          includes "platform/graphics.h", "scrolltext/fxscrolltext.h", ... with
-#                          include/tirlink on its path) and a CMake package, so that a program
-#                          elsewhere writes find_package(Tirlink) and links Tirlink::platform,
-#                          Tirlink::foundation, Tirlink::scrolltext or Tirlink::hyperlink
+#   dev     (tirlink-dev)  the five libraries, their public headers under include/tirlink (a program
+#                          includes "widgets/scrolltext.h", "scrolltext/fxscrolltext.h", ... with
+#                          include/tirlink on its path), a CMake package, so that a program
+#                          elsewhere writes find_package(Tirlink) and links Tirlink::Widgets (the
+#                          Qt widgets) or Tirlink::platform, Tirlink::foundation,
+#                          Tirlink::scrolltext or Tirlink::hyperlink (the framework-style
+#                          classes), and the widgets' Qt Designer plugin in Qt's plugin folder
 # `cmake --install` installs both; cpack makes both packages.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(TIRLINK_LAYERS platform foundation scrolltext hyperlink)
+set(TIRLINK_LAYERS platform foundation scrolltext hyperlink widgets)
 set(TIRLINK_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/tirlink)
 set(TIRLINK_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tirlink)
 
@@ -84,6 +86,7 @@ set(TIRLINK_PUBLIC_HEADERS_foundation fxalphaobject.h fxbasecontrol.h fxbasegrap
     fxtimer.h fxtypes.h fxutils.h)
 set(TIRLINK_PUBLIC_HEADERS_scrolltext fx3dcaption.h fxscrolltext.h fxtextutils.h)
 set(TIRLINK_PUBLIC_HEADERS_hyperlink lkclasses.h lkcontrols.h lkhyperctrls.h)
+set(TIRLINK_PUBLIC_HEADERS_widgets bevel.h caption3d.h hostwidget.h hyperlinklabel.h scrolltext.h)
 
 # In the tree a layer's include directory is the source folder; installed it is
 # include/tirlink. The source path may not appear in an exported target, so each one found on a
@@ -101,6 +104,7 @@ foreach(_layer ${TIRLINK_LAYERS})
   set_property(TARGET ${_layer} PROPERTY INTERFACE_INCLUDE_DIRECTORIES ${_kept})
   target_include_directories(${_layer} INTERFACE $<INSTALL_INTERFACE:${TIRLINK_INSTALL_INCLUDEDIR}>)
   # libtirlink-platform.a and so on: the layers' own names are too plain for a system folder.
+  # (The widgets' target is exported as Tirlink::Widgets, by Qt's naming.)
   set_target_properties(${_layer} PROPERTIES OUTPUT_NAME tirlink-${_layer})
   list(TRANSFORM TIRLINK_PUBLIC_HEADERS_${_layer} PREPEND ${_layer}/ OUTPUT_VARIABLE _headers)
   install(FILES ${_headers} DESTINATION ${TIRLINK_INSTALL_INCLUDEDIR}/${_layer} COMPONENT dev)
@@ -141,10 +145,15 @@ are set in a settings dialog and kept in a settings file.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME tirlink-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+# The Designer plugin is a shared object: its run-time libraries come from dpkg-shlibdeps.
+set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "designer-qt6")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Tirlink's component library for Qt 6 programs
 The scrolling text control of the Tirlink ticker (four directions, marquee
 and ticker modes, 3D text styles), bevels, fills and gradients, bitmap
 effects, four kinds of timers and a hyperlink label, as static libraries
-with their headers and a CMake package (find_package(Tirlink)).")
+with their headers and a CMake package (find_package(Tirlink)). Qt widgets
+over them (a scrolling text, a 3D caption, a bevel and link labels) with a
+plugin for Qt Designer.")
 include(CPack)
