@@ -171,11 +171,10 @@ public:
     // Set while the platform itself asks for a paint event to put a drawn surface on screen.
     bool m_flushing = false;
 
-    // Puts the surface's pixels for the logical rectangle r straight into the window's backing
-    // store and flushes area (r with what Qt must repaint around it) at once, as a repaint of
-    // area would (directcopy.h). Returns false, having changed nothing, where only a real
-    // repaint is right.
-    bool Present(const QImage& surface, const QRect& r, const QRect& area)
+    // Puts the surface's pixels for the logical rectangle area straight into the window's
+    // backing store and flushes them at once, as a repaint of area would (directcopy.h).
+    // Returns false, having changed nothing, where only a real repaint is right.
+    bool Present(const QImage& surface, const QRect& area)
     {
         QWidget* top = window();
         QBackingStore* store = top->backingStore();
@@ -194,7 +193,10 @@ public:
             std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
                         surface.constScanLine(y) + 4 * from.left(), bytes);
         store->endPaint();
-        store->flush(region, top->windowHandle());
+        // At a fractional scale the pixels written may reach past what the window system's
+        // flush of area covers: all of them are flushed.
+        const QRect written = from.translated(corner);
+        store->flush(region | LogicalCover(*image, written), top->windowHandle());
         return true;
     }
 
@@ -827,7 +829,7 @@ void TGraphicControl::Flush(const TRect& r)
     m_canvas->ReleaseHandle();
     const QRect area = ScreenArea(r);
     ++m_screenFlushes;
-    if (w->Present(m_surface, ToQRect(r) & w->rect(), area)) return;
+    if (w->Present(m_surface, area)) return;
     TScopedValue<bool> flushing(w->m_flushing, true);
     w->repaint(area);
 }

