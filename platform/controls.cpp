@@ -237,8 +237,27 @@ protected:
             SafeCall(m_control, [&] { m_control->WindowReplaced(); });
         return QWidget::event(e);
     }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QWidget::focusInEvent(e);
+        if (!m_window && m_control) SafeCall(m_control, [&] { m_control->FocusChanged(); });
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        QWidget::focusOutEvent(e);
+        if (!m_window && m_control) SafeCall(m_control, [&] { m_control->FocusChanged(); });
+    }
     void keyPressEvent(QKeyEvent* e) override
     {
+        // A windowless control that holds the focus: Return or Space runs what a click would.
+        const bool activate = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space;
+        if (!m_window && m_control && activate && !(e->modifiers() & ~Qt::KeypadModifier) && m_control->Enabled()) {
+            const QStringList actions = m_control->AccessibleActions();
+            if (!actions.isEmpty()) {
+                SafeCall(m_control, [&] { m_control->DoAccessibleAction(actions.first()); });
+                return;
+            }
+        }
         const bool menuKey = e->key() == Qt::Key_Menu ||
                              (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier);
         // A menu already open takes the key itself; this only opens one.
@@ -626,6 +645,26 @@ TControl* FirstWithMenu(TControl* c)
 }
 
 }  // namespace
+
+TControl* TControl::ControlWithMenu()
+{
+    return FirstWithMenu(this);
+}
+
+bool TControl::KeyboardFocusable() const
+{
+    return m_widget && !m_widget->isWindow() && (m_widget->focusPolicy() & Qt::TabFocus);
+}
+
+void TControl::SetKeyboardFocusable(bool v)
+{
+    if (m_widget && !m_widget->isWindow()) m_widget->setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+bool TControl::KeyboardFocused() const
+{
+    return m_widget && m_widget->hasFocus();
+}
 
 void TControl::PopupFromKeyboard()
 {

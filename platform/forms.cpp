@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 TScreen* Screen = nullptr;
@@ -105,7 +106,7 @@ void TCustomForm::ApplyWindowFlags()
     }
     const bool wasVisible = m_widget->isVisible();
     m_widget->setWindowFlags(f);
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
+    if (FixedSize())
         m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
     else {
         m_widget->setMinimumSize(0, 0);
@@ -157,9 +158,7 @@ void TCustomForm::SetVisible(bool v)
             m_centreFrame = m_borderStyle != TFormBorderStyle::bsNone;
         }
     }
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
-        if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
-    }
+    if (FixedSize() && m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
     if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
     const bool showing = v && !m_visible;
     m_visible = v;
@@ -180,6 +179,63 @@ void TCustomForm::SetVisible(bool v)
         }
     }
     Perform(CM_VISIBLECHANGED, v ? 1 : 0);
+}
+
+bool TCustomForm::FixedSize() const
+{
+    return m_borderStyle == TFormBorderStyle::bsNone || m_borderStyle == TFormBorderStyle::bsSingle ||
+           m_borderStyle == TFormBorderStyle::bsDialog;
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    // The limits first: Qt keeps a window's size within them.
+    if (FixedSize() && m_widget) m_widget->setFixedSize(std::max(1, AWidth), std::max(1, AHeight));
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomForm::Resized()
+{
+    TWinControl::Resized();
+    ScheduleQtWindowRecordCheck();
+}
+
+void TCustomForm::ScheduleQtWindowRecordCheck()
+{
+    if (!m_widget || !m_widget->isVisible() || !WindowSystemTellsPositions()) return;
+    if (!m_recordCheck) {
+        m_recordCheck = new QTimer(m_widget);
+        m_recordCheck->setSingleShot(true);
+        // Window managers answer within a few milliseconds; a drag asks again and again, and
+        // its end is the moment that counts.
+        m_recordCheck->setInterval(150);
+        QObject::connect(m_recordCheck, &QTimer::timeout, m_widget, [this] { CheckQtWindowRecord(); });
+    }
+    m_recordCheck->start();
+}
+
+void TCustomForm::CheckQtWindowRecord()
+{
+    if (!m_widget || !m_widget->isVisible()) return;
+    const std::optional<QRect> reported = WindowClientGeometry(m_widget);
+    if (!reported) return;
+    const QRect qt = m_widget->geometry();
+    // At a fractional scale logical pixels round: a pixel apart is the same place.
+    const qreal k = m_widget->devicePixelRatioF();
+    const int slack = k == std::floor(k) ? 0 : 1;
+    const auto near = [slack](int a, int b) { return std::abs(a - b) <= slack; };
+    if (near(reported->x(), qt.x()) && near(reported->y(), qt.y()) && near(reported->width(), qt.width()) &&
+        near(reported->height(), qt.height()))
+        return;
+    if (*reported == m_recordSetTo && qt == m_recordWas) return;
+    m_recordWas = qt;
+    m_recordSetTo = *reported;
+    // Qt takes a report that differs from what it asked for only when the window system sends
+    // one, and one that refuses in silence sends none: so Qt is asked for the place and size
+    // the window has, which it then records, and which the window system grants at once, as
+    // nothing changes. A window kept larger takes that size, as the user's resizing would.
+    if (FixedSize()) m_widget->setFixedSize(reported->size());
+    m_widget->setGeometry(*reported);
 }
 
 void TCustomForm::CentreOnScreen()
@@ -224,6 +280,7 @@ void TCustomForm::FollowWindowPosition()
             return;
         }
         m_followRetries = 0;
+        ScheduleQtWindowRecordCheck();
         // Left and Top count the frame, as Qt's pos() does.
         const QPoint frame = m_widget->geometry().topLeft() - m_widget->pos();
         at = TPoint(client->x() - frame.x(), client->y() - frame.y());

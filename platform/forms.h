@@ -11,7 +11,11 @@
 #include "platform/application.h"
 #include "platform/controls.h"
 
+#include <QPointer>
+#include <QRect>
 #include <vector>
+
+class QTimer;
 
 // ---------------------------------------------------------------------------------------------
 // 1. Forms
@@ -72,17 +76,30 @@ public:
     void WindowHidden() override { DispatchHideEvent(); }
     void WindowMoved() override;
     void WindowReplaced() override { RestackOwnedForms(); }
+    // A form without a frame the user could size by, or with a fixed one, keeps the size the
+    // program gives it: the window system is told that it can be neither larger nor smaller,
+    // which a tiling compositor (sway) takes as a window to float rather than to tile.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // Keeps the other forms on screen above the main form while it stays on top (see
     // UpdateWindowOwner).
     void RestackOwnedForms();
 
 protected:
     void ApplyWindowFlags();
+    void Resized() override;
 
 private:
     // Centres the window on the primary screen, its frame included where the window system
     // has told how large the frame is.
     void CentreOnScreen();
+    // Whether the window system is told the window's size is fixed (see SetBounds).
+    bool FixedSize() const;
+    // Once the window system has had a moment to carry out or refuse what was asked, Qt's
+    // record of the window's place and size is made what the window system reports: a move or
+    // size refused in silence (sway) is never reported, and Qt would place menus and paint as
+    // if it had been carried out, leaving rows of the window that it does not know unpainted.
+    void CheckQtWindowRecord();
+    void ScheduleQtWindowRecordCheck();
     // While the application's main form stays on top, every other form is kept above it (a
     // program's own dialogs never hide behind its own stay-on-top window); otherwise forms
     // stack freely.
@@ -98,6 +115,10 @@ private:
     bool m_followPosition = false;
     int m_followRetries = 0;
     TPoint m_shownAt;
+    QPointer<QTimer> m_recordCheck;
+    // The last correction: Qt's record then, and the reported geometry it was made; not
+    // repeated when Qt cannot take the reported one exactly (a scale that rounds it).
+    QRect m_recordWas, m_recordSetTo;
 };
 
 class TForm : public TCustomForm {
