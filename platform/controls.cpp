@@ -653,12 +653,12 @@ TControl* TControl::ControlWithMenu()
 
 bool TControl::KeyboardFocusable() const
 {
-    return m_widget && !m_widget->isWindow() && (m_widget->focusPolicy() & Qt::TabFocus);
+    return m_widget && (m_widget->focusPolicy() & Qt::TabFocus);
 }
 
 void TControl::SetKeyboardFocusable(bool v)
 {
-    if (m_widget && !m_widget->isWindow()) m_widget->setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
+    if (m_widget) m_widget->setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 bool TControl::KeyboardFocused() const

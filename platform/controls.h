@@ -213,7 +213,8 @@ public:
     // A windowless control that offers something to do can take the keyboard focus too, as a
     // link on a web page does: Tab stops at it in its parent's order (ChainTabOrder), Return or
     // Space runs its first accessible action, and FocusChanged tells it to show or drop its
-    // focus mark. Off by default; a control with a window takes the focus as its widget does.
+    // focus mark. Off by default; for the platform's own windowless controls only (a
+    // standard control takes the focus as its widget does).
     bool KeyboardFocusable() const;
     void SetKeyboardFocusable(bool v);
     bool KeyboardFocused() const;

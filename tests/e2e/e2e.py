@@ -1043,16 +1043,51 @@ def case_screen_reader_reads_the_ticker_and_the_dialog(x, tmp):
         os.makedirs(SHOTS, exist_ok=True)
         with open(os.path.join(SHOTS, "atspi-tree.txt"), "w") as f:
             f.write(tree)
+        # What each control says: the swatches their colours, the preview its font, the speed
+        # bar which way is faster, the memo its text at the caret (not an empty line after it).
         for line in ("[push button] 'Применить'", "[push button] 'Выход'", "[push button] 'Выбрать шрифт'",
                      "[check box] 'Поверх всех окон'", "[label] 'Тирлинка'", "[label] 'v 1.0 free'",
-                     "[slider] 'Скорость прокрутки' desc='Макс. Скорость прокрутки Мин.' value=300 [50..2050]",
+                     "[frame] 'Цвет фона' desc='тёмно-синий (#000080)'", "[frame] 'Цвет текста' desc='жёлтый (#FFFF00)'",
+                     "[label] 'АаБбВвГгДд' desc='Times New Roman, 14 пт'",
+                     "[slider] 'Скорость прокрутки' desc='влево быстрее (Макс.), вправо медленнее (Мин.)' value=300 [50..2050]",
+                     "[text] 'Текст' caret=0 line='Для вызова меню нажмите правую кнопку'",
                      "[link] 'Ладья-Софт, 2004, example.org' desc='http://www.example.org/tirlink/'"):
             assert line in tree, "%s not in:\n%s" % (line, tree)
+        # Tab walks the dialog as a reader hears it, and reaches the link after "Применить".
+        walk = [bus.client("focused", "tirlink").strip()]
+        link = "[link] 'Ладья-Софт, 2004, example.org'"
+        while not walk[-1].startswith(link) and len(walk) < 12:
+            before = t.shot("tab_%02d" % len(walk))
+            t.keys("Tab")
+            deadline = time.time() + 5
+            while bus.client("focused", "tirlink").strip() == walk[-1] and time.time() < deadline:
+                time.sleep(0.1)
+            walk.append(bus.client("focused", "tirlink").strip())
+        with open(os.path.join(SHOTS, "atspi-tab-walk.txt"), "w") as f:
+            f.write("\n".join(walk) + "\n")
+        assert walk[-1].startswith(link) and walk[-2].startswith("[push button] 'Применить'"), walk
+        # With a focus mark: the link looks otherwise once it has the focus.
+        d = t.geometry(t.wait_window("Параметры"))
+        area = (d["x"] + 115 + 39, d["y"] + 264 + 3 + 17, 170, 15)
+        assert crop(before, area) != crop(t.shot("tab_link"), area), "no focus mark on the link"
+        # Return opens it, as a click does.
+        t.keys("Return")
+        deadline = time.time() + 10
+        while not os.path.exists(opened) and time.time() < deadline:
+            time.sleep(0.1)
+        assert open(opened).read() == "http://www.example.org/tirlink/"
+        os.remove(opened)
         bus.client("press", "tirlink", "Ладья-Софт, 2004, example.org")
         deadline = time.time() + 10
         while not os.path.exists(opened) and time.time() < deadline:
             time.sleep(0.1)
         assert open(opened).read() == "http://www.example.org/tirlink/"
+        # The strip's menu, for one who cannot right-click, through the reader's action.
+        before = t.windows()
+        bus.client("showMenu", "tirlink", DESIGNED_LINE)
+        menu = t.wait_new_window(before)
+        t.keys("Escape")
+        t.wait_gone(menu)
         assert t.proc.poll() is None, "the ticker ended"
     finally:
         if t:
