@@ -593,4 +593,18 @@ TEST_F(SettingsDialog, HoveringTheLinkChangesOnlyThePointerAndAClickOpensTheMake
     SetShellOpener(previous);
 }
 
+// Where the window system keeps no window above others (a native Wayland client), the box
+// says why it cannot be ticked instead of offering what does nothing.
+TEST_F(SettingsDialog, StayOnTopBoxSaysWhyWhereTheWindowSystemIgnoresIt)
+{
+    const auto previous = TFconfig::CanStayOnTop;
+    TFconfig::CanStayOnTop = [] { return false; };
+    TFconfig refusing(nullptr);
+    TFconfig::CanStayOnTop = previous;
+    EXPECT_FALSE(refusing.CheckBox1->Enabled());
+    EXPECT_TRUE(refusing.CheckBox1->Widget()->toolTip().contains(QStringLiteral("поверх всех окон")));
+    EXPECT_TRUE(dialog->CheckBox1->Enabled());
+    EXPECT_TRUE(dialog->CheckBox1->Widget()->toolTip().isEmpty());
+}
+
 }  // namespace

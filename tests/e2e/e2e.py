@@ -218,6 +218,11 @@ class GnomeScreen(X):
             except subprocess.TimeoutExpired:
                 os.killpg(self.proc.pid, 9)
                 self.proc.wait()
+        self.stop_x_files()
+        self.log.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+    def stop_x_files(self):
         for lock in glob.glob("/tmp/.X*-lock") if self.display_owner else []:
             try:
                 with open(lock) as f:
@@ -229,6 +234,87 @@ class GnomeScreen(X):
                         os.remove(path)
             except OSError:
                 pass
+
+
+class SwayScreen(X):
+    """sway, the tiling compositor of wlroots, headless with XWayland, in a runtime folder of its
+    own. sway refuses to run as root: a root run starts it as nobody, and its XWayland is told
+    to let this user in (xhost). It names its X display through its own exec line. The cases
+    see it as an X screen with a window manager, "sway"; its pictures are the compositor's own
+    (grim)."""
+
+    def __init__(self, scale=1):
+        self.runtime = tempfile.mkdtemp(prefix="tirlink-e2e-sway-")
+        self.wm_proc, self.wm = None, None
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.getuid() == 0 else []
+        me = "root" if os.getuid() == 0 else os.environ.get("USER", "")
+        named = os.path.join(self.runtime, "display")
+        with open(os.path.join(self.runtime, "config"), "w") as f:
+            f.write("output HEADLESS-1 resolution %dx%d scale %s\nxwayland force\n" % (SCREEN_W, SCREEN_H, scale))
+            f.write("exec sh -c 'xhost +si:localuser:%s >/dev/null; echo \"$DISPLAY\" > %s'\n" % (me, named))
+        os.chmod(self.runtime, 0o777)
+        xdg = os.path.join(self.runtime, "xdg")
+        os.makedirs(xdg, mode=0o700)
+        if user:
+            os.chown(xdg, 65534, 65534)
+        self.log = open(os.path.join(self.runtime, "sway.log"), "w+")
+        env = dict(os.environ, XDG_RUNTIME_DIR=xdg, HOME=self.runtime, WLR_BACKENDS="headless",
+                   WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
+        for key in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "SWAYSOCK"):
+            env.pop(key, None)
+        self.proc = subprocess.Popen(user + ["sway", "-c", os.path.join(self.runtime, "config")], env=env,
+                                     stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.display_owner = None
+        try:
+            display = self._wait(lambda: os.path.exists(named) and open(named).read().strip(), "sway named no X display")
+            with open("/tmp/.X%s-lock" % display[1:]) as lock:
+                self.display_owner = lock.read().strip()
+            self.wayland = dict(env, WAYLAND_DISPLAY="wayland-1")
+            self.sway_env = dict(env, SWAYSOCK=glob.glob(os.path.join(xdg, "sway-ipc.*.sock"))[0])
+            self.env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+            for key in ("WAYLAND_DISPLAY", "XAUTHORITY"):
+                self.env.pop(key, None)
+            self.wm = "sway"
+        except Exception:
+            self.stop()
+            raise
+
+    _logged = GnomeScreen._logged
+    _wait = GnomeScreen._wait
+
+    def tree(self):
+        """sway's windows: name -> (floating, rect)."""
+        import json
+        out = subprocess.run(["swaymsg", "-t", "get_tree"], env=self.sway_env, stdout=subprocess.PIPE, text=True).stdout
+        found = {}
+
+        def walk(n):
+            if n.get("type") in ("con", "floating_con") and n.get("name"):
+                found[n["name"]] = (n["type"] == "floating_con", n["rect"])
+            for c in n.get("nodes", []) + n.get("floating_nodes", []):
+                walk(c)
+        walk(json.loads(out))
+        return found
+
+    def grab(self, path):
+        subprocess.run(["grim", path], env=self.wayland, check=True)
+
+    def start_wm(self, name):
+        pass
+
+    def stop_wm(self):
+        pass
+
+    def stop(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, 15)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.proc.pid, 9)
+                self.proc.wait()
+        # Its XWayland's lock file and socket, by the process named in the lock.
+        GnomeScreen.stop_x_files(self)
         self.log.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
 
@@ -977,6 +1063,60 @@ def case_menu_opens_from_the_keyboard(x, tmp):
         t.kill()
 
 
+SWAY = "sway"
+
+
+def case_sway_floats_the_strip_and_follows_what_it_refuses(x, tmp):
+    """sway floats the strip of a fixed size (it tiles other windows), at least 50 pixels high
+    and where it chooses. A drag that it refuses leaves the menu opened from the keyboard at the
+    strip; after "Применить" asks for 29 pixels again, all 50 rows show the new colour."""
+    t = Ticker(x, tmp)
+    try:
+        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4 and g["h"] == 50)
+        assert x.tree()["Ftirlink"][0], "sway tiles the strip: %r" % x.tree()
+        t.shot("floating")
+        x.run("xdotool", "mousemove", "500", str(g["y"] + 25), "mousedown", "1")
+        for dy in range(5, 55, 5):
+            x.run("xdotool", "mousemove", "500", str(g["y"] + 25 - dy))
+            time.sleep(0.02)
+        x.run("xdotool", "mouseup", "1")
+        assert t.geometry() == g, "sway carried out the drag: %r" % t.geometry()
+        # Qt learns that the strip stayed once sway had its moment to answer: until then a menu
+        # may still open where the drag asked.
+        deadline = time.time() + 5
+        while True:
+            x.run("xdotool", "windowfocus", t.ticker_window())
+            before = t.windows()
+            t.keys("shift+F10")
+            menu = t.wait_new_window(before)
+            m = t.geometry(menu)
+            if (m["x"], m["y"]) == (g["x"], g["y"]) or time.time() > deadline:
+                break
+            t.keys("Escape")
+            t.wait_gone(menu)
+        assert (m["x"], m["y"]) == (g["x"], g["y"]), "the menu opened at %r, the strip stands at %r" % (m, g)
+        t.keys("Down", "Return")
+        dlg = t.wait_window("Параметры")
+        time.sleep(0.4)
+        pick_colour(t, dlg, BTN_COLOR_BACK, "#006400")
+        t.click_in(dlg, *centre(BTN_APPLY))
+        deadline = time.time() + 5
+        while True:
+            path = t.shot("applied")
+            w, h, raw = t.strip(path, g)
+            rows = [raw[(y * w + 1) * 3:(y * w + 2) * 3] for y in range(1, h - 1)]
+            if all(r == bytes((0, 100, 0)) for r in rows) or time.time() > deadline:
+                break
+            time.sleep(0.1)
+        assert all(r == bytes((0, 100, 0)) for r in rows), "rows of the strip not in its colour: %r" % rows
+        assert t.geometry()["h"] == 50
+    finally:
+        t.kill()
+
+
+case_sway_floats_the_strip_and_follows_what_it_refuses.variants = (SWAY,)
+
+
 class AssistiveBus:
     """A private session bus with the accessibility bus on it, as a desktop session has, so
     that an AT-SPI client (a screen reader's view) can read a program started with env()."""
@@ -1274,16 +1414,16 @@ def main():
     x = X()
     failures = 0
     try:
-        for wm in (None, WINDOW_MANAGER, GNOME):
+        for wm in (None, WINDOW_MANAGER, GNOME, SWAY):
             cases = [c for c in CASES if wm in getattr(c, "variants", (None,))
                      and (not ONLY or c.__name__[5:] in ONLY)]
             screen = x
-            if wm == GNOME and cases:
+            if wm in (GNOME, SWAY) and cases:
                 try:
-                    screen = GnomeScreen()
+                    screen = GnomeScreen() if wm == GNOME else SwayScreen()
                 except Exception:
                     failures += 1
-                    print("FAIL starting GNOME's Mutter")
+                    print("FAIL starting %s" % wm)
                     traceback.print_exc()
                     continue
             elif wm and cases:
