@@ -189,9 +189,17 @@ bool TCustomForm::FixedSize() const
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    // The limits first: Qt keeps a window's size within them.
-    if (FixedSize() && m_widget) m_widget->setFixedSize(std::max(1, AWidth), std::max(1, AHeight));
+    if (!FixedSize() || !m_widget) {
+        TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+        return;
+    }
+    // The window system is told, in this order, that the size is free, which size is asked
+    // for, and that it is fixed there: a window manager refuses a size outside the limits it
+    // knows when the request reaches it, and Qt keeps a window's size within its own.
+    m_widget->setMinimumSize(0, 0);
+    m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
 }
 
 void TCustomForm::Resized()
@@ -207,8 +215,9 @@ void TCustomForm::ScheduleQtWindowRecordCheck()
         m_recordCheck = new QTimer(m_widget);
         m_recordCheck->setSingleShot(true);
         // Window managers answer within a few milliseconds; a drag asks again and again, and
-        // its end is the moment that counts.
-        m_recordCheck->setInterval(150);
+        // its end is the moment that counts. A window manager slower than this to carry out a
+        // shrinking would see the old size asked for again.
+        m_recordCheck->setInterval(300);
         QObject::connect(m_recordCheck, &QTimer::timeout, m_widget, [this] { CheckQtWindowRecord(); });
     }
     m_recordCheck->start();
@@ -220,13 +229,12 @@ void TCustomForm::CheckQtWindowRecord()
     const std::optional<QRect> reported = WindowClientGeometry(m_widget);
     if (!reported) return;
     const QRect qt = m_widget->geometry();
-    // At a fractional scale logical pixels round: a pixel apart is the same place.
+    // Only a window kept larger than Qt knows has rows or columns that nobody paints (a move
+    // refused is reported, and Qt follows it). At a fractional scale logical pixels round: a
+    // pixel more is the same size.
     const qreal k = m_widget->devicePixelRatioF();
     const int slack = k == std::floor(k) ? 0 : 1;
-    const auto near = [slack](int a, int b) { return std::abs(a - b) <= slack; };
-    if (near(reported->x(), qt.x()) && near(reported->y(), qt.y()) && near(reported->width(), qt.width()) &&
-        near(reported->height(), qt.height()))
-        return;
+    if (reported->width() <= qt.width() + slack && reported->height() <= qt.height() + slack) return;
     if (*reported == m_recordSetTo && qt == m_recordWas) return;
     m_recordWas = qt;
     m_recordSetTo = *reported;

@@ -94,10 +94,10 @@ private:
     void CentreOnScreen();
     // Whether the window system is told the window's size is fixed (see SetBounds).
     bool FixedSize() const;
-    // Once the window system has had a moment to carry out or refuse what was asked, Qt's
-    // record of the window's place and size is made what the window system reports: a move or
-    // size refused in silence (sway) is never reported, and Qt would place menus and paint as
-    // if it had been carried out, leaving rows of the window that it does not know unpainted.
+    // Once the window system has had a moment to carry out or refuse what was asked, a window
+    // kept larger than Qt knows (sway keeps a floating window 50 pixels high at least, and
+    // refuses a smaller size in silence) is given that place and size, so that Qt paints all
+    // of it: it would leave the rows that it does not know showing what they last showed.
     void CheckQtWindowRecord();
     void ScheduleQtWindowRecordCheck();
     // While the application's main form stays on top, every other form is kept above it (a

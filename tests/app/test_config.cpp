@@ -389,6 +389,11 @@ TEST_F(SettingsDialog, HardLineBreaksAreDroppedOnApply)
 {
     ShowDialog();   // the memo holds the ticker's line followed by a line break
     const QString line = Scroller()->Lines()->Get(0);
+    // The caret starts at the beginning, where reading starts: typing after the break is asked
+    // for, counted as the framework counts (the break as two characters).
+    EXPECT_EQ(dialog->Memo1->SelStart(), 0);
+    dialog->Memo1->SetSelStart(dialog->Memo1->TextLength());
+    EXPECT_EQ(dialog->Memo1->SelStart(), line.size() + 2);
     Type(QStringLiteral("дальше"));
     dialog->BtnAdd->Click();
     EXPECT_EQ(Scroller()->Lines()->Get(0), line + QStringLiteral("дальше"));

@@ -975,7 +975,8 @@ def case_wayland_session_gets_the_x11_ticker(x, tmp):
 
 def case_native_wayland_exit_keeps_the_start_top(x, tmp):
     """A native Wayland client can neither learn where its window stands nor move it: a drag
-    moves nothing, and "Выход" (from the keyboard) saves the Top the strip started with.
+    moves nothing, "Выход" (from the keyboard) saves the Top the strip started with, and the
+    program says so once on its error stream.
     Mutter, in a session of its own (in the one the window cases share, its remote-desktop
     service had stopped answering by then), puts the strip at the top left of its empty
     screen."""
@@ -1002,6 +1003,8 @@ def case_native_wayland_exit_keeps_the_start_top(x, tmp):
         except subprocess.TimeoutExpired:
             rc = "still running"
         assert rc == 0, "the program ended with %s: %s" % (rc, qt_said()[-2000:])
+        # Chosen by the user, the Wayland platform's limits are told too, once.
+        assert qt_said().count("tirlink: Qt's Wayland platform was chosen") == 1, qt_said()[-2000:]
     finally:
         if p.poll() is None:
             p.kill()
