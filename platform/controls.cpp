@@ -670,8 +670,15 @@ void TControl::PopupFromKeyboard()
 {
     if (!m_widget) return;
     // The control that a right click at the pointer would reach, else the first with a menu.
+    // Places on the screen are the controls' own (ClientToScreen), which follow where the
+    // window system says the window stands, not Qt's, which keeps a move that was refused in
+    // silence.
     const QPoint pointer = QCursor::pos();
-    const QPoint local = m_widget->mapFromGlobal(pointer);
+    const auto toClient = [&](const TControl* c) {
+        const TPoint p = c->ScreenToClient(TPoint(pointer.x(), pointer.y()));
+        return QPoint(p.X, p.Y);
+    };
+    const QPoint local = toClient(this);
     TControl* target = nullptr;
     if (m_widget->rect().contains(local)) {
         QWidget* w = m_widget->childAt(local);
@@ -680,8 +687,8 @@ void TControl::PopupFromKeyboard()
     }
     if (!target) target = FirstWithMenu(this);
     if (!target || !target->Widget()) return;
-    const QWidget* tw = target->Widget();
-    const QPoint at = tw->rect().contains(tw->mapFromGlobal(pointer)) ? pointer : tw->mapToGlobal(QPoint(0, 0));
+    const TPoint corner = target->ClientToScreen(TPoint(0, 0));
+    const QPoint at = target->Widget()->rect().contains(toClient(target)) ? pointer : QPoint(corner.X, corner.Y);
     target->PopupMenu()->Popup(at.x(), at.y());
 }
 

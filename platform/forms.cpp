@@ -229,12 +229,13 @@ void TCustomForm::CheckQtWindowRecord()
     const std::optional<QRect> reported = WindowClientGeometry(m_widget);
     if (!reported) return;
     const QRect qt = m_widget->geometry();
-    // Only a window kept larger than Qt knows has rows or columns that nobody paints (a move
-    // refused is reported, and Qt follows it). At a fractional scale logical pixels round: a
-    // pixel more is the same size.
+    // A window kept smaller than asked only has Qt paint more than shows. At a fractional
+    // scale logical pixels round: a pixel apart is the same place and size.
     const qreal k = m_widget->devicePixelRatioF();
     const int slack = k == std::floor(k) ? 0 : 1;
-    if (reported->width() <= qt.width() + slack && reported->height() <= qt.height() + slack) return;
+    if (std::abs(reported->x() - qt.x()) <= slack && std::abs(reported->y() - qt.y()) <= slack &&
+        reported->width() <= qt.width() + slack && reported->height() <= qt.height() + slack)
+        return;
     if (*reported == m_recordSetTo && qt == m_recordWas) return;
     m_recordWas = qt;
     m_recordSetTo = *reported;

@@ -95,9 +95,10 @@ private:
     // Whether the window system is told the window's size is fixed (see SetBounds).
     bool FixedSize() const;
     // Once the window system has had a moment to carry out or refuse what was asked, a window
-    // kept larger than Qt knows (sway keeps a floating window 50 pixels high at least, and
-    // refuses a smaller size in silence) is given that place and size, so that Qt paints all
-    // of it: it would leave the rows that it does not know showing what they last showed.
+    // that stands elsewhere than Qt knows, or is larger (sway refuses moves and a floating
+    // window under 50 pixels high in silence), is given that place and size in Qt too: Qt
+    // would place menus and tool tips where the window was asked to go, and leave the rows it
+    // does not know showing what they last showed.
     void CheckQtWindowRecord();
     void ScheduleQtWindowRecordCheck();
     // While the application's main form stays on top, every other form is kept above it (a

@@ -37,8 +37,7 @@ def describe(acc):
     if "Text" in ifaces and acc.getRoleName() != "text":
         t = acc.queryText()
         parts.append("text=%r" % t.getText(0, t.characterCount))
-    elif "Text" in ifaces:
-        # Where the caret stands, and the line a reader says there.
+    elif "Text" in ifaces:  # the caret, and the line a reader says there
         t = acc.queryText()
         line = t.getTextAtOffset(t.caretOffset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
         parts.append("caret=%d line=%r" % (t.caretOffset, line.rstrip("\n")))
