@@ -237,10 +237,15 @@ TFconfig::TFconfig(TComponent* AOwner) : TForm(AOwner)
 
 void TFconfig::DescribeSamples()
 {
-    // What the swatches and the preview show, for those who cannot see them.
-    Panel3->Widget()->setAccessibleDescription(ColourInWords(Panel3->Color()));
-    Panel4->Widget()->setAccessibleDescription(ColourInWords(Panel4->Color()));
-    Label1->Widget()->setAccessibleDescription(FontInWords(Label1->Font()));
+    // What the swatches and the preview show, for those who cannot see them; the buttons beside
+    // them, which Tab reaches, say it too.
+    const auto describe = [](TControl* shows, TBitBtn* button, const QString& words) {
+        shows->Widget()->setAccessibleDescription(words);
+        button->Widget()->setAccessibleDescription(words);
+    };
+    describe(Panel3, BtnSetColorFon, ColourInWords(Panel3->Color()));
+    describe(Panel4, BtnSetColortext, ColourInWords(Panel4->Color()));
+    describe(Label1, BtnSetFont, FontInWords(Label1->Font()));
 }
 
 TFconfig::~TFconfig()

@@ -1136,7 +1136,7 @@ def case_screen_reader_reads_the_ticker_and_the_dialog(x, tmp):
         for line in ("[push button] 'Применить'", "[push button] 'Выход'", "[push button] 'Выбрать шрифт'",
                      "[check box] 'Поверх всех окон'", "[label] 'Тирлинка'", "[label] 'v 1.0 free'",
                      "[frame] 'Цвет фона' desc='тёмно-синий (#000080)'", "[frame] 'Цвет текста' desc='жёлтый (#FFFF00)'",
-                     "[label] 'АаБбВвГгДд' desc='Times New Roman, 14 пт'",
+                     "[label] 'АаБбВвГгДд' desc='Times New Roman, 14 пт'", "[push button] 'Фон' desc='тёмно-синий (#000080)'",
                      "[slider] 'Скорость прокрутки' desc='влево быстрее (Макс.), вправо медленнее (Мин.)' value=300 [50..2050]",
                      "[text] 'Текст' caret=0 line='Для вызова меню нажмите правую кнопку'",
                      "[link] 'Ладья-Софт, 2004, example.org' desc='http://www.example.org/tirlink/'"):
