@@ -14,6 +14,7 @@
 #include "platform/safecall.h"
 #include "platform/pixelrows.h"
 #include "platform/scoped.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -672,11 +673,12 @@ void TControl::PopupFromKeyboard()
     // The control that a right click at the pointer would reach, else the first with a menu.
     // Places on the screen are the controls' own (ClientToScreen), which follow where the
     // window system says the window stands, not Qt's, which keeps a move that was refused in
-    // silence.
+    // silence; where the window system tells no places (native Wayland), Qt's.
     const QPoint pointer = QCursor::pos();
+    const bool ownPlaces = WindowSystemTellsPositions();
     const auto toClient = [&](const TControl* c) {
         const TPoint p = c->ScreenToClient(TPoint(pointer.x(), pointer.y()));
-        return QPoint(p.X, p.Y);
+        return ownPlaces ? QPoint(p.X, p.Y) : c->Widget()->mapFromGlobal(pointer);
     };
     const QPoint local = toClient(this);
     TControl* target = nullptr;
@@ -688,7 +690,9 @@ void TControl::PopupFromKeyboard()
     if (!target) target = FirstWithMenu(this);
     if (!target || !target->Widget()) return;
     const TPoint corner = target->ClientToScreen(TPoint(0, 0));
-    const QPoint at = target->Widget()->rect().contains(toClient(target)) ? pointer : QPoint(corner.X, corner.Y);
+    const QPoint at = target->Widget()->rect().contains(toClient(target)) ? pointer
+                      : ownPlaces                                         ? QPoint(corner.X, corner.Y)
+                                                                          : target->Widget()->mapToGlobal(QPoint(0, 0));
     target->PopupMenu()->Popup(at.x(), at.y());
 }
 

@@ -189,17 +189,19 @@ bool TCustomForm::FixedSize() const
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    if (!FixedSize() || !m_widget) {
-        TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-        return;
-    }
+    const bool fixed = FixedSize() && m_widget;
     // The window system is told, in this order, that the size is free, which size is asked
     // for, and that it is fixed there: a window manager refuses a size outside the limits it
     // knows when the request reaches it, and Qt keeps a window's size within its own.
-    m_widget->setMinimumSize(0, 0);
-    m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (fixed) {
+        m_widget->setMinimumSize(0, 0);
+        m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-    m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    if (fixed) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    // A move refused without a word (sway) is never reported, and Qt tells no move for it:
+    // Left and Top are asked of the window system once the request has gone its way.
+    FollowPositionSoon();
 }
 
 void TCustomForm::Resized()
@@ -258,17 +260,21 @@ void TCustomForm::CentreOnScreen()
     SetBounds(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 2, m_width, m_height);
 }
 
+void TCustomForm::FollowPositionSoon()
+{
+    if (m_followPosition || !m_widget || !m_widget->isVisible()) return;
+    // Asked after the move has gone its way through the event loop: the window system answers
+    // for moves it carried out, not for ones it refused or has not reached yet.
+    m_followPosition = true;
+    QMetaObject::invokeMethod(m_widget, [this] {
+        m_followPosition = false;
+        FollowWindowPosition();
+    }, Qt::QueuedConnection);
+}
+
 void TCustomForm::WindowMoved()
 {
-    if (!m_followPosition) {
-        // Asked after the move has gone its way through the event loop: the window system
-        // answers for moves it carried out, not for ones it refused or has not reached yet.
-        m_followPosition = true;
-        QMetaObject::invokeMethod(m_widget, [this] {
-            m_followPosition = false;
-            FollowWindowPosition();
-        }, Qt::QueuedConnection);
-    }
+    FollowPositionSoon();
     // A window manager frames a window only after it is shown, so the first centring could only
     // count the client area. Centre again as soon as the frame is known.
     if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;

@@ -92,6 +92,8 @@ private:
     // Centres the window on the primary screen, its frame included where the window system
     // has told how large the frame is.
     void CentreOnScreen();
+    // Queues FollowWindowPosition for the next turn of the event loop, once.
+    void FollowPositionSoon();
     // Whether the window system is told the window's size is fixed (see SetBounds).
     bool FixedSize() const;
     // Once the window system has had a moment to carry out or refuse what was asked, a window
