@@ -676,6 +676,7 @@ void TControl::PopupFromKeyboard()
     // silence; where the window system tells no places (native Wayland), Qt's.
     const QPoint pointer = QCursor::pos();
     const bool ownPlaces = WindowSystemTellsPositions();
+    if (TControl* window = FromWidget(m_widget->window())) window->FollowWindowPosition();
     const auto toClient = [&](const TControl* c) {
         const TPoint p = c->ScreenToClient(TPoint(pointer.x(), pointer.y()));
         return ownPlaces ? QPoint(p.X, p.Y) : c->Widget()->mapFromGlobal(pointer);

@@ -201,6 +201,9 @@ public:
     // The control that owns widget w, or none.
     static TControl* FromWidget(const QObject* w);
 
+    // A window's Left and Top := where the window system says it stands now (a form does so;
+    // other controls have nothing to do).
+    virtual void FollowWindowPosition() {}
     // The context-menu key or Shift+F10 on a window: opens the menu that a right click would,
     // that of the control under the pointer or, with the pointer elsewhere, of the first showing
     // control that has one, at the pointer or at the control's top left corner.

@@ -57,7 +57,7 @@ public:
     // this happens by itself after every move, and may be called to be sure at a given moment.
     // Where the window system cannot tell (native Wayland), the position the window was shown
     // at stays, since the program's own moves are not carried out there.
-    void FollowWindowPosition();
+    void FollowWindowPosition() override;
 
     // Called by the application after the constructor (the layout is loaded): fires OnCreate.
     virtual void AfterConstruction();

@@ -64,12 +64,8 @@ def main(argv):
             print("  " * depth + describe(acc))
         return 0
     if argv[1] == "focused":
-        # The object with the keyboard focus, as a reader announces it.
-        for _, acc in walk(app):
-            if acc.getState().contains(pyatspi.STATE_FOCUSED):
-                print(describe(acc))
-                return 0
-        sys.exit("nothing has the focus")
+        print("\n".join(describe(a) for _, a in walk(app) if a.getState().contains(pyatspi.STATE_FOCUSED)))
+        return 0
     if argv[1] in ("press", "showMenu"):
         for _, acc in walk(app):
             if acc.name == argv[3] and "Action" in pyatspi.listInterfaces(acc):
