@@ -37,6 +37,34 @@ void DesignFont(TFont* f, const char* name, int height, TFontStyles style = 0)
 
 }  // namespace
 
+QString ColourInWords(TColor c)
+{
+    static const struct {
+        TColor Color;
+        const char* Name;
+    } named[] = {{clBlack, "чёрный"},    {clMaroon, "тёмно-красный"}, {clGreen, "зелёный"},       {clOlive, "оливковый"},
+                 {clNavy, "тёмно-синий"}, {clPurple, "пурпурный"},     {clTeal, "сине-зелёный"},   {clGray, "серый"},
+                 {clSilver, "серебристый"}, {clRed, "красный"},        {clLime, "ярко-зелёный"},   {clYellow, "жёлтый"},
+                 {clBlue, "синий"},       {clFuchsia, "фуксия"},       {clAqua, "голубой"},        {clWhite, "белый"}};
+    const TColor rgb = ColorToRGB(c) & 0x00FFFFFF;
+    const QString hex = QStringLiteral("#%1%2%3")
+                            .arg(rgb & 0xFF, 2, 16, QLatin1Char('0'))
+                            .arg((rgb >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                            .arg((rgb >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
+                            .toUpper();
+    for (const auto& n : named)
+        if (n.Color == rgb) return QString::fromUtf8(n.Name) + QStringLiteral(" (") + hex + QLatin1Char(')');
+    return hex;
+}
+
+QString FontInWords(const TFont* f)
+{
+    QString s = f->Name() + QStringLiteral(", %1 пт").arg(f->Size());
+    if (f->Style() & fsBold) s += QStringLiteral(", жирный");
+    if (f->Style() & fsItalic) s += QStringLiteral(", курсив");
+    return s;
+}
+
 TFconfig::TFconfig(TComponent* AOwner) : TForm(AOwner)
 {
     InitConfigResources();
@@ -192,10 +220,32 @@ TFconfig::TFconfig(TComponent* AOwner) : TForm(AOwner)
         box->Widget()->setAccessibleName(box->Caption().trimmed());
     Memo1->Widget()->setAccessibleName(GroupBox3->Caption().trimmed());
     TrackBar1->Widget()->setAccessibleName(QStringLiteral("Скорость прокрутки"));
-    TrackBar1->Widget()->setAccessibleDescription(Label2->Caption().simplified());
+    // The value counts steps, so a higher one is slower: the words over the bar say which way.
+    TrackBar1->Widget()->setAccessibleDescription(QStringLiteral("влево быстрее (Макс.), вправо медленнее (Мин.)"));
     Panel3->Widget()->setAccessibleName(QStringLiteral("Цвет фона"));
     Panel4->Widget()->setAccessibleName(QStringLiteral("Цвет текста"));
     Image1->Widget()->setAccessibleName(QStringLiteral("Логотип"));
+
+    // Where the window system keeps no window above others (a native Wayland client), the box
+    // says so instead of offering what cannot work.
+    if (!CanStayOnTop()) {
+        CheckBox1->SetEnabled(false);
+        CheckBox1->SetHint(QStringLiteral("Оконная система не даёт окну Тирлинка стоять поверх всех окон."));
+        CheckBox1->SetShowHint(true);
+    }
+}
+
+void TFconfig::DescribeSamples()
+{
+    // What the swatches and the preview show, for those who cannot see them; the buttons beside
+    // them, which Tab reaches, say it too.
+    const auto describe = [](TControl* shows, TBitBtn* button, const QString& words) {
+        shows->Widget()->setAccessibleDescription(words);
+        button->Widget()->setAccessibleDescription(words);
+    };
+    describe(Panel3, BtnSetColorFon, ColourInWords(Panel3->Color()));
+    describe(Panel4, BtnSetColortext, ColourInWords(Panel4->Color()));
+    describe(Label1, BtnSetFont, FontInWords(Label1->Font()));
 }
 
 TFconfig::~TFconfig()
@@ -216,6 +266,10 @@ void TFconfig::set_param(TObject*)
     Label1->SetColor(ticker->Color());
     Panel3->SetColor(ticker->Color());
     Panel4->SetColor(ticker->Font()->Color());
+    // The caret at the start of the text, where reading it begins (not after the line break
+    // that filling the memo leaves at its end).
+    Memo1->SetSelStart(0);
+    DescribeSamples();
 }
 
 void TFconfig::BtnSetColorFonClick(TObject*)
@@ -223,6 +277,7 @@ void TFconfig::BtnSetColorFonClick(TObject*)
     if (!Color1->Execute()) return;
     Panel3->SetColor(Color1->Color());
     Label1->SetColor(Panel3->Color());
+    DescribeSamples();
 }
 
 void TFconfig::BtnSetColortextClick(TObject*)
@@ -230,6 +285,7 @@ void TFconfig::BtnSetColortextClick(TObject*)
     if (!Color1->Execute()) return;
     Panel4->SetColor(Color1->Color());
     Label1->Font()->SetColor(Panel4->Color());
+    DescribeSamples();
 }
 
 void TFconfig::BtnSetFontClick(TObject*)
@@ -237,6 +293,7 @@ void TFconfig::BtnSetFontClick(TObject*)
     if (FontDialog1->Execute()) Label1->Font()->Assign(FontDialog1->Font());
     // The text colour belongs to its swatch, whatever the font dialog did.
     Label1->Font()->SetColor(Panel4->Color());
+    DescribeSamples();
 }
 
 void TFconfig::BtnAddClick(TObject*)

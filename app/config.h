@@ -10,6 +10,9 @@
 #include "platform/forms.h"
 #include "platform/dialogs.h"
 #include "platform/stdctrls.h"
+#include "platform/windowsystem.h"
+
+#include <functional>
 
 class TLkWebLabel;
 
@@ -62,6 +65,20 @@ public:
     // The maker's page the about panel's link opens, and the link's caption.
     static const QString MakerURL;
     static const QString MakerCaption;
+
+    // Whether the window system keeps a window above others; asked once, when the dialog is
+    // made. Tests replace it before that.
+    static inline std::function<bool()> CanStayOnTop = WindowSystemKeepsOnTop;
+
+private:
+    // Tells assistive tools what the colour swatches and the font preview show.
+    void DescribeSamples();
 };
+
+// A colour in words: the name of one of the sixteen basic colours with its value, else the
+// value alone (#RRGGBB).
+QString ColourInWords(TColor c);
+// A font in words: face, size in points, and bold or italic where it is.
+QString FontInWords(const TFont* f);
 
 extern TFconfig* Fconfig;

@@ -181,6 +181,7 @@ void TLkHyperLink::Paint()
     }
     TRect box = r;
     c->DrawTextEx(text, box, flags);
+    if (KeyboardFocused()) c->DrawFocusRect(client);
 
     TLkGraphicImageControl::Paint();
 }
@@ -193,6 +194,7 @@ const QString TLkWebLabel::DefaultURL = QStringLiteral("http://www.example.org/"
 TLkWebLabel::TLkWebLabel(TComponent* AOwner) : TLkHyperLink(AOwner), m_url(DefaultURL)
 {
     SetCursor(crLkHandPoint);
+    SetKeyboardFocusable(true);
 }
 
 TLkWebLabel::~TLkWebLabel()

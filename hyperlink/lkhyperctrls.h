@@ -67,9 +67,11 @@ public:
     void WndProc(TMessage& Message) override;
 
 protected:
+    // With the keyboard focus (a web label takes it), the focus mark is drawn around the label.
     void Paint() override;
     void MouseEnter() override;
     void MouseLeave() override;
+    void FocusChanged() override { UpdateControlCanvas(); }
 
 private:
     void InternalFontChanged(TObject* Sender);
@@ -90,6 +92,8 @@ private:
 // ---------------------------------------------------------------------------------------------
 // A hyperlink label that shows the library's hand pointer (cursor 99) and, when the left button
 // is released while the pointer is over it, asks the shell to open URL (ShellExecuteOpen).
+// The keyboard reaches it too, as a link on a web page: Tab stops at it, and Return or Space
+// opens it as a click does.
 // A shell answer of 32 or less raises OnError once, and so does an opener that was started but
 // then fails (a moment after the click: the GUI thread does not wait for it; not once the
 // label is gone). The label's OnMouseUp is never raised; OnClick is raised before the address

@@ -52,11 +52,13 @@ public:
         return QAccessibleWidget::interface_cast(t);
     }
 
-    // Actions: the control's own, then what Qt offers for any widget (focus).
+    // Actions: the control's own; "show menu" where the menu key or Shift+F10 would open one
+    // (a reader's user has no right button to click); then what Qt offers for any widget.
     QStringList actionNames() const override
     {
-        const TControl* c = Control();
+        TControl* c = Control();
         QStringList names = c ? c->AccessibleActions() : QStringList();
+        if (c && c->ControlWithMenu()) names << QAccessibleActionInterface::showMenuAction();
         for (const QString& n : QAccessibleWidget::actionNames())
             if (!names.contains(n)) names << n;
         return names;
@@ -66,6 +68,14 @@ public:
         TControl* c = Control();
         if (c && c->AccessibleActions().contains(name) && c->Enabled()) {
             c->DoAccessibleAction(name);
+            return;
+        }
+        if (c && name == QAccessibleActionInterface::showMenuAction() && c->ControlWithMenu()) {
+            // From the event loop: the tool that asked gets its answer before the menu takes the
+            // keyboard.
+            QMetaObject::invokeMethod(widget(), [w = QPointer<QWidget>(widget())] {
+                if (TControl* control = w ? TControl::FromWidget(w) : nullptr) control->PopupFromKeyboard();
+            }, Qt::QueuedConnection);
             return;
         }
         QAccessibleWidget::doAction(name);

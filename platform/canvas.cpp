@@ -221,6 +221,32 @@ void TCanvas::FrameRect(const TRect& r)
     Touched(n);
 }
 
+void TCanvas::DrawFocusRect(const TRect& r)
+{
+    TRect n = r.Normalized();
+    if (m_hasClip && !IntersectRect(n, n, m_clip)) return;
+    if (!m_target || m_target->isNull() || n.IsEmpty()) return;
+    ReleaseHandle();
+    QImage& img = *m_target;
+    const auto invert = [&](int x, int y) {
+        // Each logical pixel as the device pixels that it covers.
+        const QRect cover = DeviceCover(img, QRect(x, y, 1, 1)) & img.rect();
+        for (int py = cover.top(); py <= cover.bottom(); ++py)
+            for (int px = cover.left(); px <= cover.right(); ++px) img.setPixel(px, py, img.pixel(px, py) ^ 0x00FFFFFFu);
+    };
+    // Along the edge, starting at the top left corner, every other pixel.
+    int k = 0;
+    for (int x = n.Left; x < n.Right; ++x, ++k)
+        if (k % 2 == 0) invert(x, n.Top);
+    for (int y = n.Top + 1; y < n.Bottom; ++y, ++k)
+        if (k % 2 == 0) invert(n.Right - 1, y);
+    for (int x = n.Right - 2; n.Height() > 1 && x >= n.Left; --x, ++k)
+        if (k % 2 == 0) invert(x, n.Bottom - 1);
+    for (int y = n.Bottom - 2; n.Width() > 1 && y > n.Top; --y, ++k)
+        if (k % 2 == 0) invert(n.Left, y);
+    Touched(n);
+}
+
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     const TRect n = TRect(x1, y1, x2, y2).Normalized();

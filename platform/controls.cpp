@@ -15,6 +15,7 @@
 #include "platform/safecall.h"
 #include "platform/pixelrows.h"
 #include "platform/scoped.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -307,8 +308,27 @@ protected:
             SafeCall(m_control, [&] { m_control->WindowReplaced(); });
         return QWidget::event(e);
     }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QWidget::focusInEvent(e);
+        if (!m_window && m_control) SafeCall(m_control, [&] { m_control->FocusChanged(); });
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        QWidget::focusOutEvent(e);
+        if (!m_window && m_control) SafeCall(m_control, [&] { m_control->FocusChanged(); });
+    }
     void keyPressEvent(QKeyEvent* e) override
     {
+        // A windowless control that holds the focus: Return or Space runs what a click would.
+        const bool activate = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space;
+        if (!m_window && m_control && activate && !(e->modifiers() & ~Qt::KeypadModifier) && m_control->Enabled()) {
+            const QStringList actions = m_control->AccessibleActions();
+            if (!actions.isEmpty()) {
+                SafeCall(m_control, [&] { m_control->DoAccessibleAction(actions.first()); });
+                return;
+            }
+        }
         const bool menuKey = e->key() == Qt::Key_Menu ||
                              (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier);
         // A menu already open takes the key itself; this only opens one.
@@ -697,12 +717,41 @@ TControl* FirstWithMenu(TControl* c)
 
 }  // namespace
 
+TControl* TControl::ControlWithMenu()
+{
+    return FirstWithMenu(this);
+}
+
+bool TControl::KeyboardFocusable() const
+{
+    return m_widget && (m_widget->focusPolicy() & Qt::TabFocus);
+}
+
+void TControl::SetKeyboardFocusable(bool v)
+{
+    if (m_widget) m_widget->setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+bool TControl::KeyboardFocused() const
+{
+    return m_widget && m_widget->hasFocus();
+}
+
 void TControl::PopupFromKeyboard()
 {
     if (!m_widget) return;
     // The control that a right click at the pointer would reach, else the first with a menu.
+    // Places on the screen are the controls' own (ClientToScreen), which follow where the
+    // window system says the window stands, not Qt's, which keeps a move that was refused in
+    // silence; where the window system tells no places (native Wayland), Qt's.
     const QPoint pointer = QCursor::pos();
-    const QPoint local = m_widget->mapFromGlobal(pointer);
+    const bool ownPlaces = WindowSystemTellsPositions();
+    if (TControl* window = FromWidget(m_widget->window())) window->FollowWindowPosition();
+    const auto toClient = [&](const TControl* c) {
+        const TPoint p = c->ScreenToClient(TPoint(pointer.x(), pointer.y()));
+        return ownPlaces ? QPoint(p.X, p.Y) : c->Widget()->mapFromGlobal(pointer);
+    };
+    const QPoint local = toClient(this);
     TControl* target = nullptr;
     if (m_widget->rect().contains(local)) {
         QWidget* w = m_widget->childAt(local);
@@ -711,8 +760,10 @@ void TControl::PopupFromKeyboard()
     }
     if (!target) target = FirstWithMenu(this);
     if (!target || !target->Widget()) return;
-    const QWidget* tw = target->Widget();
-    const QPoint at = tw->rect().contains(tw->mapFromGlobal(pointer)) ? pointer : tw->mapToGlobal(QPoint(0, 0));
+    const TPoint corner = target->ClientToScreen(TPoint(0, 0));
+    const QPoint at = target->Widget()->rect().contains(toClient(target)) ? pointer
+                      : ownPlaces                                         ? QPoint(corner.X, corner.Y)
+                                                                          : target->Widget()->mapToGlobal(QPoint(0, 0));
     target->PopupMenu()->Popup(at.x(), at.y());
 }
 

@@ -202,10 +202,26 @@ public:
     // The control that owns widget w, or none.
     static TControl* FromWidget(const QObject* w);
 
+    // A window's Left and Top := where the window system says it stands now (a form does so;
+    // other controls have nothing to do).
+    virtual void FollowWindowPosition() {}
     // The context-menu key or Shift+F10 on a window: opens the menu that a right click would,
     // that of the control under the pointer or, with the pointer elsewhere, of the first showing
     // control that has one, at the pointer or at the control's top left corner.
     void PopupFromKeyboard();
+    // The control whose menu PopupFromKeyboard opens with the pointer elsewhere: this one, or
+    // the first showing control under it that has a menu; none when there is no menu to open.
+    // Assistive tools are offered a "show menu" action wherever there is one.
+    TControl* ControlWithMenu();
+
+    // A windowless control that offers something to do can take the keyboard focus too, as a
+    // link on a web page does: Tab stops at it in its parent's order (ChainTabOrder), Return or
+    // Space runs its first accessible action, and FocusChanged tells it to show or drop its
+    // focus mark. Off by default; for the platform's own windowless controls only (a
+    // standard control takes the focus as its widget does).
+    bool KeyboardFocusable() const;
+    void SetKeyboardFocusable(bool v);
+    bool KeyboardFocused() const;
 
 protected:
     // The widget is made by the descendant (a plain TControlWidget by default) and owned by the
@@ -229,6 +245,8 @@ protected:
     // native window was replaced (Qt does so a while after some flags change).
     virtual void WindowMoved() {}
     virtual void WindowReplaced() {}
+    // The control took or lost the keyboard focus.
+    virtual void FocusChanged() {}
     // The Qt widget of a top-level window for control (forms construct with it).
     static QWidget* NewWindowWidget(TControl* control);
     // Hook for changes of Color / Font / Caption / Enabled / Visible, through the messages.

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 TScreen* Screen = nullptr;
@@ -105,7 +106,7 @@ void TCustomForm::ApplyWindowFlags()
     }
     const bool wasVisible = m_widget->isVisible();
     m_widget->setWindowFlags(f);
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog)
+    if (FixedSize())
         m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
     else {
         m_widget->setMinimumSize(0, 0);
@@ -157,9 +158,7 @@ void TCustomForm::SetVisible(bool v)
             m_centreFrame = m_borderStyle != TFormBorderStyle::bsNone;
         }
     }
-    if (m_borderStyle == TFormBorderStyle::bsSingle || m_borderStyle == TFormBorderStyle::bsDialog) {
-        if (m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
-    }
+    if (FixedSize() && m_widget) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
     if (v == m_visible && m_widget && m_widget->isVisible() == v) return;
     const bool showing = v && !m_visible;
     m_visible = v;
@@ -182,6 +181,74 @@ void TCustomForm::SetVisible(bool v)
     Perform(CM_VISIBLECHANGED, v ? 1 : 0);
 }
 
+bool TCustomForm::FixedSize() const
+{
+    return m_borderStyle == TFormBorderStyle::bsNone || m_borderStyle == TFormBorderStyle::bsSingle ||
+           m_borderStyle == TFormBorderStyle::bsDialog;
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    const bool fixed = FixedSize() && m_widget;
+    // The window system is told, in this order, that the size is free, which size is asked
+    // for, and that it is fixed there: a window manager refuses a size outside the limits it
+    // knows when the request reaches it, and Qt keeps a window's size within its own.
+    if (fixed) {
+        m_widget->setMinimumSize(0, 0);
+        m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (fixed) m_widget->setFixedSize(std::max(1, m_width), std::max(1, m_height));
+    // A move refused without a word (sway) is never reported, and Qt tells no move for it:
+    // Left and Top are asked of the window system once the request has gone its way.
+    FollowPositionSoon();
+}
+
+void TCustomForm::Resized()
+{
+    TWinControl::Resized();
+    ScheduleQtWindowRecordCheck();
+}
+
+void TCustomForm::ScheduleQtWindowRecordCheck()
+{
+    if (!m_widget || !m_widget->isVisible() || !WindowSystemTellsPositions()) return;
+    if (!m_recordCheck) {
+        m_recordCheck = new QTimer(m_widget);
+        m_recordCheck->setSingleShot(true);
+        // Window managers answer within a few milliseconds; a drag asks again and again, and
+        // its end is the moment that counts. A window manager slower than this to carry out a
+        // shrinking would see the old size asked for again.
+        m_recordCheck->setInterval(300);
+        QObject::connect(m_recordCheck, &QTimer::timeout, m_widget, [this] { CheckQtWindowRecord(); });
+    }
+    m_recordCheck->start();
+}
+
+void TCustomForm::CheckQtWindowRecord()
+{
+    if (!m_widget || !m_widget->isVisible()) return;
+    const std::optional<QRect> reported = WindowClientGeometry(m_widget);
+    if (!reported) return;
+    const QRect qt = m_widget->geometry();
+    // A window kept smaller than asked only has Qt paint more than shows. At a fractional
+    // scale logical pixels round: a pixel apart is the same place and size.
+    const qreal k = m_widget->devicePixelRatioF();
+    const int slack = k == std::floor(k) ? 0 : 1;
+    if (std::abs(reported->x() - qt.x()) <= slack && std::abs(reported->y() - qt.y()) <= slack &&
+        reported->width() <= qt.width() + slack && reported->height() <= qt.height() + slack)
+        return;
+    if (*reported == m_recordSetTo && qt == m_recordWas) return;
+    m_recordWas = qt;
+    m_recordSetTo = *reported;
+    // Qt takes a report that differs from what it asked for only when the window system sends
+    // one, and one that refuses in silence sends none: so Qt is asked for the place and size
+    // the window has, which it then records, and which the window system grants at once, as
+    // nothing changes. A window kept larger takes that size, as the user's resizing would.
+    if (FixedSize()) m_widget->setFixedSize(reported->size());
+    m_widget->setGeometry(*reported);
+}
+
 void TCustomForm::CentreOnScreen()
 {
     QScreen* s = QGuiApplication::primaryScreen();
@@ -193,17 +260,21 @@ void TCustomForm::CentreOnScreen()
     SetBounds(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 2, m_width, m_height);
 }
 
+void TCustomForm::FollowPositionSoon()
+{
+    if (m_followPosition || !m_widget || !m_widget->isVisible()) return;
+    // Asked after the move has gone its way through the event loop: the window system answers
+    // for moves it carried out, not for ones it refused or has not reached yet.
+    m_followPosition = true;
+    QMetaObject::invokeMethod(m_widget, [this] {
+        m_followPosition = false;
+        FollowWindowPosition();
+    }, Qt::QueuedConnection);
+}
+
 void TCustomForm::WindowMoved()
 {
-    if (!m_followPosition) {
-        // Asked after the move has gone its way through the event loop: the window system
-        // answers for moves it carried out, not for ones it refused or has not reached yet.
-        m_followPosition = true;
-        QMetaObject::invokeMethod(m_widget, [this] {
-            m_followPosition = false;
-            FollowWindowPosition();
-        }, Qt::QueuedConnection);
-    }
+    FollowPositionSoon();
     // A window manager frames a window only after it is shown, so the first centring could only
     // count the client area. Centre again as soon as the frame is known.
     if (!m_centreFrame || !m_widget || !m_widget->windowHandle()) return;
@@ -224,6 +295,7 @@ void TCustomForm::FollowWindowPosition()
             return;
         }
         m_followRetries = 0;
+        ScheduleQtWindowRecordCheck();
         // Left and Top count the frame, as Qt's pos() does.
         const QPoint frame = m_widget->geometry().topLeft() - m_widget->pos();
         at = TPoint(client->x() - frame.x(), client->y() - frame.y());

@@ -11,7 +11,11 @@
 #include "platform/application.h"
 #include "platform/controls.h"
 
+#include <QPointer>
+#include <QRect>
 #include <vector>
+
+class QTimer;
 
 // ---------------------------------------------------------------------------------------------
 // 1. Forms
@@ -53,7 +57,7 @@ public:
     // this happens by itself after every move, and may be called to be sure at a given moment.
     // Where the window system cannot tell (native Wayland), the position the window was shown
     // at stays, since the program's own moves are not carried out there.
-    void FollowWindowPosition();
+    void FollowWindowPosition() override;
 
     // Called by the application after the constructor (the layout is loaded): fires OnCreate.
     virtual void AfterConstruction();
@@ -72,17 +76,33 @@ public:
     void WindowHidden() override { DispatchHideEvent(); }
     void WindowMoved() override;
     void WindowReplaced() override { RestackOwnedForms(); }
+    // A form without a frame the user could size by, or with a fixed one, keeps the size the
+    // program gives it: the window system is told that it can be neither larger nor smaller,
+    // which a tiling compositor (sway) takes as a window to float rather than to tile.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // Keeps the other forms on screen above the main form while it stays on top (see
     // UpdateWindowOwner).
     void RestackOwnedForms();
 
 protected:
     void ApplyWindowFlags();
+    void Resized() override;
 
 private:
     // Centres the window on the primary screen, its frame included where the window system
     // has told how large the frame is.
     void CentreOnScreen();
+    // Queues FollowWindowPosition for the next turn of the event loop, once.
+    void FollowPositionSoon();
+    // Whether the window system is told the window's size is fixed (see SetBounds).
+    bool FixedSize() const;
+    // Once the window system has had a moment to carry out or refuse what was asked, a window
+    // that stands elsewhere than Qt knows, or is larger (sway refuses moves and a floating
+    // window under 50 pixels high in silence), is given that place and size in Qt too: Qt
+    // would place menus and tool tips where the window was asked to go, and leave the rows it
+    // does not know showing what they last showed.
+    void CheckQtWindowRecord();
+    void ScheduleQtWindowRecordCheck();
     // While the application's main form stays on top, every other form is kept above it (a
     // program's own dialogs never hide behind its own stay-on-top window); otherwise forms
     // stack freely.
@@ -98,6 +118,10 @@ private:
     bool m_followPosition = false;
     int m_followRetries = 0;
     TPoint m_shownAt;
+    QPointer<QTimer> m_recordCheck;
+    // The last correction: Qt's record then, and the reported geometry it was made; not
+    // repeated when Qt cannot take the reported one exactly (a scale that rounds it).
+    QRect m_recordWas, m_recordSetTo;
 };
 
 class TForm : public TCustomForm {

@@ -213,6 +213,9 @@ public:
     // is applied the same way, rounded outwards. The same pixels whether a painter was open or not.
     void FillCovering(const TRect& r);
     void FrameRect(const TRect& r);
+    // The keyboard focus mark: every other pixel of r's edge inverted, so that it shows on any
+    // background and a second call takes it away.
+    void DrawFocusRect(const TRect& r);
     void Rectangle(int x1, int y1, int x2, int y2);
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
     void Ellipse(int x1, int y1, int x2, int y2);

@@ -593,17 +593,20 @@ namespace {
 
 void CollectTabChain(TWinControl* parent, std::vector<QWidget*>& out)
 {
-    std::vector<TWinControl*> children;
+    std::vector<TControl*> children;
     for (int i = 0; i < parent->ControlCount(); ++i)
-        if (auto* w = dynamic_cast<TWinControl*>(parent->Controls(i))) children.push_back(w);
-    // Controls without a tab order keep their creation order, after the ordered ones.
-    std::stable_sort(children.begin(), children.end(), [](TWinControl* a, TWinControl* b) {
-        const unsigned ka = unsigned(a->TabOrder()), kb = unsigned(b->TabOrder());
-        return ka < kb;
-    });
-    for (TWinControl* c : children) {
-        if (QWidget* w = c->Widget(); w && c->TabStop() && (w->focusPolicy() & Qt::TabFocus)) out.push_back(w);
-        CollectTabChain(c, out);
+        if (TControl* c = parent->Controls(i); dynamic_cast<TWinControl*>(c) || c->KeyboardFocusable()) children.push_back(c);
+    // Controls without a tab order (windowless ones have none) keep their creation order, after
+    // the ordered ones.
+    const auto order = [](TControl* c) {
+        auto* w = dynamic_cast<TWinControl*>(c);
+        return unsigned(w ? w->TabOrder() : -1);
+    };
+    std::stable_sort(children.begin(), children.end(), [&](TControl* a, TControl* b) { return order(a) < order(b); });
+    for (TControl* c : children) {
+        auto* wc = dynamic_cast<TWinControl*>(c);
+        if (QWidget* w = c->Widget(); w && (wc ? wc->TabStop() : true) && (w->focusPolicy() & Qt::TabFocus)) out.push_back(w);
+        if (wc) CollectTabChain(wc, out);
     }
 }
 

@@ -186,6 +186,9 @@ public:
     QString MemoText() const;
     // Length as the framework counts it (a line break is two characters).
     int TextLength() const;
+    // Where the caret stands, counted the same way; setting it clears the selection.
+    int SelStart() const;
+    void SetSelStart(int v);
 
     TNotifyEvent OnChange;
 

@@ -265,6 +265,26 @@ QString TMemo::MemoText() const
     return s;
 }
 
+int TMemo::SelStart() const
+{
+    return FrameworkLength(m_editor->toPlainText().left(m_editor->textCursor().position()));
+}
+
+void TMemo::SetSelStart(int v)
+{
+    // Counted as the framework counts (a line break is two characters); a position inside a
+    // line break is put before it.
+    const QString text = m_editor->toPlainText();
+    int at = 0;
+    for (int n = 0; at < text.size(); ++at) {
+        n += text[at] == QLatin1Char('\n') ? 2 : 1;
+        if (n > v) break;
+    }
+    QTextCursor c = m_editor->textCursor();
+    c.setPosition(at);
+    m_editor->setTextCursor(c);
+}
+
 int TMemo::TextLength() const
 {
     return FrameworkLength(m_editor->toPlainText());

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <QtMath>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <chrono>
@@ -76,14 +77,27 @@ TPlatformArguments::TPlatformArguments(int argc, char** argv)
 {
     static char platformOption[] = "-platform";
     static char xcb[] = "xcb";
+    static const char* const nativeLimits =
+        "so the ticker runs as a native client of the compositor, which then decides where the window "
+        "stands, whether it stays on top and whether dragging moves it.\n";
     bool chosen = false;
+    std::string platform;
     for (int i = 0; i < argc; ++i) {
         m_argv.push_back(argv[i]);
         // Qt takes its options with one dash or two.
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) chosen = true;
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+            chosen = true;
+            if (i + 1 < argc) platform = argv[i + 1];
+        }
     }
     const char* env = std::getenv("QT_QPA_PLATFORM");
-    if (env && *env) chosen = true;
+    if (env && *env) {
+        chosen = true;
+        if (platform.empty()) platform = env;
+    }
+    // Qt's Wayland platform chosen by the user: the first in a list of them is the one tried.
+    if (chosen && platform.rfind("wayland", 0) == 0)
+        std::fprintf(stderr, "tirlink: Qt's Wayland platform was chosen, %s", nativeLimits);
     if (!chosen) {
         std::string why;
         if (XDisplayReachable(&why)) {
@@ -108,11 +122,7 @@ TPlatformArguments::TPlatformArguments(int argc, char** argv)
                 m_argv.push_back(nullptr);
                 return;
             }
-            std::fprintf(stderr,
-                         "tirlink: no X display is reachable%s, so the ticker runs as a native client of "
-                         "the compositor, which then decides where the window stands, whether it stays "
-                         "on top and whether dragging moves it.\n",
-                         why.c_str());
+            std::fprintf(stderr, "tirlink: no X display is reachable%s, %s", why.c_str(), nativeLimits);
         }
     }
     m_argc = int(m_argv.size());
@@ -272,30 +282,45 @@ bool WindowSystemTellsPositions()
     return !(qGuiApp && qGuiApp->platformName().startsWith(QLatin1String("wayland")));
 }
 
+bool WindowSystemKeepsOnTop()
+{
+    return WindowSystemTellsPositions();
+}
+
 std::optional<QPoint> WindowClientPosition(QWidget* window)
+{
+    const std::optional<QRect> g = WindowClientGeometry(window);
+    return g ? std::optional<QPoint>(g->topLeft()) : std::nullopt;
+}
+
+std::optional<QRect> WindowClientGeometry(QWidget* window)
 {
     if (!window || !WindowSystemTellsPositions()) return std::nullopt;
     xcb_connection_t* c = X11Connection();
     const xcb_window_t w = c ? NativeWindow(window) : xcb_window_t(XCB_WINDOW_NONE);
-    if (w == XCB_WINDOW_NONE) return window->geometry().topLeft();
+    if (w == XCB_WINDOW_NONE) return window->geometry();
     // A window manager takes a window over in steps (a frame, the window moved into it, the
     // frame placed and shown): until the window can be seen, where it stands is not settled.
     xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
     const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
     std::free(a);
     if (!viewable) return std::nullopt;
-    const xcb_window_t root = RootOf(c, w);
-    xcb_translate_coordinates_reply_t* r =
-        root == XCB_WINDOW_NONE ? nullptr : xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    if (!g) return std::nullopt;
+    const xcb_window_t root = g->root;
+    const QSize nativeSize(g->width, g->height);
+    std::free(g);
+    xcb_translate_coordinates_reply_t* r = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
     if (!r) return std::nullopt;
     const QPoint native(r->dst_x, r->dst_y);
     std::free(r);
     // The X server counts the screen's device pixels, Qt and the forms logical ones: on a
     // scaled screen Qt maps between the two about the screen's top left corner, which both
-    // share, rounding to the nearest logical pixel.
+    // share, rounding to the nearest logical pixel (a size up, as Qt does).
     const QScreen* screen = window->screen();
     const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-    return origin + (native - origin) / window->devicePixelRatioF();
+    const qreal k = window->devicePixelRatioF();
+    return QRect(origin + (native - origin) / k, QSize(qCeil(nativeSize.width() / k), qCeil(nativeSize.height() / k)));
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 
 #include <functional>
 #include <optional>
@@ -21,8 +22,8 @@
 // platform (QT_QPA_PLATFORM unset or empty, no -platform argument) and an X display answers,
 // it is the given one with "-platform xcb" added (an argument, not the environment, so that
 // programs started from the ticker, such as a web browser, choose for themselves). When no X
-// display answers, it is the given one unchanged, and a line on standard error says that the
-// compositor then decides placement, stacking and moves. A display that accepted the probe and
+// display answers, or the user chose Qt's Wayland platform, it is the given one unchanged, and a
+// line on standard error says that the compositor then decides placement, stacking and moves. A display that accepted the probe and
 // never answered is also taken out of the environment (DISPLAY unset), so that Qt, which would
 // wait for it without a time limit, goes on as it does without an X display.
 // The vector's storage must outlive the QApplication; argc refers to its size less the final
@@ -74,6 +75,12 @@ bool SetStayOnTopInPlace(QWidget* window, bool on);
 // False where the window system never tells a program where its windows stand (a native
 // Wayland client).
 bool WindowSystemTellsPositions();
+// False where the window system keeps no window above others at a program's request (a native
+// Wayland client: the compositor decides the stacking).
+bool WindowSystemKeepsOnTop();
+// Where the window system says a top-level window's client area stands and how large it is, in
+// logical pixels; null as for WindowClientPosition.
+std::optional<QRect> WindowClientGeometry(QWidget* window);
 // Where the window system says a top-level window's client area stands, in screen coordinates
 // (logical pixels, as Qt's geometry counts them, also on a scaled screen).
 // On X11 the X server is asked (a round trip), so a move that a window manager refused or has

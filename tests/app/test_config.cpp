@@ -389,6 +389,9 @@ TEST_F(SettingsDialog, HardLineBreaksAreDroppedOnApply)
 {
     ShowDialog();   // the memo holds the ticker's line followed by a line break
     const QString line = Scroller()->Lines()->Get(0);
+    // The caret starts where reading starts; typing after the break is asked for.
+    EXPECT_EQ(dialog->Memo1->SelStart(), 0);
+    dialog->Memo1->SetSelStart(dialog->Memo1->TextLength());
     Type(QStringLiteral("дальше"));
     dialog->BtnAdd->Click();
     EXPECT_EQ(Scroller()->Lines()->Get(0), line + QStringLiteral("дальше"));
@@ -591,6 +594,17 @@ TEST_F(SettingsDialog, HoveringTheLinkChangesOnlyThePointerAndAClickOpensTheMake
     QCoreApplication::sendEvent(link->Widget(), &release);
     EXPECT_EQ(opened, std::vector<QString>{TFconfig::MakerURL});
     SetShellOpener(previous);
+}
+
+// Where the window system keeps no window above others (a native Wayland client), the box
+// says why it cannot be ticked instead of offering what does nothing.
+TEST_F(SettingsDialog, StayOnTopBoxSaysWhyWhereTheWindowSystemIgnoresIt)
+{
+    const auto previous = std::exchange(TFconfig::CanStayOnTop, [] { return false; });
+    TFconfig refusing(nullptr);
+    TFconfig::CanStayOnTop = previous;
+    EXPECT_TRUE(!refusing.CheckBox1->Enabled() && refusing.CheckBox1->Widget()->toolTip().contains(QStringLiteral("поверх")));
+    EXPECT_TRUE(dialog->CheckBox1->Enabled() && dialog->CheckBox1->Widget()->toolTip().isEmpty());
 }
 
 }  // namespace

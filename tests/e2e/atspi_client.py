@@ -7,7 +7,9 @@
 Usage: atspi_client.py tree APP        prints APP's accessible tree, one object a line:
                                        role, name in quotes, then what the object offers
                                        (text=..., value=cur [min..max], actions=..., desc=...)
+       atspi_client.py focused APP     prints the object that has the keyboard focus, as above
        atspi_client.py press APP NAME  runs the press action of the object named NAME
+       atspi_client.py showMenu APP NAME   the same with its show-menu action
 Exits 1 when APP (or NAME) is not found within ten seconds. Needs the session bus with the
 accessibility bus on it (DBUS_SESSION_BUS_ADDRESS)."""
 import sys
@@ -35,6 +37,10 @@ def describe(acc):
     if "Text" in ifaces and acc.getRoleName() != "text":
         t = acc.queryText()
         parts.append("text=%r" % t.getText(0, t.characterCount))
+    elif "Text" in ifaces:  # the caret, and the line a reader says there
+        t = acc.queryText()
+        line = t.getTextAtOffset(t.caretOffset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
+        parts.append("caret=%d line=%r" % (t.caretOffset, line.rstrip("\n")))
     if "Value" in ifaces:
         v = acc.queryValue()
         parts.append("value=%g [%g..%g]" % (v.currentValue, v.minimumValue, v.maximumValue))
@@ -57,14 +63,17 @@ def main(argv):
         for depth, acc in walk(app):
             print("  " * depth + describe(acc))
         return 0
-    if argv[1] == "press":
+    if argv[1] == "focused":
+        print("\n".join(describe(a) for _, a in walk(app) if a.getState().contains(pyatspi.STATE_FOCUSED)))
+        return 0
+    if argv[1] in ("press", "showMenu"):
         for _, acc in walk(app):
             if acc.name == argv[3] and "Action" in pyatspi.listInterfaces(acc):
                 a = acc.queryAction()
                 for i in range(a.nActions):
-                    if a.getName(i).lower() == "press":
+                    if a.getName(i).lower() == argv[1].lower():
                         return 0 if a.doAction(i) else 1
-        sys.exit("no object %r with a press action" % argv[3])
+        sys.exit("no object %r with a %s action" % (argv[3], argv[1]))
     sys.exit(__doc__)
 
 

@@ -12,7 +12,9 @@ unpacked into a temporary folder: nothing is installed on this machine.
 """
 import collections
 import glob
+import json
 import os
+import pwd
 import re
 import shutil
 import subprocess
@@ -246,6 +248,50 @@ class GnomeScreen(X):
         shutil.rmtree(self.runtime, ignore_errors=True)
 
 
+class SwayScreen(GnomeScreen):
+    """sway (wlroots' tiling compositor), headless with XWayland, as an X screen with a window manager.
+    It will not run as root: a root run starts it as nobody, and its XWayland lets this user in."""
+
+    def __init__(self):
+        self.runtime = tempfile.mkdtemp(prefix="tirlink-e2e-sway-")
+        os.chmod(self.runtime, 0o777)
+        self.log = open(os.path.join(self.runtime, "sway.log"), "w+")
+        xdg, named, root = os.path.join(self.runtime, "xdg"), os.path.join(self.runtime, "display"), os.getuid() == 0
+        os.makedirs(xdg, mode=0o700)
+        with open(os.path.join(self.runtime, "config"), "w") as f:
+            f.write("output HEADLESS-1 resolution %dx%d\nxwayland force\nexec sh -c 'xhost +si:localuser:%s; echo $DISPLAY > %s'\n"
+                    % (SCREEN_W, SCREEN_H, pwd.getpwuid(os.getuid()).pw_name, named))
+        if root:
+            os.chown(xdg, 65534, 65534)
+        self.sway_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.sway_env.update(XDG_RUNTIME_DIR=xdg, HOME=self.runtime, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                             WLR_RENDERER="pixman")
+        self.proc = subprocess.Popen(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] * root +
+                                     ["sway", "-c", os.path.join(self.runtime, "config")], env=self.sway_env,
+                                     stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.wm_proc, self.wm, self.display_owner = None, "sway", None
+        try:
+            display = self._wait(lambda: os.path.exists(named) and open(named).read().strip(), "sway named no X display")
+            with open("/tmp/.X%s-lock" % display[1:]) as lock:
+                self.display_owner = lock.read().strip()
+            self.sway_env["SWAYSOCK"] = self._wait(lambda: glob.glob(os.path.join(xdg, "sway-ipc.*")), "no sway socket")[0]
+            self.env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", SWAYSOCK=self.sway_env["SWAYSOCK"])
+            self.env.pop("WAYLAND_DISPLAY", None)
+        except Exception:
+            self.stop()
+            raise
+
+    def stop(self):
+        # sway alone first: were its XWayland stopped too, sway would start another as it ends.
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                pass
+        GnomeScreen.stop(self)
+
+
 class Ticker:
     """One run of the program in its own settings directory."""
 
@@ -442,6 +488,7 @@ def is_yellow(r, g, b):
 # ------------------------------------------------------------------------------------------
 WINDOW_MANAGER = "openbox"
 GNOME = "mutter"
+SWAY = "sway"
 
 
 def also_under_wm(case):
@@ -973,7 +1020,8 @@ def case_no_display_at_all_says_so_and_ends(x, tmp):
 
 def case_native_wayland_exit_keeps_the_start_top(x, tmp):
     """A native Wayland client can neither learn where its window stands nor move it: a drag
-    moves nothing, and "Выход" (from the keyboard) saves the Top the strip started with.
+    moves nothing, "Выход" (from the keyboard) saves the Top the strip started with, and the
+    program says so once on its error stream.
     Mutter, in a session of its own (in the one the window cases share, its remote-desktop
     service had stopped answering by then), puts the strip at the top left of its empty
     screen."""
@@ -1002,6 +1050,8 @@ def case_native_wayland_exit_keeps_the_start_top(x, tmp):
         except subprocess.TimeoutExpired:
             rc = "still running"
         assert rc == 0, "the program ended with %s: %s" % (rc, qt_said()[-2000:])
+        # Chosen by the user, the Wayland platform's limits are told too, once.
+        assert qt_said().count("tirlink: Qt's Wayland platform was chosen") == 1, qt_said()[-2000:]
     finally:
         if p.poll() is None:
             p.kill()
@@ -1059,6 +1109,37 @@ def case_menu_opens_from_the_keyboard(x, tmp):
         assert t.proc.poll() is None, "the ticker ended"
     finally:
         t.kill()
+
+
+def case_sway_floats_the_strip_and_follows_what_it_refuses(x, tmp):
+    """sway floats the fixed-size strip, 50 pixels high at least, where it chooses. After a drag it refuses the keyboard's
+    menu opens at the strip; after "Применить" asks for 29 pixels again, all 50 rows show the new colour."""
+    t = Ticker(x, tmp)
+    try:
+        g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4 and g["h"] == 50)
+        nodes = lambda n: [n] + sum((nodes(c) for c in n.get("nodes", []) + n.get("floating_nodes", [])), [])
+        tree = nodes(json.loads(x.run("swaymsg", "-t", "get_tree", "-r")))
+        assert any(n["type"] == "floating_con" and n["name"] == "Ftirlink" for n in tree), "sway tiles the strip"
+        t.shot("floating")
+        x.run("xdotool", "mousemove", "500", str(g["y"] + 25), "mousedown", "1", "mousemove", "500", str(g["y"] - 25),
+              "mouseup", "1", "windowfocus", "--sync", t.wid, "key", "shift+F10")
+        m = t.geometry(t.wait_new_window([t.wid]))
+        assert t.geometry() == g and (m["x"], m["y"]) == (g["x"], g["y"]), (g, t.geometry(), m)
+        t.keys("Down", "Return")
+        dlg = t.wait_window("Параметры")
+        time.sleep(0.4)
+        pick_colour(t, dlg, BTN_COLOR_BACK, "#006400")
+        t.click_in(dlg, *centre(BTN_APPLY))
+        green = lambda: t.strip(t.shot("applied"), g)[2][3 * g["w"] + 4::3 * g["w"]][:g["h"] - 2].count(100) == g["h"] - 2
+        deadline = time.time() + 5
+        while not green() and time.time() < deadline:  # the second column, all rows inside the border
+            time.sleep(0.1)
+        assert green(), "rows of the strip that are not in its new colour"
+    finally:
+        t.kill()
+
+
+case_sway_floats_the_strip_and_follows_what_it_refuses.variants = (SWAY,)
 
 
 class AssistiveBus:
@@ -1131,16 +1212,42 @@ def case_screen_reader_reads_the_ticker_and_the_dialog(x, tmp):
         os.makedirs(SHOTS, exist_ok=True)
         with open(os.path.join(SHOTS, "atspi-tree.txt"), "w") as f:
             f.write(tree)
+        # The swatches' colours, the preview's font, which way is faster, the memo's text at the caret.
         for line in ("[push button] 'Применить'", "[push button] 'Выход'", "[push button] 'Выбрать шрифт'",
                      "[check box] 'Поверх всех окон'", "[label] 'Тирлинка'", "[label] 'v 1.0 free'",
-                     "[slider] 'Скорость прокрутки' desc='Макс. Скорость прокрутки Мин.' value=300 [50..2050]",
+                     "[frame] 'Цвет фона' desc='тёмно-синий (#000080)'", "[frame] 'Цвет текста' desc='жёлтый (#FFFF00)'",
+                     "[label] 'АаБбВвГгДд' desc='Times New Roman, 14 пт'", "[push button] 'Фон' desc='тёмно-синий (#000080)'",
+                     "[slider] 'Скорость прокрутки' desc='влево быстрее (Макс.), вправо медленнее (Мин.)' value=300 [50..2050]",
+                     "[text] 'Текст' caret=0 line='Для вызова меню нажмите правую кнопку'",
                      "[link] 'Ладья-Софт, 2004, example.org' desc='http://www.example.org/tirlink/'"):
             assert line in tree, "%s not in:\n%s" % (line, tree)
-        bus.client("press", "tirlink", "Ладья-Софт, 2004, example.org")
-        deadline = time.time() + 10
-        while not os.path.exists(opened) and time.time() < deadline:
-            time.sleep(0.1)
-        assert open(opened).read() == "http://www.example.org/tirlink/"
+        # Tab walks the dialog as a reader hears it, and reaches the link, with a focus mark, after "Применить".
+        d = t.geometry(t.wait_window("Параметры"))
+        area = (d["x"] + 115 + 39, d["y"] + 264 + 3 + 17, 170, 15)
+        walk = [bus.client("focused", "tirlink")]
+        while not walk[-1].startswith("[link]") and len(walk) < 12:
+            before, now, deadline = crop(t.shot("tab"), area), walk[-1], time.time() + 5
+            t.keys("Tab")
+            while now == walk[-1] and time.time() < deadline:
+                now = bus.client("focused", "tirlink")
+            walk.append(now)
+        assert walk[-2:] == ["[push button] 'Применить' actions=Press,SetFocus\n", "[link] 'Ладья-Софт, 2004, example.org' "
+                             "desc='http://www.example.org/tirlink/' actions=Press,SetFocus\n"], walk
+        assert before != crop(t.shot("tab"), area), "no focus mark on the link"
+        # Return opens it, as a click does, and so does the reader's press action.
+        for press in (lambda: t.keys("Return"), lambda: bus.client("press", "tirlink", "Ладья-Софт, 2004, example.org")):
+            press()
+            deadline = time.time() + 10
+            while not os.path.exists(opened) and time.time() < deadline:
+                time.sleep(0.1)
+            assert open(opened).read() == "http://www.example.org/tirlink/"
+            os.remove(opened)
+        # The strip's menu, for one who cannot right-click, through the reader's action.
+        before = t.windows()
+        bus.client("showMenu", "tirlink", DESIGNED_LINE)
+        menu = t.wait_new_window(before)
+        t.keys("Escape")
+        t.wait_gone(menu)
         assert t.proc.poll() is None, "the ticker ended"
     finally:
         if t:
@@ -1349,16 +1456,16 @@ def main():
     x = X()
     failures = 0
     try:
-        for wm in (None, WINDOW_MANAGER, GNOME):
+        for wm in (None, WINDOW_MANAGER, GNOME, SWAY):
             cases = [c for c in CASES if wm in getattr(c, "variants", (None,))
                      and (not ONLY or c.__name__[5:] in ONLY)]
             screen = x
-            if wm == GNOME and cases:
+            if wm in (GNOME, SWAY) and cases:
                 try:
-                    screen = GnomeScreen()
+                    screen = GnomeScreen() if wm == GNOME else SwayScreen()
                 except Exception:
                     failures += 1
-                    print("FAIL starting GNOME's Mutter")
+                    print("FAIL starting %s" % wm)
                     traceback.print_exc()
                     continue
             elif wm and cases:
