@@ -141,7 +141,7 @@ are set in a settings dialog and kept in a settings file.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME tirlink-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, libxcb-present-dev, pkg-config")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Tirlink's component library for Qt 6 programs
 The scrolling text control of the Tirlink ticker (four directions, marquee
 and ticker modes, 3D text styles), bevels, fills and gradients, bitmap
