@@ -9,8 +9,10 @@
 // refresh to the next is what a person sees the text move. After the given time it prints, as
 // "key value" lines:
 //   rate_hz          refreshes per second, from the clock's own times
-//   refreshes        refreshes seen; late  those whose grab did not finish before the next
-//                    refresh (or that the viewer missed): a busy machine, not the program
+//   refreshes        refreshes seen; late  those whose grab began more than a quarter of a
+//                    refresh after its time or did not finish before the next refresh, and
+//                    those the viewer missed: the viewer was held back, so the machine is
+//                    busy, and what is seen then says little of the program
 //   pairs            pairs of successive refreshes with the same edge inside in both
 //   text_px          the text's width, the widest ink seen while it stood wholly inside
 //   pace_px_s        the pace: the edge's mean speed over the pairs, pixels per second
@@ -138,13 +140,15 @@ int main(int argc, char** argv)
         for (uint64_t m = lastMsc + 1; lastMsc && m < msc; ++m) samples.push_back({m, true});
         lastMsc = msc;
         if (period <= 0) continue;
-        SleepUntil(ust + int64_t(period / 2));
+        const int64_t target = ust + int64_t(period / 2);
+        SleepUntil(target);
+        const bool held = NowNs() > target + int64_t(period / 4);
         Sample s{msc, false, ust};
         xcb_get_image_cookie_t ck = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, int16_t(x), int16_t(y),
                                                   uint16_t(w), uint16_t(h), ~0u);
         std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> img(xcb_get_image_reply(c, ck, nullptr),
                                                                          &std::free);
-        s.late = !img || NowNs() > ust + int64_t(period * 0.95);
+        s.late = held || !img || NowNs() > ust + int64_t(period * 0.95);
         if (img && img->depth >= 24 && xcb_get_image_data_length(img.get()) >= w * h * 4)
             FindInk(xcb_get_image_data(img.get()), w, h, xcb_get_image_data_length(img.get()) / h, ink, s);
         samples.push_back(s);
