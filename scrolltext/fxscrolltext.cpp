@@ -194,6 +194,9 @@ void TFxScrollText::Reverse()
 {
     m_step = m_steps - m_step;
     m_direction = FactsOf(m_direction).opposite;
+    m_motion->Mirror(m_steps);
+    // The view's own step, seen from the other direction: the text stands where it stood.
+    m_shown = m_steps - m_shown;
     SnapView();
 }
 
@@ -230,9 +233,9 @@ void TFxScrollText::FollowFrames()
 
 void TFxScrollText::SnapView()
 {
-    // The next refresh shows the step counter, and steady motion from there.
+    // A new run of steps from the last tick on: the refreshes show it when they reach that tick.
     m_motion->Snap(m_step);
-    m_shown = m_step;
+    if (!FollowingDisplay()) m_shown = m_step;
 }
 
 bool TFxScrollText::DisplayFrame(int64_t PresentationNs)
@@ -398,7 +401,6 @@ void TFxScrollText::CalculateDimensions()
         const int32_t w = FxGet3DTextWidth(GetAsTickerText(), m_font3D.get(), Font());
         if (w > 0) m_textWidth = w;
     }
-    if (m_scroll) SnapView();
 }
 
 void TFxScrollText::Invalidate()

@@ -219,7 +219,8 @@ private:
     void StopIfChanged(bool changed);
     // Starts or ends following the display, as FollowDisplay and scrolling say.
     void FollowFrames();
-    // A change the view must follow at once, without interpolation: it shows the step counter.
+    // The step counter jumped (a wrap, a Reverse): the view's path takes a new run from the
+    // last tick on, which the refreshes show once they reach that tick.
     void SnapView();
     int64_t MotionNow() const;
     int64_t TickPeriod() const;

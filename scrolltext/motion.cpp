@@ -17,9 +17,9 @@ constexpr double kSlack = 0.75;
 void TFxMotion::Start(int64_t Now, int32_t Step, int64_t Period)
 {
     m_nominal = m_period = double(std::max<int64_t>(Period, 1));
-    m_first = m_last = m_snapIndex = 0;
+    m_first = m_last = 0;
     m_times[0] = Now;
-    m_snapStep = Step;
+    m_runs.assign(1, Run{0, double(Step), 1.0});
     m_shown = 0;
     m_origin = double(Now);
 }
@@ -36,20 +36,25 @@ void TFxMotion::Tick(int64_t Now, int32_t Step)
     }
     m_last = n;
     m_times[size_t(n % kHistory)] = Now;
-    // A step other than the run's next one is a jump the caller did not tell: a snap.
-    if (Step != m_snapStep + int32_t(n - m_snapIndex)) {
-        m_snapIndex = n;
-        m_snapStep = Step;
-        m_shown = 0;
-    }
+    const Run& r = m_runs.back();
+    if (double(Step) != r.step + r.slope * double(n - r.index)) Snap(Step);
     Fit();
 }
 
 void TFxMotion::Snap(int32_t Step)
 {
-    m_snapIndex = m_last;
-    m_snapStep = Step;
-    m_shown = 0;
+    // A run that begins where one began already replaces it.
+    while (m_runs.size() > 1 && m_runs.back().index >= m_last) m_runs.pop_back();
+    if (m_runs.back().index >= m_last) m_runs.back() = Run{m_last, double(Step), 1.0};
+    else m_runs.push_back(Run{m_last, double(Step), 1.0});
+}
+
+void TFxMotion::Mirror(int32_t Steps)
+{
+    for (Run& r : m_runs) {
+        r.step = double(Steps) - r.step;
+        r.slope = -r.slope;
+    }
 }
 
 void TFxMotion::Fit()
@@ -64,6 +69,7 @@ void TFxMotion::Fit()
         st += double(m_times[size_t(n % kHistory)]) - t0;
     }
     const double mn = sn / double(count), mt = st / double(count);
+    m_period = m_nominal;
     if (count >= kFitFrom) {
         double snn = 0, snt = 0;
         for (int64_t n = from; n <= m_last; ++n) {
@@ -71,11 +77,9 @@ void TFxMotion::Fit()
             snn += dn * dn;
             snt += dn * (double(m_times[size_t(n % kHistory)]) - t0 - mt);
         }
-        m_period = snt / snn;
         // A fit that makes no sense (ticks bunched by a busy machine) keeps the nominal pace.
-        if (!(m_period > 0.5 * m_nominal && m_period < 2.0 * m_nominal)) m_period = m_nominal;
-    } else {
-        m_period = m_nominal;
+        const double fitted = snt / snn;
+        if (fitted > 0.5 * m_nominal && fitted < 2.0 * m_nominal) m_period = fitted;
     }
     // The line through the mean point with that slope, as index 0's time.
     m_origin = t0 + mt - (mn + double(m_last)) * m_period;
@@ -91,8 +95,9 @@ double TFxMotion::Lag(int64_t Refresh) const
 double TFxMotion::At(int64_t T, int64_t Refresh)
 {
     const double line = (double(T) - m_origin) / m_period - Lag(Refresh);
-    const double lo = std::max(double(m_snapIndex) + m_shown, double(m_snapIndex));
-    const double k = std::clamp(line, lo, std::max(lo, double(m_last)));
-    m_shown = k - double(m_snapIndex);
-    return double(m_snapStep) + m_shown;
+    m_shown = std::clamp(line, m_shown, std::max(m_shown, double(m_last)));
+    // Runs the view has passed are done with.
+    while (m_runs.size() > 1 && double(m_runs[1].index) <= m_shown) m_runs.erase(m_runs.begin());
+    const Run& r = m_runs.front();
+    return r.step + r.slope * std::max(0.0, m_shown - double(r.index));
 }
