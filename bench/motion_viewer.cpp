@@ -212,7 +212,7 @@ int main(int argc, char** argv)
     std::printf("step_px %.3f\n", step);
     std::printf("hitches %ld\n", hitches);
     std::printf("hitches_per_s %.3f\n", span > 0 ? double(hitches) / span : 0.0);
-    std::printf("moves");
+    std::printf("moves%s", moves.empty() ? " none" : "");
     for (const auto& [px, n] : moves) std::printf(" %d:%ld", px, n);
     std::printf("\n");
     return 0;

@@ -4,16 +4,15 @@
 
 #include "platform/safecall.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/present.h>
 #include <xcb/xcb.h>
@@ -29,8 +28,9 @@ constexpr int kWatchMs = 50;
 
 enum class TWanted { wPresent, wFrameCallbacks, wTimer };
 
-// Present's events reach Qt's event loop like any other X event; this filter hands each
-// complete-notify to the clock that asked for it, by its event context.
+// The Present clocks' own connection to the X server, read on the GUI thread when it has
+// something: a refresh wakes the GUI thread once, not Qt's event reader first and the GUI
+// thread after it, and Qt's connection carries none of this.
 class TPresentEvents;
 
 }  // namespace
@@ -164,33 +164,60 @@ private:
     QPointer<QWindow> m_window;
 };
 
-class TPresentEvents final : public QAbstractNativeEventFilter {
+class TPresentEvents final : public QObject {
 public:
-    static TPresentEvents& Get()
+    // The connection, made at the first call; none where the server (the one DISPLAY names,
+    // as for Qt) offers no Present extension, nor once the application object is gone.
+    static TPresentEvents* Get()
     {
-        static TPresentEvents* filter = [] {
-            auto* f = new TPresentEvents;
-            QCoreApplication::instance()->installNativeEventFilter(f);
-            return f;
-        }();
-        return *filter;
+        static QPointer<TPresentEvents> events;
+        static bool tried = false;
+        if (!tried && QCoreApplication::instance()) {
+            tried = true;
+            auto* e = new TPresentEvents(QCoreApplication::instance());
+            if (e->conn) events = e;
+            else delete e;
+        }
+        return events.data();
     }
-    uint8_t opcode = 0;
+    xcb_connection_t* conn = nullptr;
     std::map<uint32_t, TClock*> clocks;
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+private:
+    explicit TPresentEvents(QObject* parent) : QObject(parent)
     {
-        if (clocks.empty() || type != "xcb_generic_event_t") return false;
-        auto* ev = static_cast<xcb_generic_event_t*>(message);
-        if ((ev->response_type & 0x7f) != XCB_GE_GENERIC) return false;
-        auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
-        if (ge->extension != opcode || ge->event_type != XCB_PRESENT_COMPLETE_NOTIFY) return false;
-        auto* e = reinterpret_cast<xcb_present_complete_notify_event_t*>(ev);
-        const auto it = clocks.find(e->event);
-        if (it == clocks.end()) return false;
-        it->second->PresentEvent(e);
-        return true;
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        const xcb_query_extension_reply_t* ext = xcb_connection_has_error(c) ? nullptr : xcb_get_extension_data(c, &xcb_present_id);
+        if (!ext || !ext->present) {
+            xcb_disconnect(c);
+            return;
+        }
+        conn = c;
+        m_opcode = ext->major_opcode;
+        m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
     }
+    ~TPresentEvents() override
+    {
+        if (conn) xcb_disconnect(conn);
+    }
+    void Read()
+    {
+        while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
+            const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> own(ev, &std::free);
+            auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+            if ((ev->response_type & 0x7f) != XCB_GE_GENERIC || ge->extension != m_opcode ||
+                ge->event_type != XCB_PRESENT_COMPLETE_NOTIFY)
+                continue;
+            auto* e = reinterpret_cast<xcb_present_complete_notify_event_t*>(ev);
+            const auto it = clocks.find(e->event);
+            // The clock may end itself in its frame: the next event is looked up afresh.
+            if (it != clocks.end()) it->second->PresentEvent(e);
+        }
+        if (xcb_connection_has_error(conn)) m_notifier->setEnabled(false);
+    }
+    uint8_t m_opcode = 0;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 TClock::~TClock()
@@ -209,13 +236,13 @@ bool TClock::Attach()
         native->requestUpdate();
         return true;
     }
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) return false;
-    m_conn = x11->connection();
+    TPresentEvents* events = TPresentEvents::Get();
+    if (!events) return false;
+    m_conn = events->conn;
     m_xwindow = uint32_t(top->internalWinId());
     m_eid = xcb_generate_id(m_conn);
     xcb_present_select_input(m_conn, m_eid, m_xwindow, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
-    TPresentEvents::Get().clocks[m_eid] = this;
+    events->clocks[m_eid] = this;
     // The first notification comes at once, with the current count; each asks for the next.
     xcb_present_notify_msc(m_conn, m_xwindow, ++m_serial, 0, 0, 0);
     xcb_flush(m_conn);
@@ -226,8 +253,10 @@ void TClock::Detach()
 {
     if (m_window) m_window->removeEventFilter(this);
     m_window = nullptr;
+    TPresentEvents* events = m_eid ? TPresentEvents::Get() : nullptr;
+    m_eid = events ? m_eid : 0;
     if (!m_eid) return;
-    TPresentEvents::Get().clocks.erase(m_eid);
+    events->clocks.erase(m_eid);
     // Selecting no events frees the event context; a window already gone takes it with it.
     const xcb_void_cookie_t c = xcb_present_select_input_checked(m_conn, m_eid, m_xwindow, 0);
     xcb_discard_reply(m_conn, c.sequence);
@@ -252,19 +281,6 @@ void TClock::PresentEvent(const xcb_present_complete_notify_event_t* e)
     Frame(int64_t(e->ust) * 1000 + m_period);
 }
 
-// The source this platform offers, before any window is asked.
-bool PresentAvailable()
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) return false;
-    static const int opcode = [x11] {
-        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(x11->connection(), &xcb_present_id);
-        return ext && ext->present ? int(ext->major_opcode) : -1;
-    }();
-    if (opcode < 0) return false;
-    TPresentEvents::Get().opcode = uint8_t(opcode);
-    return true;
-}
 
 }  // namespace
 
@@ -280,7 +296,7 @@ std::unique_ptr<TFrameClock> TFrameClock::Start(QWidget* Widget, TFrameEvent OnF
     TWanted wanted = TWanted::wTimer;
     if (forced != "timer") {
         const QString platform = QGuiApplication::platformName();
-        if (platform == QLatin1String("xcb") && PresentAvailable()) wanted = TWanted::wPresent;
+        if (platform == QLatin1String("xcb") && TPresentEvents::Get()) wanted = TWanted::wPresent;
         else if (platform.startsWith(QLatin1String("wayland"))) wanted = TWanted::wFrameCallbacks;
     }
     return std::make_unique<TClock>(Widget, std::move(OnFrame), wanted, period);
