@@ -203,7 +203,8 @@ private:
     }
     void Read()
     {
-        while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
+        // One read of the socket; what it brought is then taken from xcb's queue.
+        for (xcb_generic_event_t* ev = xcb_poll_for_event(conn); ev; ev = xcb_poll_for_queued_event(conn)) {
             const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> own(ev, &std::free);
             auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
             if ((ev->response_type & 0x7f) != XCB_GE_GENERIC || ge->extension != m_opcode ||

@@ -1215,7 +1215,8 @@ def case_debian_packages_unpacked_and_checked(x, tmp):
     assert any("TirlinkConfig.cmake" in fs for _, _, fs in os.walk(root)), "no CMake package in tirlink-dev"
 
 
-GALLERY_PAGES = ["Scroll text", "Marquee", "3D text", "Bevels", "Fills", "Effects", "Transparency, links"]
+GALLERY_PAGES = ["Scroll text", "Marquee", "3D text", "Bevels", "Fills", "Effects", "Transparency, links",
+                 "Following the display"]
 GALLERY_SHOTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "gallery")
 # The first page's scroll texts in the window's client coordinates, with the axis their text
 # moves along and the sign of its movement.
