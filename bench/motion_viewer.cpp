@@ -24,6 +24,8 @@
 //
 // Usage: motion_viewer X Y WIDTH HEIGHT SECONDS STEPS [RRGGBB]
 // The rectangle is in the screen's device pixels; the colour is the text's (yellow unless given).
+#include "monotonic.h"
+
 #include <xcb/present.h>
 #include <xcb/xcb.h>
 
@@ -38,20 +40,6 @@
 #include <vector>
 
 namespace {
-
-int64_t NowNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-void SleepUntil(int64_t ns)
-{
-    timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
-    }
-}
 
 struct Sample {
     uint64_t msc = 0;

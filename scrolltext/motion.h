@@ -61,7 +61,7 @@ private:
     std::array<int64_t, kHistory> m_times{};   // tick n's time lies at m_times[n % kHistory]
     int64_t m_first = 0;                       // the first tick index of the line
     int64_t m_last = 0;                        // the last tick's index
-    std::vector<Run> m_runs;                   // by index; the first is the one shown now
+    std::vector<Run> m_runs{Run{0, 0, 1}};     // by index; the first is the one shown now
     double m_shown = 0;                        // the index shown last
     double m_origin = 0;                       // the line: index n due at m_origin + n * m_period
     double m_period = 16e6;

@@ -565,16 +565,21 @@ def case_text_moves_left_at_scale_one_and_a_half(x, tmp):
     text_moves_left(x, tmp, "1.5")
 
 
+def raise_priority(*pids):
+    """Runs the processes at a higher priority where that is allowed (as root)."""
+    for pid in pids:
+        try:
+            os.setpriority(os.PRIO_PROCESS, pid, -10)
+        except OSError:
+            pass
+
+
 def text_moves_left(x, tmp, scale):
     t = Ticker(x, tmp, env=dict(x.env, QT_SCALE_FACTOR=scale))
     try:
         # This measures the program's pace, not the machine's load: on a busy shared machine the
-        # ticker and the X server would otherwise lose ticks to other work. (Root only.)
-        for pid in (t.proc.pid, x.proc.pid):
-            try:
-                os.setpriority(os.PRIO_PROCESS, pid, -10)
-            except OSError:
-                pass
+        # ticker and the X server would otherwise lose ticks to other work.
+        raise_priority(t.proc.pid, x.proc.pid)
         # As wide as the screen less the designed two logical pixels on each side.
         g = t.wait_geometry(lambda g: g["w"] == round((SCREEN_W / float(scale) - 4) * float(scale)))
         samples = []  # (time, leftmost yellow column, rightmost yellow column)
@@ -673,13 +678,8 @@ def view_motion(screen, tmp, viewer, seconds):
     returns the viewer's figures."""
     t = Ticker(screen, tmp)
     try:
-        # The program and the server at a higher priority where that is allowed (as root): the
-        # measurement is of the program, not of the machine's other work.
-        for pid in (t.proc.pid, screen.proc.pid):
-            try:
-                os.setpriority(os.PRIO_PROCESS, pid, -10)
-            except OSError:
-                pass
+        # The measurement is of the program, not of the machine's other work.
+        raise_priority(t.proc.pid, screen.proc.pid)
         g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
         out = screen.run(viewer, str(g["x"]), str(g["y"]), str(g["w"]), str(g["h"]), str(seconds), "300")
     finally:
