@@ -62,6 +62,8 @@ TFtirlink::TFtirlink(TComponent* AOwner) : TForm(AOwner)
     FxScrollText1->SetScrollMode(TFxScrollMode::smTicker);
     FxScrollText1->SetSteps(300);
     FxScrollText1->SetInterval(1);
+    // Text for people to read: it moves the same distance on every refresh of the display.
+    FxScrollText1->SetFollowDisplay(true);
     FxScrollText1->Lines()->Clear();
     FxScrollText1->Lines()->Add(QString::fromUtf8(DesignedLine));
     FxScrollText1->SetColor(clNavy);

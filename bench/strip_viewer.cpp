@@ -14,6 +14,8 @@
 //
 // Usage: strip_viewer X Y WIDTH HEIGHT SECONDS [PERIOD_MS]
 // The rectangle is in the screen's device pixels (what xwininfo reports).
+#include "monotonic.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -28,20 +30,6 @@
 #include <vector>
 
 namespace {
-
-int64_t NowNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-void SleepUntil(int64_t ns)
-{
-    timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
-    }
-}
 
 // FNV-1a over the image's rows (the padding at the end of a row is left out).
 uint64_t Hash(const XImage* img)

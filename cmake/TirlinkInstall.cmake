@@ -147,7 +147,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME tirlink-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The Designer plugin is a shared object: its run-time libraries come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev, libgl-dev, libxcb1-dev, libxcb-present-dev, pkg-config")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "designer-qt6")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Tirlink's component library for Qt 6 programs
 The scrolling text control of the Tirlink ticker (four directions, marquee

@@ -5,6 +5,7 @@
 //   1. Page scaffolding: samples, cycle buttons, sliders
 //   2. Scroll text: four directions, style, Steps, Interval and the four timer kinds
 //   3. Marquee: several lines, alignment, <b> markup
+//   3a. Following the display: the same ticker with frames per refresh and per tick
 //   4. 3D text: every style with its depths, colours and orientations
 //   5. Bevels: every mode and style
 //   6. Fills and gradients
@@ -294,6 +295,50 @@ public:
 
 private:
     TFxScrollText* m_text;
+};
+
+// =============================================================================================
+// 3a. Following the display
+// =============================================================================================
+// The same ticker twice, one above the other: above, frames follow the display's refreshes;
+// below, one frame per tick of the timer, as without FollowDisplay.
+class TDisplayPage : public TGalleryPage {
+public:
+    TDisplayPage(TWinControl* AParent, const TRect& Bounds) : TGalleryPage(AParent, Bounds)
+    {
+        const QString line = QStringLiteral("The same <b>ticker</b>, at the same pace: watch how evenly each one moves.");
+        const QString captions[2] = {
+            QStringLiteral("FollowDisplay on: a frame on every refresh of the display, the same distance each time"),
+            QStringLiteral("FollowDisplay off: a frame on every tick of the timer, whenever the display shows it")};
+        for (int i = 0; i < 2; ++i) {
+            AddLabel(8, 8 + 70 * i, 774, captions[i]);
+            m_texts[i] = NewScrollText(m_panel, {8, 30 + 70 * i, 782, 62 + 70 * i}, TFxScrollMode::smTicker,
+                                       TFxScrollDirection::sdRightToLeft, {line});
+            m_texts[i]->SetSteps(300);
+            m_texts[i]->SetInterval(1);
+            m_texts[i]->SetFollowDisplay(i == 0);
+        }
+        AddSlider(8, 160, QStringLiteral("Steps"), 50, 800, 300, [this](int v) {
+            for (TFxScrollText* t : m_texts) t->SetSteps(v);
+            Shown();
+        });
+        AddLabel(8, 200, 774, QStringLiteral("Both step once per tick of a 16 ms timer. On a display that refreshes 60 times "
+                                             "a second the lower one now and then"));
+        AddLabel(8, 220, 774, QStringLiteral("moves twice as far; at 144 it stands still on more than half of the refreshes."));
+    }
+    void Shown() override
+    {
+        // Started together, so that the two stand side by side.
+        for (TFxScrollText* t : m_texts) t->SetScroll(false);
+        for (TFxScrollText* t : m_texts) t->SetScroll(true);
+    }
+    void Hidden() override
+    {
+        for (TFxScrollText* t : m_texts) t->Stop();
+    }
+
+private:
+    std::array<TFxScrollText*, 2> m_texts{};
 };
 
 // =============================================================================================
@@ -713,5 +758,5 @@ std::vector<std::pair<QString, std::function<TGalleryPage*(TWinControl*, const T
     return {{QStringLiteral("Scroll text"), Make<TScrollPage>()}, {QStringLiteral("Marquee"), Make<TMarqueePage>()},
             {QStringLiteral("3D text"), Make<TTextPage>()},       {QStringLiteral("Bevels"), Make<TBevelPage>()},
             {QStringLiteral("Fills"), Make<TFillPage>()},         {QStringLiteral("Effects"), Make<TEffectPage>()},
-            {QStringLiteral("Transparency, links"), Make<TLinkPage>()}};
+            {QStringLiteral("Transparency, links"), Make<TLinkPage>()}, {QStringLiteral("Following the display"), Make<TDisplayPage>()}};
 }

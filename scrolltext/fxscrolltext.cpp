@@ -12,9 +12,11 @@
 #include "scrolltext/fxscrolltext.h"
 
 #include "platform/forms.h"
+#include "platform/frameclock.h"
 #include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
 #include "scrolltext/keptframe.h"
+#include "scrolltext/motion.h"
 
 #include <QtMath>
 
@@ -44,6 +46,7 @@ TFxScrollText::TFxScrollText(TComponent* AOwner) : TFxGraphicControl(AOwner)
     SetHeight(20);
     m_snapshot = std::make_unique<TBitmap>();
     m_kept = std::make_unique<TFxKeptFrame>();
+    m_motion = std::make_unique<TFxMotion>();
     ActivateTimer();
 }
 
@@ -104,6 +107,21 @@ void TFxScrollText::SetSteps(int32_t Value)
     m_steps = Value;
 }
 
+void TFxScrollText::SetFollowDisplay(bool Value)
+{
+    if (m_followDisplay == Value) return;
+    m_followDisplay = Value;
+    if (IsLoading()) return;
+    FollowFrames();
+}
+
+void TFxScrollText::SetMotionClock(std::function<int64_t()> Now)
+{
+    m_viewTimes = std::move(Now);
+    m_frameClock.reset();
+    FollowFrames();
+}
+
 void TFxScrollText::SetBool(int Index, bool Value)
 {
     switch (Index) {
@@ -149,15 +167,24 @@ void TFxScrollText::ExecuteEnh(int32_t Step)
     }
     m_scroll = true;
     m_step = (Step >= 0 && Step <= m_steps - 1) ? Step : 0;
+    m_shown = m_step;
     if (OnStart) OnStart(this);
     PaintImage();
     EnableTimer(true);
+    FollowFrames();
 }
 
 void TFxScrollText::Stop()
 {
     if (!m_scroll) return;
+    const bool following = FollowingDisplay();
     EnableTimer(false);
+    m_frameClock.reset();
+    // The view stops where the model stands: the last frame is the step counter's.
+    if (following && m_shown != m_step && !m_composing && !IsDestroying()) {
+        m_shown = m_step;
+        PaintImage(false);
+    }
     m_scroll = false;
     m_step = 0;
     if (!IsDestroying() && OnStop) OnStop(this);
@@ -167,19 +194,74 @@ void TFxScrollText::Reverse()
 {
     m_step = m_steps - m_step;
     m_direction = FactsOf(m_direction).opposite;
+    m_motion->Mirror(m_steps);
+    // The view's own step, seen from the other direction: the text stands where it stood.
+    m_shown = m_steps - m_shown;
+    SnapView();
 }
 
 void TFxScrollText::GetTimer(TObject* Sender)
 {
     if (!m_scroll) return;
     ++m_step;
-    PaintImage();
+    if (FollowingDisplay()) {
+        // The refreshes draw; the tick moves the model and tells of it.
+        m_motion->Tick(MotionNow(), m_step);
+        if (OnScroll) OnScroll(this);
+    } else {
+        PaintImage();
+    }
     if (m_step <= m_steps) return;
     switch (m_scrollStyle) {
-    case TFxScrollStyle::ssLoop: m_step = 0; break;
+    case TFxScrollStyle::ssLoop:
+        m_step = 0;
+        SnapView();
+        break;
     case TFxScrollStyle::ssLoopReverse: Reverse(); break;
     case TFxScrollStyle::ssOnce: Stop(); break;
     }
+}
+
+void TFxScrollText::FollowFrames()
+{
+    if (!(m_scroll && m_followDisplay && !m_viewTimes)) m_frameClock.reset();
+    else if (!m_frameClock) m_frameClock = TFrameClock::Start(Widget(), [this](int64_t at) { return DisplayFrame(at); });
+    // The view starts at the step counter, on a line of its own from now.
+    m_motion->Start(MotionNow(), m_step, TickPeriod());
+    m_shown = m_step;
+}
+
+void TFxScrollText::SnapView()
+{
+    // A new run of steps from the last tick on: the refreshes show it when they reach that tick.
+    m_motion->Snap(m_step);
+    if (!FollowingDisplay()) m_shown = m_step;
+}
+
+bool TFxScrollText::DisplayFrame(int64_t PresentationNs)
+{
+    if (!FollowingDisplay() || m_composing) return false;
+    const int64_t refresh = m_frameClock ? m_frameClock->RefreshPeriod() : TickPeriod();
+    m_shown = m_motion->At(PresentationNs, refresh);
+    // A refresh that would show the same picture draws nothing.
+    const TPoint was = m_origin;
+    const int32_t offset = m_centerOffset;
+    if (BlockOrigin() == was && offset == m_centerOffset && m_kept->Current(SurfaceGeneration())) return false;
+    PaintImage(false);
+    return true;
+}
+
+int64_t TFxScrollText::MotionNow() const
+{
+    return m_viewTimes ? m_viewTimes() : TFrameClock::Now();
+}
+
+int64_t TFxScrollText::TickPeriod() const
+{
+    // The nominal period until the ticks themselves tell it: the window timers' shortest is
+    // 16 ms, the multimedia timers' 1 ms.
+    const bool window = m_timerMode == TFxTimerMode::tmNormal || m_timerMode == TFxTimerMode::tmGlobalTimer;
+    return int64_t(std::max<int64_t>(m_interval & 0xFFFF, window ? 16 : 1)) * 1'000'000;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -283,6 +365,7 @@ void TFxScrollText::Loaded()
         ActivateTimer();
     }
     CalculateDimensions();
+    FollowFrames();
 }
 
 QString TFxScrollText::GetAsTickerText() const
@@ -425,7 +508,7 @@ void TFxScrollText::DrawSegments(TCanvas* Canvas, const QString& Line, TRect R, 
 TPoint TFxScrollText::BlockOrigin()
 {
     m_centerOffset = m_innerHeight < m_textHeight ? 0 : (m_innerHeight - m_textHeight) / 2;
-    const double f = double(m_step) / double(m_steps);
+    const double f = ShownStep() / double(m_steps);
     const TFxScrollDirectionFacts facts = FactsOf(m_direction);
     const double along = facts.towardsOrigin ? 1.0 - f : f;   // from the start edge, 0 to 1
     TPoint p(0, m_centerOffset);
@@ -533,7 +616,7 @@ void TFxScrollText::DrawTicker(TCanvas* Canvas, TPoint Origin, const TRect* Band
         m_kept->reach = UnionRect(m_kept->reach, TRect(d.r.Left, d.r.Top, d.r.Right + depth, d.r.Bottom + depth));
 }
 
-void TFxScrollText::PaintImage()
+void TFxScrollText::PaintImage(bool Tell)
 {
     // The frame is composed off screen in a 24-bit work image. On a scaled screen it holds the
     // screen's device pixels, so that text is rasterised at the screen's resolution; the
@@ -607,7 +690,7 @@ void TFxScrollText::PaintImage()
     // The frame is copied after OnScroll: what a handler draws on the control, or a repaint it
     // causes, is covered by the whole frame.
     const uint64_t before = SurfaceGeneration();
-    if (OnScroll) OnScroll(this);
+    if (Tell && OnScroll) OnScroll(this);
     const TRect copied = SurfaceGeneration() == before ? changed : view;
     const int b = BevelExt();
     if (!work->Empty() && !copied.IsEmpty())
@@ -636,7 +719,7 @@ void TFxScrollText::Paint()
     }
     // A paint cycle redraws the whole frame: what the surface holds is not taken on trust.
     m_kept->Forget();
-    PaintImage();
+    PaintImage(!FollowingDisplay());
     if (IsDesigning() && !m_scroll && BevelExt() == 0) DrawDashedFrame();
 }
 

@@ -12,6 +12,11 @@
 // A pass takes Steps + 1 ticks: at step s the block stands at s / Steps of the way from just
 // outside the side it enters from to just outside the opposite side.
 //
+// With FollowDisplay the timer still moves the model (the step counter, OnScroll, the wrap), one
+// step per tick, but the frames follow the display: one per refresh of the display the control
+// is shown on, with the text where its steady motion puts it when that refresh is shown, never
+// ahead of the step counter (see scrolltext/motion.h and platform/frameclock.h).
+//
 // Threads: everything runs on the GUI thread; ticks reach GetTimer there in every timer mode
 // (the threaded mode hands each tick over through its synchronising call). Once stopped, no
 // tick moves the text; destroying the control stops it without OnStop.
@@ -30,6 +35,8 @@
 struct TFxBlockKey;
 struct TFxDrawnSegment;
 class TFxKeptFrame;
+class TFxMotion;
+class TFrameClock;
 
 enum class TFxScrollDirection { sdBottomToTop, sdLeftToRight, sdRightToLeft, sdTopToBottom };
 
@@ -91,6 +98,14 @@ public:
     void SetTimerMode(TFxTimerMode Value);
     TThreadPriority ThreadPriority() const { return m_threadPriority; }
     void SetThreadPriority(TThreadPriority Value) { m_threadPriority = Value; }
+    // Whether frames follow the display's refreshes (see above) rather than the ticks. False
+    // by default: a frame per tick, OnScroll with each frame, and no work beyond the ticks,
+    // whatever the display's rate (a 144 Hz display would otherwise more than double the
+    // frames drawn); a program that moves text for people to read (the ticker) turns it on.
+    // Where the display's refresh rate is unknown the frames follow the ticks either way.
+    // Takes effect at once, also while scrolling.
+    bool FollowDisplay() const { return m_followDisplay; }
+    void SetFollowDisplay(bool Value);
 
     // The Boolean properties: 0 MakeVisible, 1 Scroll, 2 Transparent.
     void SetBool(int Index, bool Value);
@@ -113,8 +128,13 @@ public:
     void Stop();
     // Mirrors the position (counter := Steps - counter) and the direction, without stopping.
     void Reverse();
-    // The tick handler given to either timer: advances and paints one frame.
+    // The tick handler given to either timer: advances and paints one frame (following the
+    // display: advances and fires OnScroll; the refreshes draw).
     void GetTimer(TObject* Sender);
+    // Following the display, the frame of a refresh shown at PresentationNs (on the clock of
+    // MotionClock): the text where its motion puts it then. Returns whether anything was drawn.
+    // The frame clock calls it; tests call it with times of their own.
+    bool DisplayFrame(int64_t PresentationNs);
 
     // -- Tick source -----------------------------------------------------------------------
     void ActivateTimer();
@@ -130,9 +150,9 @@ public:
     void CalculateDimensions();
     // The lines joined, each followed by one blank.
     QString GetAsTickerText() const;
-    // Composes the frame for the current step off screen, fires OnScroll, copies it onto the
-    // control inside the bevel.
-    void PaintImage();
+    // Composes the frame for the current step off screen, fires OnScroll (with Tell), copies it
+    // onto the control inside the bevel. Following the display, the step shown is the view's.
+    void PaintImage(bool Tell = true);
     // The bevel, the background snapshot when stale (see-through), then PaintImage.
     void Paint() override;
 
@@ -152,7 +172,9 @@ public:
 
     // -- Events (Sender = the control) -----------------------------------------------------
     TNotifyEvent OnStart;    // a start was accepted; before its first frame
-    TNotifyEvent OnScroll;   // a frame is composed and about to be copied onto the control
+    // A frame is composed and about to be copied onto the control; following the display, the
+    // step counter advanced (once per tick, before the refreshes show it).
+    TNotifyEvent OnScroll;
     TNotifyEvent OnStop;     // the scrolling ended (never while destroying)
     // Told of every text segment drawn, with its rectangle and font style (diagnostics).
     std::function<void(const QString& Segment, const TRect& R, TFontStyles Style)> OnDrawSegment;
@@ -173,6 +195,15 @@ public:
     TFxHiTimer* HiTimer() const { return m_hiTimer; }
     // With false every frame is composed whole: the plain path that kept frames must equal.
     void SetKeepFrames(bool Keep) { m_keepFrames = Keep; }
+    // The step the last frame showed: the step counter's, or following the display, the view's,
+    // which lies between two steps.
+    double ShownStep() const { return FollowingDisplay() ? m_shown : double(m_step); }
+    // Whether frames now follow a display clock (or the clock SetMotionClock gave).
+    bool FollowingDisplay() const { return m_scroll && m_followDisplay && (m_frameClock || m_viewTimes); }
+    // The clock ticks and refreshes are timed on (TFrameClock::Now by default). Given one, the
+    // control follows the display without a frame clock of its own: only DisplayFrame draws
+    // between ticks (tests drive it with synthetic times); with an empty one, as by default.
+    void SetMotionClock(std::function<int64_t()> Now);
 
 private:
     // One text being cut into segments at the tags; Bold follows the tags consumed.
@@ -186,6 +217,13 @@ private:
     // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
     int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
     void StopIfChanged(bool changed);
+    // Starts or ends following the display, as FollowDisplay and scrolling say.
+    void FollowFrames();
+    // The step counter jumped (a wrap, a Reverse): the view's path takes a new run from the
+    // last tick on, which the refreshes show once they reach that tick.
+    void SnapView();
+    int64_t MotionNow() const;
+    int64_t TickPeriod() const;
     // The block's top-left corner at the current step (also sets the centring offset).
     TPoint BlockOrigin();
     // The rectangle of line Index of a block standing at Origin.
@@ -226,6 +264,12 @@ private:
     // The joined lines and the lines they were joined from.
     mutable QString m_tickerText;
     mutable QStringList m_tickerLines;
+
+    bool m_followDisplay = false;
+    std::unique_ptr<TFxMotion> m_motion;
+    std::unique_ptr<TFrameClock> m_frameClock;
+    std::function<int64_t()> m_viewTimes;   // a clock given by SetMotionClock
+    double m_shown = 0;                      // the step the view showed last
 
     std::unique_ptr<TFxTimer> m_poolTimer;
     TFxHiTimer* m_hiTimer = nullptr;     // owned (as a component, freed by DeActivateTimer)

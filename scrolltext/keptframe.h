@@ -98,6 +98,8 @@ public:
     }
     // The next frame is composed whole.
     void Forget() { m_wholeDue = true; }
+    // Whether the surface still shows the last frame, untouched since.
+    bool Current(uint64_t SurfaceGeneration) const { return m_valid && !m_wholeDue && m_surfaceSeen == SurfaceGeneration; }
 
     // The ticker line's segments and what drawing all of them covered, relative to the line's
     // top-left corner, as the last whole frame drew them: a kept frame whose band misses that

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -636,3 +637,106 @@ TEST_F(ScrollTextTest, WithoutAProviderTheSnapshotIsWhatTheParentShowsUnderTheCo
     EXPECT_EQ(st->Snapshot()->Canvas()->Pixel(5, 5), clTeal);
     EXPECT_EQ(st->Canvas()->Pixel(5, 5), clTeal);
 }
+
+// Following the display, on synthetic time: ticks every 16 ms with jitter (and now and then one
+// 8 ms late, once 40 ms), refreshes at 60 and 144 Hz, each drawn for the time it is shown, a refresh on.
+class FollowingTheDisplay : public ScrollTextTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJumps)
+{
+    const int fps = GetParam();
+    const int64_t ms = 1'000'000, refresh = 1'000'000'000 / fps;
+    int64_t now = 0;
+    st->SetMotionClock([&now] { return now; });
+    st->SetFollowDisplay(true);
+    st->SetDirection(TFxScrollDirection::sdRightToLeft);
+    st->SetScrollMode(TFxScrollMode::smTicker);
+    st->SetSteps(60);
+    st->SetInterval(16);
+    Size(300, 24);
+    Text(QStringLiteral("Follow the display"));
+    const int tw = st->TextWidth(), iw = st->InnerWidth();
+    const double stepPx = double(tw + iw) / 60, perRefresh = stepPx * 62.5 / fps;
+    // Where the model puts the block at a step, leftwards (or rightwards).
+    const auto modelX = [&](double s, bool ltr) { return Round((tw + iw) * (ltr ? s / 60 : 1 - s / 60)) - tw; };
+    st->Execute();
+    events.clear();
+    const uint32_t seed = 20261209u + uint32_t(fps);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int64_t> jitter(-3 * ms, 3 * ms);
+    int64_t tick = 16 * ms + jitter(rng), frame = refresh;
+    // The steps travelled, a pass being Steps + 1 of them: the model's and the view's.
+    int ticks = 0, hitches = 0, pairs = 0, wraps = 0;
+    double viewed = 0, shown = 0;
+    while (now < 3000 * ms) {
+        if (tick <= frame) {
+            now = tick;
+            const int before = st->StepCounter();
+            st->GetTimer(nullptr);
+            ++ticks;
+            // The model moves one step per tick, and tells of each, whatever the refreshes do.
+            ASSERT_TRUE(st->StepCounter() == before + 1 || (st->StepCounter() == 0 && before == 60));
+            wraps += st->StepCounter() == 0;
+            ASSERT_EQ(Count("scroll"), ticks);
+            tick = 16 * ms * (ticks + 1) + jitter(rng) + (rng() % 20 == 0 ? 8 * ms : 0);
+            // Once, a tick held back twice its period: the view waits for it rather than
+            // run ahead, and catches up.
+            if (ticks == 100) tick += 32 * ms;
+            continue;
+        }
+        now = frame;
+        st->DisplayFrame(frame + refresh);
+        frame += refresh;
+        // The frame is drawn where the step shown puts the text.
+        ASSERT_EQ(st->Origin().X, modelX(st->ShownStep(), false));
+        // Across a wrap the view goes on from where the pass ended, nothing held or skipped.
+        double d = st->ShownStep() - shown;
+        if (d < -30) d += 61;
+        shown = st->ShownStep();
+        viewed += d;
+        ASSERT_GE(d, 0);
+        // Never ahead of the model; never far behind it.
+        ASSERT_LE(viewed, ticks);
+        ASSERT_GE(viewed, ticks - 4);
+        if (ticks < 4) continue;   // the start is held until the line reaches it
+        ++pairs;
+        hitches += std::abs(d * stepPx - perRefresh) > stepPx / 2;
+    }
+    // Only the refreshes that waited for the tick held back, and the one that caught up.
+    EXPECT_LE(hitches, 144 / fps + 2) << "of " << pairs;
+    EXPECT_GE(wraps, 2);
+
+    // A Reverse turns the text where the model turned it: it stands where it stood, and moves
+    // the other way once the refreshes reach the tick it turned at.
+    const auto run = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            now += 16 * ms;
+            st->GetTimer(nullptr);
+            st->DisplayFrame(now + refresh);
+        }
+    };
+    st->ExecuteEnh(20);
+    run(12);
+    const int x = st->Origin().X;
+    const double was = st->ShownStep();
+    st->Reverse();
+    st->DisplayFrame(now + refresh);
+    EXPECT_EQ(st->Origin().X, x);
+    EXPECT_DOUBLE_EQ(st->ShownStep(), 60 - was);
+    run(8);
+    EXPECT_GT(st->Origin().X, x);
+    // A change that re-measures is drawn at once, where the step shown puts the new text.
+    Text(QStringLiteral("Follow the display further"));
+    st->DisplayFrame(now + refresh);
+    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * st->ShownStep() / 60) - st->TextWidth());
+    // A stop leaves the step counter's own frame; a restart shows its step at once.
+    const int counter = st->StepCounter();
+    st->Stop();
+    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * counter / 60.0) - st->TextWidth());
+    st->ExecuteEnh(7);
+    st->DisplayFrame(now + refresh);
+    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * 7 / 60.0) - st->TextWidth());
+}
+
+INSTANTIATE_TEST_SUITE_P(Refreshes, FollowingTheDisplay, ::testing::Values(60, 144));

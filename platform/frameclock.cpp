@@ -1,0 +1,304 @@
+// SPDX-FileCopyrightText: 2026 Tirlink developers
+// SPDX-License-Identifier: MIT
+#include "platform/frameclock.h"
+
+#include "platform/safecall.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/present.h>
+#include <xcb/xcb.h>
+
+#include <cmath>
+#include <ctime>
+#include <map>
+
+namespace {
+
+constexpr int64_t kStalledNs = 100'000'000;   // a source silent this long has stopped
+constexpr int kWatchMs = 50;
+
+enum class TWanted { wPresent, wFrameCallbacks, wTimer };
+
+// The Present clocks' own connection to the X server, read on the GUI thread when it has
+// something: a refresh wakes the GUI thread once, not Qt's event reader first and the GUI
+// thread after it, and Qt's connection carries none of this.
+class TPresentEvents;
+
+}  // namespace
+
+int64_t TFrameClock::Now()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+namespace {
+
+class TClock final : public QObject, public TFrameClock {
+public:
+    TClock(QWidget* widget, TFrameEvent onFrame, TWanted wanted, int64_t period)
+        : m_widget(widget), m_onFrame(std::move(onFrame)), m_wanted(wanted), m_period(period)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setSingleShot(true);
+        connect(&m_timer, &QTimer::timeout, this, [this] { TimerFrame(); });
+        m_watch.setInterval(kWatchMs);
+        connect(&m_watch, &QTimer::timeout, this, [this] { Watch(); });
+        m_lastEvent = Now();
+        m_nextTimerFrame = m_lastEvent;
+        if (m_wanted == TWanted::wTimer || !Attach()) FallBack();
+        if (m_wanted != TWanted::wTimer) m_watch.start();
+    }
+    ~TClock() override;
+
+    TFrameClockKind Kind() const override
+    {
+        if (m_fallen) return TFrameClockKind::fkTimer;
+        return m_wanted == TWanted::wPresent ? TFrameClockKind::fkPresent : TFrameClockKind::fkFrameCallbacks;
+    }
+    int64_t RefreshPeriod() const override { return m_period; }
+
+    void PresentEvent(const xcb_present_complete_notify_event_t* e);
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::UpdateRequest && o == m_window && m_wanted == TWanted::wFrameCallbacks) {
+            const int64_t now = Now();
+            Heard(now);
+            // A callback means the last frame reached the compositor: the next is shown a
+            // refresh on.
+            if (!Frame(now + m_period)) return false;
+            if (!Drew()) m_timer.start(int(m_period / 1'000'000));
+            else if (m_window) m_window->requestUpdate();
+        }
+        return false;
+    }
+
+private:
+    // Ties the clock to the window's source; false where the window has no native window yet.
+    bool Attach();
+    void Detach();
+    void FallBack()
+    {
+        if (m_fallen) return;
+        m_fallen = true;
+        m_nextTimerFrame = Now() + m_period;
+        ArmTimer();
+    }
+    void Heard(int64_t now)
+    {
+        m_lastEvent = now;
+        if (!m_fallen) return;
+        m_fallen = false;
+        m_timer.stop();
+    }
+    void ArmTimer()
+    {
+        const int64_t wait = std::max<int64_t>(0, m_nextTimerFrame - Now());
+        m_timer.start(int((wait + 999'999) / 1'000'000));
+    }
+    // Runs OnFrame; false when the clock is gone meanwhile.
+    bool Frame(int64_t at)
+    {
+        QPointer<QObject> alive(this);
+        bool drew = false;
+        SafeCall(nullptr, [&] { drew = m_onFrame(at); });
+        if (!alive) return false;
+        m_drew = drew;
+        return true;
+    }
+    bool Drew() const { return m_drew; }
+    void TimerFrame()
+    {
+        if (!m_fallen) {
+            // A frame callback source that waits a refresh after a frame that drew nothing.
+            if (m_window && m_wanted == TWanted::wFrameCallbacks) m_window->requestUpdate();
+            return;
+        }
+        const int64_t at = m_nextTimerFrame;
+        if (!Frame(at)) return;
+        if (!m_fallen) return;
+        // The next refresh on the screen's period; after a stall, the next one from now.
+        m_nextTimerFrame = std::max(at + m_period, Now());
+        ArmTimer();
+    }
+    void Watch()
+    {
+        if (Now() - m_lastEvent < kStalledNs) return;
+        FallBack();
+        // Asked again: a window made meanwhile, shown again or given back its frame callbacks
+        // answers, and takes over from the timer.
+        Detach();
+        Attach();
+        m_lastEvent = Now();
+    }
+
+    QPointer<QWidget> m_widget;
+    TFrameEvent m_onFrame;
+    TWanted m_wanted;
+    int64_t m_period;
+    QTimer m_timer;
+    QTimer m_watch;
+    bool m_fallen = false;
+    bool m_drew = true;
+    int64_t m_lastEvent = 0;
+    int64_t m_nextTimerFrame = 0;
+    // Present
+    xcb_connection_t* m_conn = nullptr;
+    uint32_t m_eid = 0;
+    uint32_t m_xwindow = 0;
+    uint32_t m_serial = 0;
+    uint64_t m_lastUst = 0, m_lastMsc = 0;
+    // Frame callbacks
+    QPointer<QWindow> m_window;
+};
+
+class TPresentEvents final : public QObject {
+public:
+    // The connection, made at the first call; none where the server (the one DISPLAY names,
+    // as for Qt) offers no Present extension, nor once the application object is gone.
+    static TPresentEvents* Get()
+    {
+        static QPointer<TPresentEvents> events;
+        static bool tried = false;
+        if (!tried && QCoreApplication::instance()) {
+            tried = true;
+            auto* e = new TPresentEvents(QCoreApplication::instance());
+            if (e->conn) events = e;
+            else delete e;
+        }
+        return events.data();
+    }
+    xcb_connection_t* conn = nullptr;
+    std::map<uint32_t, TClock*> clocks;
+
+private:
+    explicit TPresentEvents(QObject* parent) : QObject(parent)
+    {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        const xcb_query_extension_reply_t* ext = xcb_connection_has_error(c) ? nullptr : xcb_get_extension_data(c, &xcb_present_id);
+        if (!ext || !ext->present) {
+            xcb_disconnect(c);
+            return;
+        }
+        conn = c;
+        m_opcode = ext->major_opcode;
+        m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
+    }
+    ~TPresentEvents() override
+    {
+        if (conn) xcb_disconnect(conn);
+    }
+    void Read()
+    {
+        // One read of the socket; what it brought is then taken from xcb's queue.
+        for (xcb_generic_event_t* ev = xcb_poll_for_event(conn); ev; ev = xcb_poll_for_queued_event(conn)) {
+            const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> own(ev, &std::free);
+            auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+            if ((ev->response_type & 0x7f) != XCB_GE_GENERIC || ge->extension != m_opcode ||
+                ge->event_type != XCB_PRESENT_COMPLETE_NOTIFY)
+                continue;
+            auto* e = reinterpret_cast<xcb_present_complete_notify_event_t*>(ev);
+            const auto it = clocks.find(e->event);
+            // The clock may end itself in its frame: the next event is looked up afresh.
+            if (it != clocks.end()) it->second->PresentEvent(e);
+        }
+        if (xcb_connection_has_error(conn)) m_notifier->setEnabled(false);
+    }
+    uint8_t m_opcode = 0;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+TClock::~TClock()
+{
+    Detach();
+}
+
+bool TClock::Attach()
+{
+    QWidget* top = m_widget ? m_widget->window() : nullptr;
+    QWindow* native = top ? top->windowHandle() : nullptr;
+    if (!native || !top->internalWinId()) return false;
+    if (m_wanted == TWanted::wFrameCallbacks) {
+        m_window = native;
+        native->installEventFilter(this);
+        native->requestUpdate();
+        return true;
+    }
+    TPresentEvents* events = TPresentEvents::Get();
+    if (!events) return false;
+    m_conn = events->conn;
+    m_xwindow = uint32_t(top->internalWinId());
+    m_eid = xcb_generate_id(m_conn);
+    xcb_present_select_input(m_conn, m_eid, m_xwindow, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
+    events->clocks[m_eid] = this;
+    // The first notification comes at once, with the current count; each asks for the next.
+    xcb_present_notify_msc(m_conn, m_xwindow, ++m_serial, 0, 0, 0);
+    xcb_flush(m_conn);
+    return true;
+}
+
+void TClock::Detach()
+{
+    if (m_window) m_window->removeEventFilter(this);
+    m_window = nullptr;
+    TPresentEvents* events = m_eid ? TPresentEvents::Get() : nullptr;
+    m_eid = events ? m_eid : 0;
+    if (!m_eid) return;
+    events->clocks.erase(m_eid);
+    // Selecting no events frees the event context; a window already gone takes it with it.
+    const xcb_void_cookie_t c = xcb_present_select_input_checked(m_conn, m_eid, m_xwindow, 0);
+    xcb_discard_reply(m_conn, c.sequence);
+    xcb_flush(m_conn);
+    m_eid = 0;
+}
+
+void TClock::PresentEvent(const xcb_present_complete_notify_event_t* e)
+{
+    if (e->kind != XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC || e->serial != m_serial) return;
+    Heard(Now());
+    // The period from the counter and the time between two refreshes, once both moved.
+    if (m_lastUst && e->msc > m_lastMsc && e->ust > m_lastUst) {
+        const int64_t seen = int64_t(e->ust - m_lastUst) * 1000 / int64_t(e->msc - m_lastMsc);
+        m_period = (3 * m_period + seen) / 4;
+    }
+    m_lastUst = e->ust;
+    m_lastMsc = e->msc;
+    xcb_present_notify_msc(m_conn, m_xwindow, ++m_serial, e->msc + 1, 0, 0);
+    xcb_flush(m_conn);
+    // What is drawn now is shown at the next refresh.
+    Frame(int64_t(e->ust) * 1000 + m_period);
+}
+
+
+}  // namespace
+
+std::unique_ptr<TFrameClock> TFrameClock::Start(QWidget* Widget, TFrameEvent OnFrame)
+{
+    if (!Widget || !OnFrame || !qApp) return nullptr;
+    const QByteArray forced = qgetenv("TIRLINK_FRAME_CLOCK");
+    if (forced == "none") return nullptr;
+    QScreen* screen = Widget->screen() ? Widget->screen() : QGuiApplication::primaryScreen();
+    const qreal rate = screen ? screen->refreshRate() : 0;
+    if (!(rate > 1 && std::isfinite(rate))) return nullptr;
+    const auto period = int64_t(std::llround(1e9 / rate));
+    TWanted wanted = TWanted::wTimer;
+    if (forced != "timer") {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("xcb") && TPresentEvents::Get()) wanted = TWanted::wPresent;
+        else if (platform.startsWith(QLatin1String("wayland"))) wanted = TWanted::wFrameCallbacks;
+    }
+    return std::make_unique<TClock>(Widget, std::move(OnFrame), wanted, period);
+}
