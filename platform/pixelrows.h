@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
-// Internal to the library: not installed, so no program of its own comes to depend on it.
+// Internal to the library, shared with the layers above: not installed, so no program of its
+// own comes to depend on it.
 // The pixel-row kernels under the canvas's fast 24-bit paths: a solid fill, rows of 24-bit BGR
 // pixels widened to 32-bit opaque pixels (portable and SSSE3 versions, the best one picked
 // once per process), the way back from 32 to 24 bits, and the plain block copy built on them.
