@@ -15,8 +15,8 @@
 #     folder above the layer roots), or set up such a folder in the build files: an include
 #     folder with a ".." part, or a -I flag given beside target_include_directories;
 #   - include another layer's internal header (HeaderKinds.cmake says which are internal): only
-#     the layer itself and the tests may, and the layers above where the header says it is
-#     shared with them.
+#     the layer itself, the tests and the benchmarks may, and the layers above where the header
+#     says it is shared with them.
 # The build runs this before it compiles a layer, and scripts/check-layers runs it on its own;
 # it needs nothing but CMake.
 cmake_minimum_required(VERSION 3.22)
@@ -108,7 +108,7 @@ foreach(_file IN LISTS _sources)
       set(_first "${CMAKE_MATCH_1}")
       if(_top AND _first IN_LIST _layers AND NOT _first IN_LIST _allowed_${_top})
         set(_why "${_top} may not include ${_first}")
-      elseif(_folder STREQUAL "tests" OR _folder STREQUAL _first)
+      elseif(_folder MATCHES "^(tests|bench)$" OR _folder STREQUAL _first)
       elseif(_kind_${_path} STREQUAL "internal")
         set(_why "${_path} is internal to its layer")
       elseif(_kind_${_path} STREQUAL "shared" AND NOT _top)

@@ -5,10 +5,10 @@
 # program may include and the headers installed cannot drift apart.
 #
 # A header is internal when its first comment says "Internal to the library"; it is then not
-# installed, and only its own layer and the tests include it. One that says "Internal to the
-# library, shared with the layers above" may also be included by the layers that reach its
-# layer along the arrows in layers.txt (scope guards, the exception funnel and the like), still
-# never by a program of its own, the gallery, the benchmarks or the examples.
+# installed, and only its own layer, the tests and the benchmarks include it. One that says
+# "Internal to the library, shared with the layers above" may also be included by the layers
+# that reach its layer along the arrows in layers.txt (scope guards, the exception funnel and
+# the like), still never by a program of its own, the gallery or the examples.
 
 # Sets kind to "public", "internal" or "shared" for the header at path.
 function(tirlink_header_kind path kind)

@@ -100,12 +100,6 @@ public:
     uint32_t MaxPeriod() const { return uint32_t(GetInteger(0)); }
     uint32_t MinPeriod() const { return uint32_t(GetInteger(1)); }
 
-    // The running sources, for inspection: the hidden window (message mode), the multimedia
-    // timer's identifier (0 = none) and whether a worker runs for this timer.
-    HWND Handle() const { return m_window; }
-    uint32_t TimerID() const { return m_timerId; }
-    bool HasWorker() const;
-
 protected:
     // The tick: calls OnTimer with this timer as Sender.
     virtual void Timer();
@@ -116,6 +110,9 @@ protected:
 private:
     friend class TFxThreadedTimer;
     friend struct TFxHiTimerLink;
+    friend struct TFoundationHooks;
+    // Whether a worker runs for this timer.
+    bool HasWorker() const;
     void GetCaps();
     void UpdateTimer();
     void stopSources();

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/messages.h"
+#include "platform/hooks.h"
 
 #include "platform/safecall.h"
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/mmsystem.h"
+#include "platform/hooks.h"
 
 #include <QCoreApplication>
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/threads.h"
+#include "platform/hooks.h"
 
 #include "platform/messages.h"
 
@@ -348,7 +349,7 @@ bool TThread::WaitForAll(int TimeoutMs)
     return true;
 }
 
-int TThread::RunningCount()
+int RunningThreadCount()
 {
     RunningThreads& r = runningThreads();
     std::lock_guard<std::mutex> lock(r.mutex);

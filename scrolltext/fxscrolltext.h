@@ -157,24 +157,13 @@ public:
     // Told of every text segment drawn, with its rectangle and font style (diagnostics).
     std::function<void(const QString& Segment, const TRect& R, TFontStyles Style)> OnDrawSegment;
 
-    // -- State for diagnostics and tests -----------------------------------------------------
-    int32_t StepCounter() const { return m_step; }
-    // The text block's top-left corner in the last frame.
-    TPoint Origin() const { return m_origin; }
-    int32_t InnerWidth() const { return m_innerWidth; }
-    int32_t InnerHeight() const { return m_innerHeight; }
+    // -- The text's measures, as of the last frame --------------------------------------------
     int32_t LineHeight() const { return m_lineHeight; }
     int32_t TextHeight() const { return m_textHeight; }
     int32_t TextWidth() const { return m_textWidth; }
-    int32_t CenterOffset() const { return m_centerOffset; }
-    bool BackgroundStale() const { return m_backStale; }
-    const TBitmap* Snapshot() const { return m_snapshot.get(); }
-    TFxTimer* PoolTimer() const { return m_poolTimer.get(); }
-    TFxHiTimer* HiTimer() const { return m_hiTimer; }
-    // With false every frame is composed whole: the plain path that kept frames must equal.
-    void SetKeepFrames(bool Keep) { m_keepFrames = Keep; }
 
 private:
+    friend struct TScrollTextHooks;
     // One text being cut into segments at the tags; Bold follows the tags consumed.
     struct SegmentWalk;
     // Sets the work font's style for the bold flag.

@@ -7,8 +7,10 @@
 // control. Ticks are driven through the tick handler unless a test is about real timers.
 #include "foundation/fxbackground_stub.h"
 #include "platform/forms.h"
+#include "platform/hooks.h"
 #include "scrolltext/fxscrolltext.h"
 #include "scrolltext/fxtextutils.h"
+#include "scrolltext/hooks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -113,10 +115,10 @@ TEST_F(ScrollTextTest, ANewControlHoldsItsClassNameAndStartsOpaqueAndStopped)
     EXPECT_EQ(fresh.Interval(), 100);
     EXPECT_TRUE(fresh.MakeVisible());
     EXPECT_FALSE(fresh.Scroll());
-    ASSERT_NE(fresh.PoolTimer(), nullptr);
-    EXPECT_FALSE(fresh.PoolTimer()->Enabled());
-    EXPECT_FALSE(fresh.PoolTimer()->Global());
-    EXPECT_EQ(fresh.HiTimer(), nullptr);
+    ASSERT_NE(TScrollTextHooks::PoolTimer(fresh), nullptr);
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(fresh)->Enabled());
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(fresh)->Global());
+    EXPECT_EQ(TScrollTextHooks::HiTimer(fresh), nullptr);
     EXPECT_EQ(fresh.GetAsTickerText(), QStringLiteral("TFxScrollText "));
     // Inside an update bracket of the lines (whose change report waits for its end) the
     // joined text is already the new one.
@@ -138,14 +140,14 @@ TEST_P(StepTable, TheBlockStandsAtItsShareOfThePathAtEachStep)
     ASSERT_GT(tw, 0);
     Size(400 - tw, 30);
     st->Execute();
-    std::vector<int> xs{st->Origin().X + tw};
+    std::vector<int> xs{TScrollTextHooks::Origin(*st).X + tw};
     for (int i = 0; i < 5; ++i) {
         Ticks(1);
-        xs.push_back(st->Origin().X + tw);
+        xs.push_back(TScrollTextHooks::Origin(*st).X + tw);
     }
     EXPECT_EQ(xs, GetParam().xs);
     ASSERT_EQ(segments.size(), 1u);
-    EXPECT_EQ(segments[0].r.Left, st->Origin().X);   // the ticker line starts at the block's corner
+    EXPECT_EQ(segments[0].r.Left, TScrollTextHooks::Origin(*st).X);   // the ticker line starts at the block's corner
 }
 
 INSTANTIATE_TEST_SUITE_P(Horizontal, StepTable,
@@ -164,13 +166,13 @@ TEST_F(ScrollTextTest, TheTickerTextHalfWayIsHalfThePathLessItsWidth)
     Size(1916, 29);
     const int tw = st->TextWidth();
     st->ExecuteEnh(150);
-    EXPECT_EQ(st->Origin().X, (tw + 1916) / 2 - tw);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, (tw + 1916) / 2 - tw);
     if (tw == 804) {
-        EXPECT_EQ(st->Origin().X, 556);
+        EXPECT_EQ(TScrollTextHooks::Origin(*st).X, 556);
     }
     Ticks(1);
     // One step moves the text left by about (text width + inner width) / Steps.
-    EXPECT_EQ(st->Origin().X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
 }
 
 TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
@@ -185,7 +187,7 @@ TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
     const int lh = st->LineHeight();
     EXPECT_EQ(th, 2 * lh);
     st->ExecuteEnh(5);
-    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.5) - th);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, Round((th + 100) * 0.5) - th);
     ASSERT_EQ(segments.size(), 2u);
     // Marquee lines are centred across the full inner width, one line height apart.
     const int w3 = SegmentWidth(QStringLiteral("three"), 0);
@@ -193,7 +195,7 @@ TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
     EXPECT_EQ(segments[1].r.Top, segments[0].r.Top + lh);
     st->SetDirection(TFxScrollDirection::sdBottomToTop);
     st->ExecuteEnh(3);
-    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.7) - th);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, Round((th + 100) * 0.7) - th);
 
     // A ticker line starts at the left edge in a vertical direction.
     st->SetScrollMode(TFxScrollMode::smTicker);
@@ -207,15 +209,15 @@ TEST_F(ScrollTextTest, AHorizontalBlockIsCentredVerticallyUnlessItIsTallerThanTh
     st->SetDirection(TFxScrollDirection::sdRightToLeft);
     Size(300, 60);
     st->Execute();
-    EXPECT_EQ(st->CenterOffset(), (60 - st->TextHeight()) / 2);
-    EXPECT_EQ(st->Origin().Y, st->CenterOffset());
+    EXPECT_EQ(TScrollTextHooks::CenterOffset(*st), (60 - st->TextHeight()) / 2);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, TScrollTextHooks::CenterOffset(*st));
     st->Lines()->Add(QStringLiteral("b"));
     st->Lines()->Add(QStringLiteral("c"));
     st->Lines()->Add(QStringLiteral("d"));
     Size(300, 30);
     st->Execute();
-    EXPECT_EQ(st->CenterOffset(), 0);
-    EXPECT_EQ(st->Origin().Y, 0);
+    EXPECT_EQ(TScrollTextHooks::CenterOffset(*st), 0);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, 0);
 }
 
 TEST_F(ScrollTextTest, BoldTagsCutTheTextIntoSegmentsThatFollowEachOther)
@@ -232,7 +234,7 @@ TEST_F(ScrollTextTest, BoldTagsCutTheTextIntoSegmentsThatFollowEachOther)
     EXPECT_FALSE(segments[0].style & fsBold);
     EXPECT_TRUE(segments[1].style & fsBold);
     EXPECT_FALSE(segments[2].style & fsBold);
-    EXPECT_EQ(segments[0].r.Left, st->Origin().X);
+    EXPECT_EQ(segments[0].r.Left, TScrollTextHooks::Origin(*st).X);
     EXPECT_EQ(segments[1].r.Left, segments[0].r.Left + SegmentWidth(QStringLiteral("x"), 0));
     EXPECT_EQ(segments[2].r.Left, segments[1].r.Left + SegmentWidth(QStringLiteral("y"), fsBold));
 
@@ -263,7 +265,7 @@ TEST_F(ScrollTextTest, BoldOpenedInOneMarqueeLineCarriesIntoTheNextOnesEvenOutOf
     int step = 0;
     for (; step <= 100; ++step) {
         st->ExecuteEnh(step);
-        if (st->Origin().Y + lh <= 0 && st->Origin().Y + 2 * lh >= 0 && st->Origin().Y + 4 * lh < lh * 3) break;
+        if (TScrollTextHooks::Origin(*st).Y + lh <= 0 && TScrollTextHooks::Origin(*st).Y + 2 * lh >= 0 && TScrollTextHooks::Origin(*st).Y + 4 * lh < lh * 3) break;
     }
     ASSERT_LE(step, 100);
     bool sawSecond = false;
@@ -313,15 +315,15 @@ TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReache
     st->Bevel()->SetStyleOuter(TFxBevelStyle::bvNormal);
     st->Bevel()->SetWidthOuter(2);
     Size(240, 40);
-    EXPECT_EQ(st->InnerWidth(), 236);
-    EXPECT_EQ(st->InnerHeight(), 36);
+    EXPECT_EQ(TScrollTextHooks::InnerWidth(*st), 236);
+    EXPECT_EQ(TScrollTextHooks::InnerHeight(*st), 36);
     st->ExecuteEnh(40);
 
     TBitmap ref(236, 36);
     ref.Canvas()->Brush()->SetColor(clNavy);
     ref.Canvas()->FillRect(TRect(0, 0, 236, 36));
     ref.Canvas()->SetFont(st->Font());
-    const TPoint p = st->Origin();
+    const TPoint p = TScrollTextHooks::Origin(*st);
     FxDrawTextExt(ref.Canvas(), QStringLiteral("Frame "), st->Font3D(), TRect(p.X, p.Y, p.X + st->TextWidth(), p.Y + st->LineHeight()),
                   DT_SINGLELINE | DT_NOPREFIX, DrawTextStyles(TFxDrawTextStyle::dtEnabled));
     int differing = 0, yellow = 0;
@@ -357,9 +359,9 @@ TEST_F(ScrollTextTest, ARepaintOutsideAPaintCycleReachesTheScreenOnceAndWhole)
     Size(240, 80);
     form->Show();
     QCoreApplication::processEvents();
-    const uint64_t flushes = st->ScreenFlushes();
+    const uint64_t flushes = TPlatformHooks::ScreenFlushes(*st);
     st->Bevel()->SetBorderInnerWidth(20);
-    EXPECT_EQ(st->ScreenFlushes(), flushes + 1);
+    EXPECT_EQ(TPlatformHooks::ScreenFlushes(*st), flushes + 1);
     // What the window shows is the control's surface.
     QWidget* window = form->Widget()->window();
     const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
@@ -379,16 +381,16 @@ TEST_F(ScrollTextTest, StartStopAndFramesFireTheirEventsInOrder)
     events.clear();
     st->SetScroll(true);   // already scrolling: nothing, the counter keeps running
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(st->StepCounter(), 2);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 2);
     st->Execute();         // a restart: stop first, then start at 0
     EXPECT_EQ(events, (std::vector<std::string>{"stop", "start", "scroll"}));
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     events.clear();
     st->SetScroll(false);
     EXPECT_EQ(events, (std::vector<std::string>{"stop"}));
-    EXPECT_FALSE(st->PoolTimer()->Enabled());
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(*st)->Enabled());
     Ticks(3);              // stopped: ticks move nothing
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->Paint();           // a repaint is a frame too
     EXPECT_EQ(Count("scroll"), 1);
 }
@@ -397,11 +399,11 @@ TEST_F(ScrollTextTest, StartsAreRefusedOrClampedAsTheStateRequires)
 {
     Size(200, 40);
     st->ExecuteEnh(-5);
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->ExecuteEnh(st->Steps());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->ExecuteEnh(st->Steps() - 1);
-    EXPECT_EQ(st->StepCounter(), st->Steps() - 1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), st->Steps() - 1);
     st->Stop();
     events.clear();
 
@@ -431,7 +433,7 @@ TEST_F(ScrollTextTest, OncePassEndsAfterStepsPlusOneTicksAndLoopStartsOver)
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
     EXPECT_FALSE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     EXPECT_EQ(Count("stop"), 1);
     EXPECT_EQ(Count("scroll"), 8);   // the start and every tick, the last one too
 
@@ -439,9 +441,9 @@ TEST_F(ScrollTextTest, OncePassEndsAfterStepsPlusOneTicksAndLoopStartsOver)
     st->Execute();
     Ticks(7);
     EXPECT_TRUE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 1);
 }
 
 TEST_F(ScrollTextTest, LoopReverseTurnsTheDirectionAndShowsStepZeroOfTheNewOne)
@@ -454,11 +456,11 @@ TEST_F(ScrollTextTest, LoopReverseTurnsTheDirectionAndShowsStepZeroOfTheNewOne)
     st->Execute();
     Ticks(6);
     EXPECT_EQ(st->Direction(), TFxScrollDirection::sdLeftToRight);
-    EXPECT_EQ(st->StepCounter(), -1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), -1);
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 0);
-    EXPECT_EQ(st->Origin().X, -st->TextWidth());
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, -st->TextWidth());
     EXPECT_EQ(Count("stop"), 0);
 }
 
@@ -489,7 +491,7 @@ TEST_F(ScrollTextTest, PropertiesStopTheScrollingOnlyForANewValue)
         events.clear();
         p.same();
         EXPECT_TRUE(st->Scroll());
-        EXPECT_EQ(st->StepCounter(), 2);
+        EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 2);
         p.changed();
         EXPECT_FALSE(st->Scroll());
         EXPECT_EQ(Count("stop"), 1);
@@ -515,7 +517,7 @@ TEST_F(ScrollTextTest, ChangingTheTextOrFontWhileScrollingMeasuresAgainAndGoesOn
     st->Lines()->Add(QStringLiteral("more text"));
     EXPECT_GT(st->TextWidth(), before);
     EXPECT_TRUE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 3);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 3);
     EXPECT_EQ(Count("scroll"), 1);   // opaque: repainted at once
     const int lh = st->LineHeight();
     st->Font()->SetHeight(-30);
@@ -524,26 +526,26 @@ TEST_F(ScrollTextTest, ChangingTheTextOrFontWhileScrollingMeasuresAgainAndGoesOn
     EXPECT_EQ(st->LineHeight(), FxGet3DTextHeight(st->Font3D(), st->Font()));
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 4);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 4);
 }
 
 TEST_F(ScrollTextTest, TimerModesSwitchTheTickSourceAtRunTime)
 {
     st->SetTimerMode(TFxTimerMode::tmHiTimer);
-    EXPECT_EQ(st->PoolTimer(), nullptr);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_EQ(st->HiTimer()->Owner(), st);
-    EXPECT_FALSE(st->HiTimer()->UseThread());
+    EXPECT_EQ(TScrollTextHooks::PoolTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st)->Owner(), st);
+    EXPECT_FALSE(TScrollTextHooks::HiTimer(*st)->UseThread());
     st->SetTimerMode(TFxTimerMode::tmThreaded);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_TRUE(st->HiTimer()->UseThread());
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::HiTimer(*st)->UseThread());
     st->SetTimerMode(TFxTimerMode::tmGlobalTimer);
-    EXPECT_EQ(st->HiTimer(), nullptr);
-    ASSERT_NE(st->PoolTimer(), nullptr);
-    EXPECT_TRUE(st->PoolTimer()->Global());
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::PoolTimer(*st)->Global());
     st->SetTimerMode(TFxTimerMode::tmNormal);
-    ASSERT_NE(st->PoolTimer(), nullptr);
-    EXPECT_FALSE(st->PoolTimer()->Global());
+    ASSERT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(*st)->Global());
 }
 
 TEST(ScrollTextLayout, ALoadedThreadedLayoutEndsWithOnlyAThreadTimer)
@@ -554,14 +556,14 @@ TEST(ScrollTextLayout, ALoadedThreadedLayoutEndsWithOnlyAThreadTimer)
     st->SetParent(&form);
     st->SetTimerMode(TFxTimerMode::tmThreaded);
     st->SetInterval(5);
-    EXPECT_NE(st->PoolTimer(), nullptr);   // while loading only stored
-    EXPECT_EQ(st->HiTimer(), nullptr);
+    EXPECT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);   // while loading only stored
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st), nullptr);
     st->Execute();                        // loading never starts
     EXPECT_FALSE(st->Scroll());
     loader.Finish();
-    EXPECT_EQ(st->PoolTimer(), nullptr);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_TRUE(st->HiTimer()->UseThread());
+    EXPECT_EQ(TScrollTextHooks::PoolTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::HiTimer(*st)->UseThread());
     EXPECT_GT(st->LineHeight(), 0);       // measured by Loaded
     EXPECT_EQ(st->Interval(), 5);
 }
@@ -576,7 +578,7 @@ TEST_F(ScrollTextTest, RealTimersTickTheControlInEveryMode)
         st->SetTimerMode(mode);
         if (mode == TFxTimerMode::tmGlobalTimer) st->SetInterval(50);
         st->Execute();
-        EXPECT_TRUE(WaitFor([&] { return st->StepCounter() >= 3; }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return TScrollTextHooks::StepCounter(*st) >= 3; }, 5000));
         st->Stop();
         const int frames = Count("scroll");
         QCoreApplication::processEvents();
@@ -591,7 +593,7 @@ TEST_F(ScrollTextTest, DestroyingAScrollingControlFiresNoStop)
     st->SetTimerMode(TFxTimerMode::tmThreaded);
     st->SetInterval(1);
     st->Execute();
-    WaitFor([&] { return st->StepCounter() >= 2; }, 5000);
+    WaitFor([&] { return TScrollTextHooks::StepCounter(*st) >= 2; }, 5000);
     events.clear();
     delete st;
     EXPECT_EQ(Count("stop"), 0);
@@ -610,17 +612,17 @@ TEST_F(ScrollTextTest, ATransparentControlComposesOverTheBackgroundItWasGiven)
     st->SetTransparent(true);
     EXPECT_FALSE(st->Scroll());
     EXPECT_FALSE(st->ControlStyle() & csOpaque);
-    EXPECT_TRUE(st->BackgroundStale());
+    EXPECT_TRUE(TScrollTextHooks::BackgroundStale(*st));
     st->Paint();
-    EXPECT_FALSE(st->BackgroundStale());
-    EXPECT_EQ(st->Snapshot()->Width(), 200);
+    EXPECT_FALSE(TScrollTextHooks::BackgroundStale(*st));
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 200);
     EXPECT_EQ(st->Canvas()->Pixel(1, 1), clRed);
     EXPECT_EQ(st->Canvas()->Pixel(198, 38), clRed);
     // Moving it marks the snapshot stale again; going opaque drops it.
     st->SetLeft(5);
-    EXPECT_TRUE(st->BackgroundStale());
+    EXPECT_TRUE(TScrollTextHooks::BackgroundStale(*st));
     st->SetTransparent(false);
-    EXPECT_EQ(st->Snapshot()->Width(), 0);
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 0);
     st->Paint();
     EXPECT_EQ(st->Canvas()->Pixel(1, 1), clNavy);
 }
@@ -632,7 +634,7 @@ TEST_F(ScrollTextTest, WithoutAProviderTheSnapshotIsWhatTheParentShowsUnderTheCo
     Size(200, 40);
     st->SetTransparent(true);
     st->Paint();
-    ASSERT_EQ(st->Snapshot()->Width(), 200);
-    EXPECT_EQ(st->Snapshot()->Canvas()->Pixel(5, 5), clTeal);
+    ASSERT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 200);
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Canvas()->Pixel(5, 5), clTeal);
     EXPECT_EQ(st->Canvas()->Pixel(5, 5), clTeal);
 }
