@@ -61,10 +61,10 @@ protected:
 
 private:
     friend void FxThreadedTimersStop(bool);
-    bool mustIdle() const;
+    bool MustIdle() const;
     // Sleeps Period ms (at least 1); false when woken by a termination request.
-    bool sleepPeriod();
-    void wake();
+    bool SleepPeriod();
+    void Wake();
 
     std::shared_ptr<TFxHiTimerLink> m_link;
     std::atomic<uint16_t> m_period{1000};
@@ -115,7 +115,7 @@ private:
     bool HasWorker() const;
     void GetCaps();
     void UpdateTimer();
-    void stopSources();
+    void StopSources();
     void WndProc(TMessage& Message);
 
     std::shared_ptr<TFxHiTimerLink> m_link;

@@ -92,8 +92,8 @@ protected:
     std::atomic<int> ReturnValue{0};
 
 private:
-    void run();
-    void applyPriority();
+    void Run();
+    void ApplyPriority();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_finishedCv;

@@ -174,7 +174,6 @@ private:
                       std::vector<TFxDrawnSegment>* Record = nullptr);
     // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
     int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
-    void StopIfChanged(bool changed);
     // The block's top-left corner at the current step (also sets the centring offset).
     TPoint BlockOrigin();
     // The rectangle of line Index of a block standing at Origin.
