@@ -15,6 +15,8 @@ int main(int argc, char** argv)
 {
     // Before the application object: in a Wayland session, XWayland whenever it answers.
     TPlatformArguments platformArgs(argc, argv);
+    // Nothing to show the ticker on: said on standard error; no settings file is touched.
+    if (platformArgs.NoDisplay()) return 1;
     // The libraries' initialisation comes before any form: the timer pool and the hand cursor.
     TProgramSetup setup(platformArgs.Argc(), platformArgs.Argv(), {QStringLiteral("tirlink"), QStringLiteral("Тирлинк")},
                         {{FxInitialize, FxFinalize}, {LkInitialize, nullptr}});

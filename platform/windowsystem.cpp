@@ -21,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -57,6 +58,20 @@ bool XDisplayReachable(std::string* Why)
     return probe->ok;
 }
 
+namespace {
+
+// Whether a Wayland compositor may be there: WAYLAND_DISPLAY names one, or the socket that Qt
+// connects to without it, wayland-0 in the runtime folder, exists.
+bool WaylandDisplayOffered()
+{
+    const char* named = std::getenv("WAYLAND_DISPLAY");
+    if (named && *named) return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime && ::access((std::string(runtime) + "/wayland-0").c_str(), F_OK) == 0;
+}
+
+}  // namespace
+
 TPlatformArguments::TPlatformArguments(int argc, char** argv)
 {
     static char platformOption[] = "-platform";
@@ -81,6 +96,17 @@ TPlatformArguments::TPlatformArguments(int argc, char** argv)
             if (!why.empty()) {
                 ::unsetenv("DISPLAY");
                 why = " (" + why + ")";
+            }
+            if (!WaylandDisplayOffered()) {
+                // Qt would abort on finding nothing to connect to: say so plainly instead.
+                m_noDisplay = true;
+                std::fprintf(stderr,
+                             "tirlink: there is no display to show the ticker on: DISPLAY names no X display "
+                             "that answers%s and WAYLAND_DISPLAY no Wayland compositor.\n",
+                             why.c_str());
+                m_argc = int(m_argv.size());
+                m_argv.push_back(nullptr);
+                return;
             }
             std::fprintf(stderr,
                          "tirlink: no X display is reachable%s, so the ticker runs as a native client of "

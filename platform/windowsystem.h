@@ -35,11 +35,16 @@ public:
     char** Argv() { return m_argv.data(); }
     // True when "-platform xcb" was added.
     bool ChoseX11() const { return m_choseX11; }
+    // True when no platform was chosen and there is neither an X display that answers nor a
+    // Wayland compositor to show windows on: a line on standard error has said so, and the
+    // program should end (with status 1) before it makes its QApplication.
+    bool NoDisplay() const { return m_noDisplay; }
 
 private:
     std::vector<char*> m_argv;
     int m_argc = 0;
     bool m_choseX11 = false;
+    bool m_noDisplay = false;
 };
 
 // True when an X server accepts a connection on $DISPLAY (authorisation included) within about

@@ -10,7 +10,10 @@ Usage: remote_input.py STEP ...   with Mutter's session bus in DBUS_SESSION_BUS_
   by:DX:DY          the pointer moved by (DX, DY)
   press:left        the left button pressed; release:left released
   key:NAME[+NAME]   keys pressed in turn and released (Shift_L+F10, Down, Return)
-  wait:SECONDS"""
+  await:PATH:TEXT   waits until TEXT is written to the file PATH after this program started;
+                    the step before it is sent again every few seconds meanwhile (an event sent
+                    before Mutter's virtual devices exist is lost), until 20 s have passed"""
+import os
 import sys
 import time
 
@@ -36,7 +39,24 @@ session = call("/org/gnome/Mutter/RemoteDesktop", SERVICE, "CreateSession").unpa
 SESSION = SERVICE + ".Session"
 call(session, SESSION, "Start")
 time.sleep(0.3)   # Mutter makes its virtual devices after the start: events before them are lost
+# What the files that await steps watch held when this program started.
+start_sizes = {}
 for step in sys.argv[1:]:
+    if step.startswith("await:"):
+        path = step.split(":")[1]
+        start_sizes[path] = os.path.getsize(path) if os.path.exists(path) else 0
+
+
+def written_since_start(path):
+    try:
+        with open(path, errors="replace") as f:
+            f.seek(start_sizes[path])
+            return f.read()
+    except OSError:
+        return ""
+
+
+def send(step):
     kind, *values = step.split(":")
     if kind == "to":   # a move far past the top left corner stops there
         call(session, SESSION, "NotifyPointerMotionRelative", "(dd)", -10000.0, -10000.0)
@@ -49,7 +69,23 @@ for step in sys.argv[1:]:
         for key, down in [(k, True) for k in keys] + [(k, False) for k in reversed(keys)]:
             call(session, SESSION, "NotifyKeyboardKeysym", "(ub)", key, down)
             time.sleep(0.03)
-    elif kind == "wait":
-        time.sleep(float(values[0]))
     time.sleep(0.03)
+
+
+previous = None
+for step in sys.argv[1:]:
+    if step.startswith("await:"):
+        _, path, text = step.split(":", 2)
+        deadline = time.time() + 20
+        resend = time.time() + 3
+        while text not in written_since_start(path):
+            if time.time() > deadline:
+                sys.exit("%r was not written to %s" % (text, path))
+            if previous and time.time() > resend:
+                send(previous)
+                resend = time.time() + 3
+            time.sleep(0.05)
+    else:
+        send(step)
+        previous = step
 call(session, SESSION, "Stop")
