@@ -368,7 +368,7 @@ void TFxHiTimer::UpdateTimer()
         if (m_window == 0) m_window = AllocateHWnd([this](TMessage& m) { WndProc(m); });
         const uint32_t interval = m_interval.load();
         if (interval != 0 && armed) {
-            m_timerId = timeSetEvent(interval, interval, hiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
+            m_timerId = timeSetEvent(interval, interval, HiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
             m_inTick = false;
             if (m_timerId == 0) throw EOutOfResources(kNotEnoughTimers);
         }

@@ -186,7 +186,7 @@ namespace {
 HWND Allocate(TWndMethod method, bool onGuiThread)
 {
     static std::once_flag postRoutine;
-    std::call_once(postRoutine, [] { qAddPostRoutine(closeRegistry); });
+    std::call_once(postRoutine, [] { qAddPostRoutine(CloseRegistry); });
     Registry& r = TheRegistry();
     HWND handle;
     {

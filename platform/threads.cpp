@@ -139,7 +139,7 @@ void TThread::Resume()
     }
     if (QCoreApplication::instance()) {
         static std::once_flag postRoutine;
-        std::call_once(postRoutine, [] { qAddPostRoutine(closeSyncQueue); });
+        std::call_once(postRoutine, [] { qAddPostRoutine(CloseSyncQueue); });
     }
     // The new thread takes m_mutex before it may detach itself, so it cannot see m_thread
     // before this assignment is complete.
