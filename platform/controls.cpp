@@ -189,6 +189,10 @@ public:
         // The surface's pixels go to the store one for one, from where paintEvent puts them.
         const QPoint corner = SurfaceCorner(QPointF(offset) * k);
         const QRect from = RepaintedPixels(surface, area, offset) & image->rect().translated(-corner);
+        // What the refusals proved: a plain 32-bit store at the surface's scale, and rows that lie
+        // inside both images.
+        Q_ASSERT(image && image->depth() == 32 && image->devicePixelRatio() == k);
+        Q_ASSERT(from.isEmpty() || (surface.rect().contains(from) && image->rect().contains(from.translated(corner))));
         const size_t bytes = size_t(from.width()) * 4;
         for (int y = from.top(); y <= from.bottom(); ++y)
             std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
