@@ -32,6 +32,19 @@ QRect LogicalCover(const QImage& img, const QRect& device);
 // zero). The canvas's text grid, and what moves text drawn on it, round this way.
 inline int NearestPixel(qreal device) { return int(std::floor(device + 0.5)); }
 
+// Whether a device pixel ratio is whole: every logical pixel then covers a block of whole device
+// pixels, and the edges of a logical rectangle fall on device pixel edges.
+inline bool IsWholeScale(qreal k) { return k == std::floor(k); }
+// At a fractional ratio the device pixels drawn for a logical rectangle may reach past those
+// its edges round to, by at most one pixel on each side: an area repainted, flushed or copied
+// for such a rectangle grows by this margin, in whatever pixels the area is given.
+constexpr int FractionalScaleMargin = 1;
+inline QRect WithFractionalScaleMargin(const QRect& r)
+{
+    constexpr int m = FractionalScaleMargin;
+    return r.adjusted(-m, -m, m, m);
+}
+
 // A solid fill of r (inside the image; empty does nothing) of a 24-bit BGR image.
 void FillBgr24(QImage& img, const QRect& r, TColor color);
 
