@@ -14,6 +14,7 @@
 #include "foundation/fxclass.h"
 #include "platform/application.h"
 #include "scrolltext/fxscrolltext.h"
+#include "scrolltext/hooks.h"
 #include "times_reporter.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ void BM_TickerFrame(benchmark::State& state)
     st.EnableTimer(false);   // ticks come from the loop below only
     for (auto _ : state) {
         st.GetTimer(nullptr);
-        benchmark::DoNotOptimize(st.Origin());
+        benchmark::DoNotOptimize(TScrollTextHooks::Origin(st));
     }
 }
 

@@ -9,9 +9,18 @@
 # arrows. No file anywhere in the tree (layers, tests, benchmarks, gallery, examples) may name a
 # header by a path with a "." or ".." part or by an absolute path: such a path reaches a folder
 # that the include roots keep out of sight, so it is refused wherever it is written. Every fault
-# is reported with its file and line. The build runs this before it compiles a layer, and
-# scripts/check-layers runs it on its own; it needs nothing but CMake.
+# is reported with its file and line. Nor may any file:
+#   - include a header named by a macro (#include SOME_PATH), which this check cannot read;
+#   - reach a layer's header by a longer path ("tree/scrolltext/keptframe.h", through an include
+#     folder above the layer roots), or set up such a folder in the build files: an include
+#     folder with a ".." part, or a -I flag given beside target_include_directories;
+#   - include another layer's internal header (HeaderKinds.cmake says which are internal): only
+#     the layer itself, the tests and the benchmarks may, and the layers above where the header
+#     says it is shared with them.
+# The build runs this before it compiles a layer, and scripts/check-layers runs it on its own;
+# it needs nothing but CMake.
 cmake_minimum_required(VERSION 3.22)
+include(${CMAKE_CURRENT_LIST_DIR}/HeaderKinds.cmake)
 if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P CheckLayers.cmake")
 endif()
@@ -48,6 +57,14 @@ foreach(_layer IN LISTS _layers)
   set(_allowed_${_layer} ${_allowed})
 endforeach()
 
+# Each layer header's kind: public, internal or shared.
+foreach(_layer IN LISTS _layers)
+  file(GLOB _headers RELATIVE ${ROOT} ${ROOT}/${_layer}/*.h)
+  foreach(_header IN LISTS _headers)
+    tirlink_header_kind(${ROOT}/${_header} _kind_${_header})
+  endforeach()
+endforeach()
+
 set(_faults 0)
 set(_files 0)
 # Every folder of the tree but build folders and hidden ones (build folders hold links to the
@@ -63,23 +80,39 @@ foreach(_folder IN LISTS _folders)
 endforeach()
 foreach(_file IN LISTS _sources)
   math(EXPR _files "${_files} + 1")
-  string(REGEX MATCH "^[^/]+" _top "${_file}")
+  string(REGEX MATCH "^[^/]+" _folder "${_file}")
+  set(_top "${_folder}")
   if(NOT _top IN_LIST _layers OR NOT _file MATCHES "^[^/]+/[^/]+$")
     set(_top "")
   endif()
   file(STRINGS ${ROOT}/${_file} _includes REGEX "^[ \t]*#[ \t]*include")
   foreach(_inc IN LISTS _includes)
-    if(NOT _inc MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]*)[\">]")
-      continue()
-    endif()
-    set(_path "${CMAKE_MATCH_1}")
     set(_why "")
-    if(_path MATCHES "(^|/)\\.\\.?(/|$)" OR _path MATCHES "^/")
+    if(NOT _inc MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]*)[\">]")
+      set(_path "")
+      set(_why "names the header by a macro, which hides where it comes from")
+    else()
+      set(_path "${CMAKE_MATCH_1}")
+    endif()
+    # A layer's header at the end of a longer path.
+    set(_tail "")
+    if(_path MATCHES "/([^/]+/[^/]+)$")
+      set(_tail "${CMAKE_MATCH_1}")
+    endif()
+    if(_why)
+    elseif(_path MATCHES "(^|/)\\.\\.?(/|$)" OR _path MATCHES "^/")
       set(_why "names a header by a path with . or .. or by an absolute path")
-    elseif(_top AND _path MATCHES "^([^/]+)/")
+    elseif(_tail AND DEFINED _kind_${_tail})
+      set(_why "reaches ${_tail} by a path from outside the layers' include folders")
+    elseif(_path MATCHES "^([^/]+)/")
       set(_first "${CMAKE_MATCH_1}")
-      if(_first IN_LIST _layers AND NOT _first IN_LIST _allowed_${_top})
+      if(_top AND _first IN_LIST _layers AND NOT _first IN_LIST _allowed_${_top})
         set(_why "${_top} may not include ${_first}")
+      elseif(_folder MATCHES "^(tests|bench)$" OR _folder STREQUAL _first)
+      elseif(_kind_${_path} STREQUAL "internal")
+        set(_why "${_path} is internal to its layer")
+      elseif(_kind_${_path} STREQUAL "shared" AND NOT _top)
+        set(_why "${_path} is internal to the library")
       endif()
     endif()
     if(_why)
@@ -92,6 +125,32 @@ foreach(_file IN LISTS _sources)
       math(EXPR _at "${_at} + 1")
       string(STRIP "${_inc}" _inc)
       message("${_file}:${_at}: ${_why} (${_inc})")
+      math(EXPR _faults "${_faults} + 1")
+    endif()
+  endforeach()
+endforeach()
+
+# The build files: an include folder with a ".." part, or one given by a -I flag, may open the
+# tree to a path the checks above do not see.
+file(GLOB_RECURSE _buildfiles RELATIVE ${ROOT} ${ROOT}/CMakeLists.txt ${ROOT}/*.cmake)
+list(FILTER _buildfiles EXCLUDE REGEX "^(build|out/|\\.)")
+foreach(_file IN LISTS _buildfiles)
+  file(STRINGS ${ROOT}/${_file} _lines)
+  set(_at 0)
+  foreach(_line IN LISTS _lines)
+    math(EXPR _at "${_at} + 1")
+    if(_line MATCHES "^[ \t]*#")
+      continue()
+    endif()
+    set(_why "")
+    if(_line MATCHES "include_directories" AND _line MATCHES "(^|[/ \t(])\\.\\.([/ \t)]|$)")
+      set(_why "an include folder with a .. part")
+    elseif(_line MATCHES "(^|[ \t\"(])-(I|isystem|iquote)")
+      set(_why "an include folder given as a compiler flag")
+    endif()
+    if(_why)
+      string(STRIP "${_line}" _line)
+      message("${_file}:${_at}: ${_why} (${_line})")
       math(EXPR _faults "${_faults} + 1")
     endif()
   endforeach()

@@ -74,19 +74,16 @@ endforeach()
 # The public headers, the only ones installed: what a program of its own may include. Every
 # other header of a layer is internal to the library (its first comment says so): the canvas's
 # text engine and pixel-row kernels, the painter and scope guards, the exception funnel, the
-# instance lock and the window-system choice. Programs must not come to depend on those, so they
-# stay in the tree. A public header may include public headers only; the installed-library test
-# compiles every installed header against the installed copy alone.
-set(TIRLINK_PUBLIC_HEADERS_platform application.h classes.h controls.h cursors.h dialogs.h
-    extctrls_timer.h forms.h graphics.h menus.h message.h messages.h mmsystem.h programsetup.h
-    shell.h stdctrls.h threads.h types.h)
-set(TIRLINK_PUBLIC_HEADERS_foundation fxalphaobject.h fxbasecontrol.h fxbasegraphiccontrol.h
-    fxbevel.h fxbitmapeffectobject.h fxbmp.h fxclass.h fxcontrol.h fxcustomcomponent.h
-    fxfillobject.h fxgradient.h fxgraphiccontrol.h fximagelist.h fxobject.h fxshapefill.h
-    fxtimer.h fxtypes.h fxutils.h)
-set(TIRLINK_PUBLIC_HEADERS_scrolltext fx3dcaption.h fxscrolltext.h fxtextutils.h)
-set(TIRLINK_PUBLIC_HEADERS_hyperlink lkclasses.h lkcontrols.h lkhyperctrls.h)
-set(TIRLINK_PUBLIC_HEADERS_widgets bevel.h caption3d.h hostwidget.h hyperlinklabel.h scrolltext.h)
+# instance lock, the window-system choice and the hooks the tests reach the library through.
+# Programs must not come to depend on those, so they stay in the tree. The list is read from
+# those comments (HeaderKinds.cmake), the same the layer check reads, so what is installed and
+# what a program may include cannot drift apart. A public header may include public headers
+# only; the installed-library test compiles every installed header against the installed copy
+# alone.
+include(${CMAKE_CURRENT_LIST_DIR}/HeaderKinds.cmake)
+foreach(_layer ${TIRLINK_LAYERS})
+  tirlink_public_headers(${PROJECT_SOURCE_DIR}/${_layer} TIRLINK_PUBLIC_HEADERS_${_layer})
+endforeach()
 
 # In the tree a layer's include directory is the source folder; installed it is
 # include/tirlink. The source path may not appear in an exported target, so each one found on a

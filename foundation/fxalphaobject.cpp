@@ -30,10 +30,7 @@ void TFxAlphaObject::Assign(const TPersistent* Source)
         return;
     }
     m_fillObject->Assign(src->m_fillObject.get());
-    m_strength = src->m_strength;
-    m_imageIndex = src->m_imageIndex;
-    m_listIndex = src->m_listIndex;
-    m_imageList = src->m_imageList;
+    static_cast<TFxAlphaValues&>(*this) = *src;
 }
 
 QString TFxAlphaObject::GetSetStr() const

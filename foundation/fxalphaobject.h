@@ -12,7 +12,16 @@
 
 #include <memory>
 
-class TFxAlphaObject : public TFxObject {
+// What Assign copies of an alpha object besides its fill: one struct that the object derives
+// from, so that a copy cannot leave a field out.
+struct TFxAlphaValues {
+    TFxCustomImageList* m_imageList = nullptr;
+    int32_t m_imageIndex = 0;
+    int32_t m_listIndex = 0;
+    float m_strength = 0.6f;
+};
+
+class TFxAlphaObject : public TFxObject, private TFxAlphaValues {
 public:
     // Strength 0.6, no image list, indexes 0, a fill object with its defaults (sfNone).
     TFxAlphaObject();
@@ -57,10 +66,6 @@ public:
     void GetIMLChange(TObject* Sender);
 
 private:
-    TFxCustomImageList* m_imageList = nullptr;
-    int32_t m_imageIndex = 0;
-    int32_t m_listIndex = 0;
-    float m_strength = 0.6f;
     std::unique_ptr<TFxChangeLink> m_changeLink;
     std::unique_ptr<TFxFillObject> m_fillObject;
 };

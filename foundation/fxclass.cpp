@@ -266,7 +266,7 @@ int TFxApplication::GetTimerIdent() const
 }
 
 template <class Add>
-uint16_t TFxApplication::addThroughSlot(Add add)
+uint16_t TFxApplication::AddThroughSlot(Add add)
 {
     const int slot = GetTimerIdent();
     if (slot == 0) return 0;
@@ -278,12 +278,12 @@ uint16_t TFxApplication::addThroughSlot(Add add)
 
 uint16_t TFxApplication::AddTimer(uint16_t AInterval, TNotifyEvent ATimerEvent)
 {
-    return addThroughSlot([&](uint16_t ident) { return m_timerPool->AddTimer(ident, AInterval, std::move(ATimerEvent)); });
+    return AddThroughSlot([&](uint16_t ident) { return m_timerPool->AddTimer(ident, AInterval, std::move(ATimerEvent)); });
 }
 
 uint16_t TFxApplication::AddTimerExt(uint16_t AInterval, int32_t ACallCount, bool AEnabled, TNotifyEvent ATimerEvent)
 {
-    return addThroughSlot([&](uint16_t ident) {
+    return AddThroughSlot([&](uint16_t ident) {
         return m_timerPool->AddTimerExt(ident, AInterval, ACallCount, AEnabled, std::move(ATimerEvent));
     });
 }
@@ -324,7 +324,7 @@ void FxFinalize()
 namespace {
 // Pooled intervals are whole multiples of the pool's 50 ms base tick, rounded up (and kept
 // within the 16-bit range).
-uint16_t poolInterval(uint16_t value)
+uint16_t PooledInterval(uint16_t value)
 {
     constexpr uint32_t base = TFxApplication::PoolInterval;
     uint32_t v = value % base == 0 ? value : (value / base + 1) * base;
@@ -359,7 +359,7 @@ void TFxTimer::SetInterval(uint16_t value)
     m_interval = value;
     if (m_timer) m_timer->SetInterval(value);
     else if (m_poolIdent != 0 && FxApplication)
-        if (TFxTimerItem* item = FxApplication->GetTimer(m_poolIdent)) item->SetInterval(poolInterval(value));
+        if (TFxTimerItem* item = FxApplication->GetTimer(m_poolIdent)) item->SetInterval(PooledInterval(value));
 }
 
 void TFxTimer::SetGlobal(bool value)
@@ -374,7 +374,7 @@ void TFxTimer::UpdateTimer()
     RemoveTimer();
     if (m_global) {
         if (!FxApplication) throw EOutOfResources(kNotEnoughTimers);
-        m_poolIdent = FxApplication->AddTimer(poolInterval(m_interval), [this](TObject* Sender) { Timer(Sender); });
+        m_poolIdent = FxApplication->AddTimer(PooledInterval(m_interval), [this](TObject* Sender) { Timer(Sender); });
         if (m_poolIdent == 0) throw EOutOfResources(kNotEnoughTimers);
         if (TFxTimerItem* item = FxApplication->GetTimer(m_poolIdent)) item->SetEnabled(m_enabled);
     } else {

@@ -171,7 +171,7 @@ public:
     const QString& MutexName() const;
 
 private:
-    template <class Add> uint16_t addThroughSlot(Add add);
+    template <class Add> uint16_t AddThroughSlot(Add add);
 
     TFxApplicationOptions m_options = aoMouseCtrlActive | aoLogAlwaysClear | aoLogHeader | aoLogNr;
     std::unique_ptr<TFxTimerPool> m_timerPool;

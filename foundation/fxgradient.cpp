@@ -26,13 +26,7 @@ void TFxGradient::Assign(const TPersistent* Source)
         TFxObject::Assign(Source);
         return;
     }
-    m_color = src->m_color;
-    m_colorCount = src->m_colorCount;
-    m_style = src->m_style;
-    m_endColor = src->m_endColor;
-    m_paletteRealize = src->m_paletteRealize;
-    m_twoColors = src->m_twoColors;
-    m_keyColors = src->m_keyColors;
+    static_cast<TFxGradientValues&>(*this) = *src;
     Change();
 }
 

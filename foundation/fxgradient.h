@@ -11,7 +11,19 @@
 #include <optional>
 #include <vector>
 
-class TFxGradient : public TFxObject {
+// What Assign copies of a gradient: one struct that the gradient derives from, so that a copy
+// cannot leave a field out. The colour list and palette are built from it.
+struct TFxGradientValues {
+    TColor m_color = clBlue;
+    int m_colorCount = 16;
+    TFxGradientStyle m_style = TFxGradientStyle::gstVertical;
+    TColor m_endColor = clBlack;
+    bool m_paletteRealize = false;
+    bool m_twoColors = true;
+    std::vector<TColor> m_keyColors;
+};
+
+class TFxGradient : public TFxObject, private TFxGradientValues {
 public:
     // clBlue to clBlack, 16 colours, gstVertical, two colours, no palette; the colour list is
     // built at once (nothing is notified).
@@ -54,13 +66,6 @@ public:
 private:
     void BuildColorList();
 
-    TColor m_color = clBlue;
-    int m_colorCount = 16;
-    TFxGradientStyle m_style = TFxGradientStyle::gstVertical;
-    TColor m_endColor = clBlack;
-    bool m_paletteRealize = false;
-    bool m_twoColors = true;
-    std::vector<TColor> m_keyColors;
     std::vector<TColor> m_colors;
     std::optional<TFxPalette> m_palette;
 };

@@ -37,14 +37,14 @@ struct TFxHiTimerLink {
 
     // A tick the caller cannot wait for: its own, or one whose worker waits inside
     // Synchronize for the very method the GUI thread is running now.
-    static bool isCallersOwn(std::thread::id tick)
+    static bool IsCallersOwn(std::thread::id tick)
     {
         return tick == std::this_thread::get_id() || TThread::IsServing(tick);
     }
 
-    bool tickToWaitFor() const
+    bool TickToWaitFor() const
     {
-        return std::any_of(ticking.begin(), ticking.end(), [](std::thread::id t) { return !isCallersOwn(t); });
+        return std::any_of(ticking.begin(), ticking.end(), [](std::thread::id t) { return !IsCallersOwn(t); });
     }
 
     // Runs change() while no worker runs a tick on itself, apart from the caller's own ones,
@@ -54,7 +54,7 @@ struct TFxHiTimerLink {
     {
         std::unique_lock<std::mutex> lock(gateLock);
         ++changing;
-        while (tickToWaitFor()) {
+        while (TickToWaitFor()) {
             if (TThread::IsGuiThread()) {
                 gateCv.wait_for(lock, std::chrono::milliseconds(2));
                 lock.unlock();
@@ -99,7 +99,7 @@ struct Workers {
     std::atomic<bool> stopped{false};
 };
 
-Workers& workers()
+Workers& TheWorkers()
 {
     static Workers* w = new Workers;
     return *w;
@@ -109,7 +109,7 @@ const QString kNotEnoughTimers = QStringLiteral("Not enough timers available");
 
 // Runs on the platform's timer thread: only hands the tick to the GUI thread. A window that
 // is gone is ignored by PostMessage.
-void hiTimerCallback(uint32_t uTimerID, uint32_t, uintptr_t dwUser, uintptr_t, uintptr_t)
+void HiTimerCallback(uint32_t uTimerID, uint32_t, uintptr_t dwUser, uintptr_t, uintptr_t)
 {
     PostMessage(HWND(dwUser), WM_TIMER, uTimerID, 0);
 }
@@ -118,11 +118,11 @@ void hiTimerCallback(uint32_t uTimerID, uint32_t, uintptr_t dwUser, uintptr_t, u
 
 void FxThreadedTimersStop(bool stop)
 {
-    Workers& w = workers();
+    Workers& w = TheWorkers();
     std::lock_guard<std::mutex> lock(w.mutex);
     w.stopped = stop;
     if (stop)
-        for (TFxThreadedTimer* t : w.running) t->wake();
+        for (TFxThreadedTimer* t : w.running) t->Wake();
 }
 
 // =============================================================================================
@@ -138,32 +138,32 @@ TFxThreadedTimer::~TFxThreadedTimer() = default;
 
 void TFxThreadedTimer::TerminatedSet()
 {
-    wake();
+    Wake();
 }
 
-void TFxThreadedTimer::wake()
+void TFxThreadedTimer::Wake()
 {
     std::lock_guard<std::mutex> lock(m_sleepMutex);
     m_sleepCv.notify_all();
 }
 
-bool TFxThreadedTimer::mustIdle() const
+bool TFxThreadedTimer::MustIdle() const
 {
-    return Terminated() || workers().stopped.load() || ApplicationTerminated() || !m_link->alive.load();
+    return Terminated() || TheWorkers().stopped.load() || ApplicationTerminated() || !m_link->alive.load();
 }
 
-bool TFxThreadedTimer::sleepPeriod()
+bool TFxThreadedTimer::SleepPeriod()
 {
     // A period of 0 (an interval that is a multiple of 65536) would spin.
     const auto period = std::chrono::milliseconds(std::max<int>(1, m_period.load()));
     const auto deadline = std::chrono::steady_clock::now() + period;
     std::unique_lock<std::mutex> lock(m_sleepMutex);
-    return !m_sleepCv.wait_until(lock, deadline, [this] { return Terminated() || workers().stopped.load(); });
+    return !m_sleepCv.wait_until(lock, deadline, [this] { return Terminated() || TheWorkers().stopped.load(); });
 }
 
 void TFxThreadedTimer::Execute()
 {
-    Workers& all = workers();
+    Workers& all = TheWorkers();
     {
         std::lock_guard<std::mutex> lock(all.mutex);
         all.running.insert(this);
@@ -179,21 +179,21 @@ void TFxThreadedTimer::Execute()
 
     TFxHiTimerLink& link = *m_link;
     while (!Terminated() && !all.stopped.load()) {
-        if (mustIdle()) {
+        if (MustIdle()) {
             // While the application terminates, wait for the termination request without
             // spinning.
-            sleepPeriod();
+            SleepPeriod();
             continue;
         }
-        if (!sleepPeriod()) continue;
-        if (mustIdle()) continue;
+        if (!SleepPeriod()) continue;
+        if (MustIdle()) continue;
         if (!link.enabled.load()) continue;
         if (link.synchronize.load()) {
             // The GUI thread checks again: by the time it runs this, the timer may have been
             // re-armed (this worker told to terminate) or destroyed, or the library finalised
             // (whose wait for the workers serves the ticks that were waiting for it).
             Synchronize([this, &link] {
-                if (!mustIdle()) link.owner->Timer();
+                if (!MustIdle()) link.owner->Timer();
             });
         } else {
             link.TickOnWorker(*this);
@@ -230,7 +230,7 @@ void TFxHiTimer::StopTicks()
     // No tick starts any more; one that a worker runs on itself right now is waited for.
     m_link->alive = false;
     m_link->ExcludingTicks([this] { m_onTimer = nullptr; });
-    stopSources();
+    StopSources();
     timeEndPeriod(m_minPeriod);
     m_link->enabled = false;
     DeallocateHWnd(m_window);
@@ -326,7 +326,7 @@ bool TFxHiTimer::HasWorker() const
     return m_link->worker != nullptr;
 }
 
-void TFxHiTimer::stopSources()
+void TFxHiTimer::StopSources()
 {
     {
         std::lock_guard<std::mutex> lock(m_link->workerLock);
@@ -345,7 +345,7 @@ void TFxHiTimer::stopSources()
 void TFxHiTimer::UpdateTimer()
 {
     if (IsDesigning()) return;
-    stopSources();
+    StopSources();
     if (IsDestroying()) return;
     const bool armed = m_link->enabled.load() && bool(m_onTimer);
     if (m_useThread) {
@@ -368,7 +368,7 @@ void TFxHiTimer::UpdateTimer()
         if (m_window == 0) m_window = AllocateHWnd([this](TMessage& m) { WndProc(m); });
         const uint32_t interval = m_interval.load();
         if (interval != 0 && armed) {
-            m_timerId = timeSetEvent(interval, interval, hiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
+            m_timerId = timeSetEvent(interval, interval, HiTimerCallback, uintptr_t(m_window), TIME_PERIODIC);
             m_inTick = false;
             if (m_timerId == 0) throw EOutOfResources(kNotEnoughTimers);
         }

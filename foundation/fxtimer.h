@@ -61,10 +61,10 @@ protected:
 
 private:
     friend void FxThreadedTimersStop(bool);
-    bool mustIdle() const;
+    bool MustIdle() const;
     // Sleeps Period ms (at least 1); false when woken by a termination request.
-    bool sleepPeriod();
-    void wake();
+    bool SleepPeriod();
+    void Wake();
 
     std::shared_ptr<TFxHiTimerLink> m_link;
     std::atomic<uint16_t> m_period{1000};
@@ -100,12 +100,6 @@ public:
     uint32_t MaxPeriod() const { return uint32_t(GetInteger(0)); }
     uint32_t MinPeriod() const { return uint32_t(GetInteger(1)); }
 
-    // The running sources, for inspection: the hidden window (message mode), the multimedia
-    // timer's identifier (0 = none) and whether a worker runs for this timer.
-    HWND Handle() const { return m_window; }
-    uint32_t TimerID() const { return m_timerId; }
-    bool HasWorker() const;
-
 protected:
     // The tick: calls OnTimer with this timer as Sender.
     virtual void Timer();
@@ -116,9 +110,12 @@ protected:
 private:
     friend class TFxThreadedTimer;
     friend struct TFxHiTimerLink;
+    friend struct TFoundationHooks;
+    // Whether a worker runs for this timer.
+    bool HasWorker() const;
     void GetCaps();
     void UpdateTimer();
-    void stopSources();
+    void StopSources();
     void WndProc(TMessage& Message);
 
     std::shared_ptr<TFxHiTimerLink> m_link;

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
+// Internal to the library: not installed, so no program of its own comes to depend on it.
 // Controls as assistive tools (screen readers) see them.
 //
 // Qt describes its own widgets to assistive tools already. A control of this framework that

@@ -64,11 +64,6 @@ void TApplication::Terminate()
     if (qApp) QCoreApplication::exit(0);
 }
 
-void TApplication::ProcessMessages()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void TApplication::RegisterForm(TCustomForm* form)
 {
     if (!m_mainForm) m_mainForm = form;

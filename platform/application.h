@@ -34,8 +34,6 @@ public:
     void Terminate();
     // Read by worker threads too (timer workers stop ticking once the application ends).
     bool Terminated() const { return m_terminated.load(); }
-    // Handles the events waiting in the loop, then returns.
-    void ProcessMessages();
 
     TCustomForm* MainForm() const { return m_mainForm; }
     // The first form registered becomes the main form.

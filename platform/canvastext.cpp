@@ -126,7 +126,7 @@ void TCanvas::DrawTextLine(QPainter* p, const TTextLine& line, int x, int y, boo
 bool TCanvas::DirectTarget() const
 {
     // A whole-number pixel ratio maps every logical pixel onto a block of device pixels.
-    return DirectText() && m_target->devicePixelRatio() == std::floor(m_target->devicePixelRatio());
+    return DirectText() && IsWholeScale(m_target->devicePixelRatio());
 }
 
 bool TCanvas::DirectText() const
@@ -287,7 +287,7 @@ int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)
         }
     }
     if (p || direct) {
-        if (clip) IntersectRect(touched, touched, m_textGrid ? FromQRect(textRect.adjusted(-1, -1, 1, 1)) : r.Normalized());
+        if (clip) IntersectRect(touched, touched, m_textGrid ? FromQRect(WithFractionalScaleMargin(textRect)) : r.Normalized());
         Touched(touched);
     }
     return height;

@@ -61,11 +61,11 @@ QPoint SurfaceCorner(QPointF device)
 QRect RepaintedPixels(const QImage& surface, const QRect& area, QPoint offset)
 {
     const qreal k = surface.devicePixelRatio();
-    if (k == qFloor(k)) return DeviceRect(surface, area) & surface.rect();
+    if (IsWholeScale(k)) return DeviceRect(surface, area) & surface.rect();
     const QRect at = area.translated(offset);
     const QRect clip(QPoint(qRound(at.left() * k), qRound(at.top() * k)),
                      QPoint(qRound((at.right() + 1) * k) - 1, qRound((at.bottom() + 1) * k) - 1));
-    return DeviceCover(surface, area).adjusted(-1, -1, 1, 1) & clip.translated(-SurfaceCorner(QPointF(offset) * k)) &
+    return WithFractionalScaleMargin(DeviceCover(surface, area)) & clip.translated(-SurfaceCorner(QPointF(offset) * k)) &
            surface.rect();
 }
 
@@ -106,7 +106,7 @@ const char* DirectCopyRefusal(const QWidget* w, const QRect& area, QBackingStore
         return "a backing store of another format";
     if (!w->updatesEnabled() || !w->isVisible()) return "hidden";
     // What the copy may write: the area and the device pixels its edges cut.
-    QRect r = area.adjusted(-1, -1, 1, 1) & w->rect();
+    QRect r = WithFractionalScaleMargin(area) & w->rect();
     if (CoveredWithin(w, nullptr, r)) return "a child over it";
     for (const QWidget* x = w;; x = x->parentWidget()) {
         if (!x->mask().isEmpty()) return "a mask";
@@ -189,6 +189,10 @@ public:
         // The surface's pixels go to the store one for one, from where paintEvent puts them.
         const QPoint corner = SurfaceCorner(QPointF(offset) * k);
         const QRect from = RepaintedPixels(surface, area, offset) & image->rect().translated(-corner);
+        // What the refusals proved: a plain 32-bit store at the surface's scale, and rows that lie
+        // inside both images.
+        Q_ASSERT(image && image->depth() == 32 && image->devicePixelRatio() == k);
+        Q_ASSERT(from.isEmpty() || (surface.rect().contains(from) && image->rect().contains(from.translated(corner))));
         const size_t bytes = size_t(from.width()) * 4;
         for (int y = from.top(); y <= from.bottom(); ++y)
             std::memcpy(image->scanLine(corner.y() + y) + 4 * (corner.x() + from.left()),
@@ -216,7 +220,7 @@ protected:
         QPainter p(this);
         const QImage& surface = gc->m_surface;
         const qreal k = surface.devicePixelRatio();
-        if (k == qFloor(k)) {
+        if (IsWholeScale(k)) {
             // Logical pixels fall on whole blocks of device pixels: the rectangle's own pixels.
             p.drawImage(QRectF(e->rect()), surface, QRectF(DeviceRect(surface, e->rect())));
             return;
@@ -229,7 +233,7 @@ protected:
         const QPoint corner = SurfaceCorner(toDevice.map(QPointF(0, 0)));
         p.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) * toDevice.inverted());
         const QRect r = e->rect();
-        const QRect pixels = DeviceCover(surface, r).adjusted(-1, -1, 1, 1) & surface.rect();
+        const QRect pixels = WithFractionalScaleMargin(DeviceCover(surface, r)) & surface.rect();
         p.drawImage(QRectF(pixels), surface, QRectF(pixels));
     }
     void mousePressEvent(QMouseEvent* e) override
@@ -888,8 +892,8 @@ void TGraphicControl::Flush(const TRect& r)
 QRect TGraphicControl::ScreenArea(const TRect& r) const
 {
     const qreal k = m_surface.devicePixelRatio();
-    if (k == qFloor(k)) return ToQRect(r);
-    return ToQRect(r).adjusted(-1, -1, 1, 1) & m_widget->rect();
+    if (IsWholeScale(k)) return ToQRect(r);
+    return WithFractionalScaleMargin(ToQRect(r)) & m_widget->rect();
 }
 
 TDrawingBatch::TDrawingBatch()

@@ -303,19 +303,11 @@ public:
     // Device pixels per logical pixel of the surface: the scale of the screen it is shown on.
     qreal DevicePixelRatio() const { return m_surface.devicePixelRatio(); }
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    // True while the platform's paint cycle for this control runs.
-    bool InPaintCycle() const { return m_inPaintCycle; }
     // Counts what changed the surface: every drawing call on its canvas, a new surface, the
     // parent's background rendered into it. A control that keeps its own copy of what it last
     // put there compares the count to know whether anything else drew on the surface since.
     uint64_t SurfaceGeneration() const { return m_surfaceGeneration; }
-    // Counts the times drawing outside a paint cycle was put on screen, each time at once and
-    // whole: a batch of canvas calls, or a ticker's frame, is one.
-    uint64_t ScreenFlushes() const { return m_screenFlushes; }
 
-    // The platform's paint cycle entry: renders the parent under a control without csOpaque,
-    // calls Paint. Public so the widget and tests can drive it; returns the touched area.
-    void PaintCycle();
     // Renders what the parent paints under this control (its own painting, no other
     // controls) into image, which must be Width x Height.
     void RenderParentBackground(QImage& image) const;
@@ -324,6 +316,9 @@ protected:
     virtual void Paint() {}
 
 private:
+    // The platform's paint cycle: renders the parent under a control without csOpaque, then
+    // calls Paint. The control's widget runs it when Qt paints it.
+    void PaintCycle();
     void SurfaceTouched(const TRect& r);
     void FlushPending();
     void Flush(const TRect& r);
@@ -333,6 +328,7 @@ private:
     QRect ScreenArea(const TRect& r) const;
     friend class TControlWidget;
     friend class TDrawingBatch;
+    friend struct TPlatformHooks;
 
     QImage m_surface;
     std::unique_ptr<TCanvas> m_canvas;

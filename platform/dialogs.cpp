@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/dialogs.h"
+#include "platform/hooks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,11 +15,15 @@
 #include <QMessageBox>
 #include <cmath>
 
-std::function<bool(QDialog*)> TCommonDialog::ExecuteHook;
+std::function<bool(QDialog*)>& DialogExecuteHook()
+{
+    static std::function<bool(QDialog*)> hook;
+    return hook;
+}
 
 bool TCommonDialog::Run(QDialog& dialog)
 {
-    if (ExecuteHook) return ExecuteHook(&dialog);
+    if (const auto& hook = DialogExecuteHook()) return hook(&dialog);
     // The window the dialog was called from takes the keyboard back when it closes: without a
     // window manager nobody else gives it back, and typing would go nowhere.
     const QPointer<QWidget> caller = QApplication::activeWindow();

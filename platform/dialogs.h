@@ -4,8 +4,8 @@
 // The common colour and font dialogs of the framework, over Qt's dialogs.
 //
 // Execute() runs the dialog modally and answers whether the user confirmed it; only then do
-// Color or Font take the choice. Tests replace the modal run with TCommonDialog::ExecuteHook,
-// which receives the prepared Qt dialog, may choose a value in it, and answers for the user.
+// Color or Font take the choice. Tests replace the modal run (DialogExecuteHook, in the
+// internal platform/hooks.h).
 #pragma once
 
 #include "platform/graphics.h"
@@ -20,11 +20,8 @@ public:
     QString ClassName() const override { return QStringLiteral("TCommonDialog"); }
     virtual bool Execute() = 0;
 
-    // When set, called instead of the modal run: true means the user confirmed.
-    static std::function<bool(QDialog*)> ExecuteHook;
-
 protected:
-    // Runs dialog modally (or through ExecuteHook); true when confirmed.
+    // Runs dialog modally (or through the tests' hook); true when confirmed.
     static bool Run(QDialog& dialog);
 };
 

@@ -25,9 +25,6 @@ public:
     const TNotifyEvent& OnTimer() const { return m_onTimer; }
     void SetOnTimer(TNotifyEvent value);
 
-    // The hidden window the timer runs on; for tests.
-    HWND Handle() const { return m_window; }
-
 protected:
     // The tick; calls OnTimer.
     virtual void Timer();

@@ -104,10 +104,7 @@ void TGraphicsObject::Changed()
     if (OnChange) OnChange(this);
 }
 
-TFont::TFont()
-    : m_name(QStringLiteral("MS Sans Serif")), m_height(-11), m_revision(g_fontRevision++)
-{
-}
+TFont::TFont() : m_revision(g_fontRevision++) {}
 
 void TFont::FontChanged()
 {
@@ -119,16 +116,10 @@ void TFont::FontChanged()
 void TFont::Assign(const TPersistent* Source)
 {
     if (auto src = dynamic_cast<const TFont*>(Source)) {
-        if (src == this) return;
-        if (m_name == src->m_name && m_height == src->m_height && m_style == src->m_style &&
-            m_color == src->m_color && m_charset == src->m_charset && m_pitch == src->m_pitch)
-            return;
-        m_name = src->m_name;
-        m_height = src->m_height;
-        m_style = src->m_style;
-        m_color = src->m_color;
-        m_charset = src->m_charset;
-        m_pitch = src->m_pitch;
+        TFontValues& values = *this;
+        const TFontValues& source = *src;
+        if (values == source) return;
+        values = source;
         FontChanged();
         return;
     }
@@ -282,13 +273,10 @@ void TBrush::SetBitmap(const TBitmap* v)
 void TPen::Assign(const TPersistent* Source)
 {
     if (auto src = dynamic_cast<const TPen*>(Source)) {
-        if (src == this) return;
-        if (m_color == src->m_color && m_width == src->m_width && m_style == src->m_style && m_mode == src->m_mode)
-            return;
-        m_color = src->m_color;
-        m_width = src->m_width;
-        m_style = src->m_style;
-        m_mode = src->m_mode;
+        TPenValues& values = *this;
+        const TPenValues& source = *src;
+        if (values == source) return;
+        values = source;
         Changed();
         return;
     }

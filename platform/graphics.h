@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <memory>
+#include <tuple>
 
 class QPainter;
 class QIcon;
@@ -67,7 +68,26 @@ constexpr uint8_t RUSSIAN_CHARSET = 204;
 // 10-point dialog text at 96 pixels per inch). Size is in points at
 // 96 pixels per inch: Size = -MulDiv(Height, 72, 96). The name holds at most 31 characters
 // (longer names are cut when assigned). The character set is kept for the settings file.
-class TFont : public TGraphicsObject {
+// What a font is, as Assign copies and compares it: one struct that the font derives from, so
+// that a copy cannot leave a field out. operator== names every field through a structured
+// binding, which no longer compiles once a field is added and not named there.
+struct TFontValues {
+    QString m_name = QStringLiteral("MS Sans Serif");
+    int32_t m_height = -11;
+    TFontStyles m_style = 0;
+    TColor m_color = clWindowText;
+    uint8_t m_charset = DEFAULT_CHARSET;
+    TFontPitch m_pitch = TFontPitch::fpDefault;
+
+    bool operator==(const TFontValues& o) const
+    {
+        const auto& [a1, a2, a3, a4, a5, a6] = *this;
+        const auto& [b1, b2, b3, b4, b5, b6] = o;
+        return std::tie(a1, a2, a3, a4, a5, a6) == std::tie(b1, b2, b3, b4, b5, b6);
+    }
+};
+
+class TFont : public TGraphicsObject, private TFontValues {
 public:
     TFont();
     QString ClassName() const override { return QStringLiteral("TFont"); }
@@ -101,12 +121,6 @@ public:
 
 private:
     void FontChanged();
-    QString m_name;
-    int32_t m_height;
-    TFontStyles m_style = 0;
-    TColor m_color = clWindowText;
-    uint8_t m_charset = DEFAULT_CHARSET;
-    TFontPitch m_pitch = TFontPitch::fpDefault;
     mutable std::unique_ptr<QFont> m_qfont;
     uint64_t m_revision;
 };
@@ -137,7 +151,22 @@ private:
 enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum class TPenMode { pmCopy, pmNot, pmXor, pmMask, pmMerge };
 
-class TPen : public TGraphicsObject {
+// What a pen is, as Assign copies and compares it (see TFontValues).
+struct TPenValues {
+    TColor m_color = clBlack;
+    int m_width = 1;
+    TPenStyle m_style = TPenStyle::psSolid;
+    TPenMode m_mode = TPenMode::pmCopy;
+
+    bool operator==(const TPenValues& o) const
+    {
+        const auto& [a1, a2, a3, a4] = *this;
+        const auto& [b1, b2, b3, b4] = o;
+        return std::tie(a1, a2, a3, a4) == std::tie(b1, b2, b3, b4);
+    }
+};
+
+class TPen : public TGraphicsObject, private TPenValues {
 public:
     QString ClassName() const override { return QStringLiteral("TPen"); }
     void Assign(const TPersistent* Source) override;
@@ -149,12 +178,6 @@ public:
     void SetStyle(TPenStyle v);
     TPenMode Mode() const { return m_mode; }
     void SetMode(TPenMode v);
-
-private:
-    TColor m_color = clBlack;
-    int m_width = 1;
-    TPenStyle m_style = TPenStyle::psSolid;
-    TPenMode m_mode = TPenMode::pmCopy;
 };
 
 // ---------------------------------------------------------------------------------------------

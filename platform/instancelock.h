@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
-// Internal to the library: not installed, so no program of its own comes to depend on it.
+// Internal to the library, shared with the layers above: not installed, so no program of its
+// own comes to depend on it.
 // The lock that tells whether another instance of a program runs for the same user: the
 // stand-in for a named mutex. An flock on a file named after the program in capitals; the
 // kernel drops it when the process ends, even by a crash.

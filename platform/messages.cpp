@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/messages.h"
+#include "platform/hooks.h"
 
 #include "platform/safecall.h"
 
@@ -21,7 +22,7 @@
 
 namespace {
 
-QEvent::Type wakeEventType()
+QEvent::Type WakeEventType()
 {
     static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
     return type;
@@ -40,15 +41,15 @@ struct Registry {
     bool closed = false; // the application object is gone: nothing can be delivered any more
 };
 
-Registry& registry()
+Registry& TheRegistry()
 {
     static Registry* r = new Registry;
     return *r;
 }
 
-void closeRegistry()
+void CloseRegistry()
 {
-    Registry& r = registry();
+    Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     r.closed = true;
 }
@@ -58,21 +59,19 @@ void closeRegistry()
 // posted to the window carries no data and only wakes its thread up to drain the queue.
 class HiddenWindow : public QObject {
 public:
-    HiddenWindow(HWND handle, TWndMethod method) : m_handle(handle), m_method(std::move(method)) {}
-
-    HWND handle() const { return m_handle; }
+    explicit HiddenWindow(TWndMethod method) : m_method(std::move(method)) {}
 
     // Called with the registry's lock held.
-    void enqueue(const TMessage& message)
+    void Enqueue(const TMessage& message)
     {
         queue.push_back(message);
         if (!wakePosted) {
             wakePosted = true;
-            QCoreApplication::postEvent(this, new QEvent(wakeEventType()));
+            QCoreApplication::postEvent(this, new QEvent(WakeEventType()));
         }
     }
 
-    intptr_t dispatch(TMessage& message)
+    intptr_t Dispatch(TMessage& message)
     {
         if (m_released || !m_method) return 0;
         // The procedure may release this window; keep the callable alive on our stack.
@@ -83,9 +82,9 @@ public:
         return message.Result;
     }
 
-    uintptr_t setTimer(uintptr_t id, uint32_t elapse)
+    uintptr_t StartTimer(uintptr_t id, uint32_t elapse)
     {
-        killTimerById(id);
+        KillTimerById(id);
         const uint32_t period = std::clamp(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
         const int qtId = startTimer(std::chrono::milliseconds(period), Qt::PreciseTimer);
         if (qtId == 0) return 0;
@@ -93,7 +92,7 @@ public:
         return id;
     }
 
-    bool killTimerById(uintptr_t id)
+    bool KillTimerById(uintptr_t id)
     {
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
             if (it->first == id) {
@@ -106,7 +105,7 @@ public:
     }
 
     // On the window's thread, after it left the registry.
-    void release()
+    void Release()
     {
         m_released = true;
         for (const auto& t : m_timers) killTimer(t.second);
@@ -130,20 +129,20 @@ protected:
         // Other events (the timers' above all, many a second) pass on without building a batch.
         bool wake = false;
         {
-            std::lock_guard<std::mutex> lock(registry().mutex);
-            wake = e->type() == wakeEventType();
+            std::lock_guard<std::mutex> lock(TheRegistry().mutex);
+            wake = e->type() == WakeEventType();
         }
         if (!wake) return QObject::event(e);
         std::deque<TMessage> batch;
         {
-            std::lock_guard<std::mutex> lock(registry().mutex);
+            std::lock_guard<std::mutex> lock(TheRegistry().mutex);
             batch.swap(queue);
             wakePosted = false;
         }
         QPointer guard(this);
         for (TMessage& m : batch) {
             if (!guard || m_released) break;
-            dispatch(m);
+            Dispatch(m);
         }
         return true;
     }
@@ -153,14 +152,13 @@ protected:
         for (const auto& t : m_timers) {
             if (t.second == e->timerId()) {
                 TMessage m{WM_TIMER, t.first, 0, 0};
-                dispatch(m);
+                Dispatch(m);
                 return;
             }
         }
     }
 
 private:
-    HWND m_handle;
     TWndMethod m_method;
     std::vector<std::pair<uintptr_t, int>> m_timers; // (IDEvent, Qt timer id); owner thread only
     int m_dispatching = 0;
@@ -168,11 +166,11 @@ private:
 };
 
 // The window for a handle, if it exists and belongs to the calling thread.
-HiddenWindow* ownWindow(HWND wnd)
+HiddenWindow* OwnWindow(HWND wnd)
 {
     HiddenWindow* w = nullptr;
     {
-        Registry& r = registry();
+        Registry& r = TheRegistry();
         std::lock_guard<std::mutex> lock(r.mutex);
         auto it = r.windows.find(wnd);
         if (it != r.windows.end()) w = it->second;
@@ -185,17 +183,17 @@ HiddenWindow* ownWindow(HWND wnd)
 } // namespace
 
 namespace {
-HWND allocate(TWndMethod method, bool onGuiThread)
+HWND Allocate(TWndMethod method, bool onGuiThread)
 {
     static std::once_flag postRoutine;
-    std::call_once(postRoutine, [] { qAddPostRoutine(closeRegistry); });
-    Registry& r = registry();
+    std::call_once(postRoutine, [] { qAddPostRoutine(CloseRegistry); });
+    Registry& r = TheRegistry();
     HWND handle;
     {
         std::lock_guard<std::mutex> lock(r.mutex);
         handle = ++r.lastHandle;
     }
-    auto* w = new HiddenWindow(handle, std::move(method));
+    auto* w = new HiddenWindow(std::move(method));
     // Only the thread an object lives in may hand it over to another one: this one, now,
     // before anyone else can see it. (Qt sends the window an event while moving it, which
     // takes the registry's lock, so the lock is not held here.)
@@ -208,13 +206,13 @@ HWND allocate(TWndMethod method, bool onGuiThread)
 
 HWND AllocateHWnd(TWndMethod Method)
 {
-    return allocate(std::move(Method), false);
+    return Allocate(std::move(Method), false);
 }
 
 HWND AllocateGuiThreadHWnd(TWndMethod Method)
 {
     if (!QCoreApplication::instance()) return 0;
-    return allocate(std::move(Method), true);
+    return Allocate(std::move(Method), true);
 }
 
 void DeallocateHWnd(HWND Wnd)
@@ -222,7 +220,7 @@ void DeallocateHWnd(HWND Wnd)
     if (Wnd == 0) return;
     HiddenWindow* w = nullptr;
     {
-        Registry& r = registry();
+        Registry& r = TheRegistry();
         std::lock_guard<std::mutex> lock(r.mutex);
         auto it = r.windows.find(Wnd);
         if (it == r.windows.end()) return;
@@ -231,33 +229,33 @@ void DeallocateHWnd(HWND Wnd)
         r.windows.erase(it);
         w->queue.clear();
     }
-    w->release();
+    w->Release();
 }
 
 bool IsWindow(HWND Wnd)
 {
-    Registry& r = registry();
+    Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return r.windows.count(Wnd) != 0;
 }
 
 bool PostMessage(HWND Wnd, uint32_t Msg, uintptr_t WParam, intptr_t LParam)
 {
-    Registry& r = registry();
+    Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     if (r.closed) return false;
     auto it = r.windows.find(Wnd);
     if (it == r.windows.end()) return false;
-    it->second->enqueue(TMessage{Msg, WParam, LParam, 0});
+    it->second->Enqueue(TMessage{Msg, WParam, LParam, 0});
     return true;
 }
 
 intptr_t SendMessage(HWND Wnd, uint32_t Msg, uintptr_t WParam, intptr_t LParam)
 {
-    HiddenWindow* w = ownWindow(Wnd);
+    HiddenWindow* w = OwnWindow(Wnd);
     if (!w) return 0;
     TMessage m{Msg, WParam, LParam, 0};
-    return w->dispatch(m);
+    return w->Dispatch(m);
 }
 
 intptr_t DefWindowProc(HWND, uint32_t, uintptr_t, intptr_t)
@@ -267,20 +265,20 @@ intptr_t DefWindowProc(HWND, uint32_t, uintptr_t, intptr_t)
 
 uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, uint32_t Elapse)
 {
-    HiddenWindow* w = ownWindow(Wnd);
+    HiddenWindow* w = OwnWindow(Wnd);
     if (!w) return 0;
-    return w->setTimer(IDEvent == 0 ? 1 : IDEvent, Elapse);
+    return w->StartTimer(IDEvent == 0 ? 1 : IDEvent, Elapse);
 }
 
 bool KillTimer(HWND Wnd, uintptr_t IDEvent)
 {
-    HiddenWindow* w = ownWindow(Wnd);
-    return w && w->killTimerById(IDEvent);
+    HiddenWindow* w = OwnWindow(Wnd);
+    return w && w->KillTimerById(IDEvent);
 }
 
 int HiddenWindowCount()
 {
-    Registry& r = registry();
+    Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return int(r.windows.size());
 }

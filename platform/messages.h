@@ -57,5 +57,3 @@ uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, uint32_t Elapse);
 // Stops the window timer; false when there was none.
 bool KillTimer(HWND Wnd, uintptr_t IDEvent);
 
-// Number of windows that exist; for leak checks.
-int HiddenWindowCount();

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/mmsystem.h"
+#include "platform/hooks.h"
 
 #include <QCoreApplication>
 
@@ -65,13 +66,13 @@ struct EventRegistry {
     }
 };
 
-EventRegistry& eventRegistry()
+EventRegistry& TheEventRegistry()
 {
     static EventRegistry r;
     return r;
 }
 
-void addNs(timespec& t, int64_t ns)
+void AddNs(timespec& t, int64_t ns)
 {
     t.tv_nsec += long(ns % 1'000'000'000);
     t.tv_sec += time_t(ns / 1'000'000'000);
@@ -81,7 +82,7 @@ void addNs(timespec& t, int64_t ns)
     }
 }
 
-bool before(const timespec& a, const timespec& b)
+bool Before(const timespec& a, const timespec& b)
 {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
@@ -89,7 +90,7 @@ bool before(const timespec& a, const timespec& b)
 // Sleeps until the absolute monotonic deadline; false when told to stop. The condition
 // variable waits on the monotonic clock (steady_clock), so a change of the wall clock does not
 // move the deadline.
-bool sleepUntil(const timespec& deadline, TimerEvent& e)
+bool SleepUntil(const timespec& deadline, TimerEvent& e)
 {
     const auto until = std::chrono::steady_clock::time_point(std::chrono::seconds(deadline.tv_sec) +
                                                              std::chrono::nanoseconds(deadline.tv_nsec));
@@ -97,23 +98,23 @@ bool sleepUntil(const timespec& deadline, TimerEvent& e)
     return !e.wake.wait_until(lock, until, [&e] { return e.stop; });
 }
 
-void runEvent(TimerEvent* e)
+void RunEvent(TimerEvent* e)
 {
     const int64_t periodNs = int64_t(e->delay) * 1'000'000;
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
-    addNs(deadline, periodNs);
-    while (sleepUntil(deadline, *e)) {
+    AddNs(deadline, periodNs);
+    while (SleepUntil(deadline, *e)) {
         e->proc(e->id, 0, e->user, 0, 0);
         if (!e->periodic) return;
-        addNs(deadline, periodNs);
+        AddNs(deadline, periodNs);
         // A callback that took longer than a whole period does not cause a burst of calls
         // to catch up: the schedule starts afresh from now.
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (before(deadline, now)) {
+        if (Before(deadline, now)) {
             deadline = now;
-            addNs(deadline, periodNs);
+            AddNs(deadline, periodNs);
         }
     }
 }
@@ -155,7 +156,7 @@ uint32_t timeSetEvent(uint32_t uDelay, uint32_t uResolution, LPTIMECALLBACK lpTi
     e->proc = lpTimeProc;
     e->user = dwUser;
     e->periodic = (fuEvent & TIME_PERIODIC) != 0;
-    EventRegistry& r = eventRegistry();
+    EventRegistry& r = TheEventRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     if (int(r.events.size()) >= MaxTimerEvents) return 0;
     do {
@@ -163,7 +164,7 @@ uint32_t timeSetEvent(uint32_t uDelay, uint32_t uResolution, LPTIMECALLBACK lpTi
     } while (r.lastId == 0);
     e->id = r.lastId;
     // The thread holds the event through the shared pointer it was given.
-    e->thread = std::thread([e] { runEvent(e.get()); });
+    e->thread = std::thread([e] { RunEvent(e.get()); });
     r.events.emplace(e->id, e);
     return e->id;
 }
@@ -172,7 +173,7 @@ MMRESULT timeKillEvent(uint32_t uTimerID)
 {
     std::shared_ptr<TimerEvent> e;
     {
-        EventRegistry& r = eventRegistry();
+        EventRegistry& r = TheEventRegistry();
         std::lock_guard<std::mutex> lock(r.mutex);
         auto it = r.events.find(uTimerID);
         if (it == r.events.end()) return MMSYSERR_INVALPARAM;
@@ -187,7 +188,7 @@ MMRESULT timeKillEvent(uint32_t uTimerID)
 
 int TimerEventCount()
 {
-    EventRegistry& r = eventRegistry();
+    EventRegistry& r = TheEventRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return int(r.events.size());
 }
@@ -200,7 +201,7 @@ uint32_t SleepEx(uint32_t dwMilliseconds, bool)
     }
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
-    addNs(deadline, int64_t(dwMilliseconds) * 1'000'000);
+    AddNs(deadline, int64_t(dwMilliseconds) * 1'000'000);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {}
     return 0;
 }

@@ -46,8 +46,6 @@ int TimePeriodRequests();
 // outside the capabilities, no callback is given or too many events exist.
 uint32_t timeSetEvent(uint32_t uDelay, uint32_t uResolution, LPTIMECALLBACK lpTimeProc, uintptr_t dwUser, uint32_t fuEvent);
 MMRESULT timeKillEvent(uint32_t uTimerID);
-// Number of events that exist; for leak checks.
-int TimerEventCount();
 
 // Sleeps dwMilliseconds (0 only yields); returns 0. Nothing on Linux can wake it early.
 uint32_t SleepEx(uint32_t dwMilliseconds, bool bAlertable);

@@ -16,6 +16,8 @@
 void FillBgr24(QImage& img, const QRect& r, TColor color)
 {
     if (r.isEmpty()) return;
+    Q_ASSERT(img.format() == QImage::Format_BGR888);
+    Q_ASSERT(img.rect().contains(r));
     const TColor rgb = ColorToRGB(color);
     const uchar px[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
     const qsizetype bpl = img.bytesPerLine();
@@ -29,6 +31,7 @@ void FillBgr24(QImage& img, const QRect& r, TColor color)
 
 void Bgr24ToRgb32Row(const uchar* in, quint32* px, int w)
 {
+    Q_ASSERT(w >= 0 && (w == 0 || (in && px)));
     int x = 0;
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
     // Four pixels from three 32-bit words (B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3).
@@ -82,6 +85,7 @@ void Bgr24ToRgb32Line(const uchar* in, quint32* px, int w)
 
 void Rgb32ToBgr24Row(const quint32* in, uchar* out, int w)
 {
+    Q_ASSERT(w >= 0 && (w == 0 || (in && out)));
     int i = 0;
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
     // Four pixels into three 32-bit words, the reverse of Bgr24ToRgb32Row.
@@ -201,6 +205,8 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
     const QImage::Format f = to.format();
     const bool wide = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
     if (!wide && f != QImage::Format_BGR888) return false;
+    Q_ASSERT(dest.size() == src.size());
+    Q_ASSERT(dest.isEmpty() || (to.rect().contains(dest) && from.rect().contains(src)));
     const int w = dest.width();
     int x0 = w, x1 = 0, y0 = -1, y1 = -1;
     for (int y = 0; y < dest.height(); ++y) {
@@ -233,6 +239,8 @@ bool CopyPixels24(QImage& to, const QRect& dest, const QImage& from, const QRect
 
 void MovePixels(QImage& img, const QRect& to, const QRect& from)
 {
+    Q_ASSERT(img.depth() >= 8 && to.size() == from.size());
+    Q_ASSERT(to.isEmpty() || (img.rect().contains(to) && img.rect().contains(from)));
     const int bytes = img.depth() / 8;
     const size_t row = size_t(bytes) * size_t(to.width());
     uchar* const bits = img.bits();

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
-// Internal to the library: not installed, so no program of its own comes to depend on it.
+// Internal to the library, shared with the layers above: not installed, so no program of its
+// own comes to depend on it.
 // The pixel-row kernels under the canvas's fast 24-bit paths: a solid fill, rows of 24-bit BGR
 // pixels widened to 32-bit opaque pixels (portable and SSSE3 versions, the best one picked
 // once per process), the way back from 32 to 24 bits, and the plain block copy built on them.
@@ -30,6 +31,19 @@ QRect LogicalCover(const QImage& img, const QRect& device);
 // that a shift by whole pixels moves the result by exactly as many (qRound takes -0.5 away from
 // zero). The canvas's text grid, and what moves text drawn on it, round this way.
 inline int NearestPixel(qreal device) { return int(std::floor(device + 0.5)); }
+
+// Whether a device pixel ratio is whole: every logical pixel then covers a block of whole device
+// pixels, and the edges of a logical rectangle fall on device pixel edges.
+inline bool IsWholeScale(qreal k) { return k == std::floor(k); }
+// At a fractional ratio the device pixels drawn for a logical rectangle may reach past those
+// its edges round to, by at most one pixel on each side: an area repainted, flushed or copied
+// for such a rectangle grows by this margin, in whatever pixels the area is given.
+constexpr int FractionalScaleMargin = 1;
+inline QRect WithFractionalScaleMargin(const QRect& r)
+{
+    constexpr int m = FractionalScaleMargin;
+    return r.adjusted(-m, -m, m, m);
+}
 
 // A solid fill of r (inside the image; empty does nothing) of a 24-bit BGR image.
 void FillBgr24(QImage& img, const QRect& r, TColor color);

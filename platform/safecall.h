@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
-// Internal to the library: not installed, so no program of its own comes to depend on it.
+// Internal to the library, shared with the layers above: not installed, so no program of its
+// own comes to depend on it.
 // The one funnel for exceptions at the edge between Qt and our code: every entry from Qt
 // (events, timers, posted messages, menu commands) runs through SafeCall, so that no
 // exception crosses Qt.

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tirlink developers
 // SPDX-License-Identifier: MIT
 //
-// Internal to the library: not installed, so no program of its own comes to depend on it.
+// Internal to the library, shared with the layers above: not installed, so no program of its
+// own comes to depend on it.
 // Small scope guards for state that must be put back however a scope is left, also when a
 // call inside it throws.
 //

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/shell.h"
+#include "platform/hooks.h"
 
 #include "platform/application.h"
 #include "platform/safecall.h"

@@ -16,17 +16,6 @@
 // not stopped when this program ends. GUI thread.
 int ShellExecuteOpen(const QString& url, std::function<void()> OnLateFailure = {});
 
-// Replaces the desktop opener (tests install one that records the request and answers with
-// the value given); an empty function restores the desktop's. Returns the previous opener.
-// An opener answers at once: OnLateFailure is not called for it.
-using TShellOpener = std::function<int(const QString& url)>;
-TShellOpener SetShellOpener(TShellOpener opener);
-
-// The program the desktop's opener runs with the address as its one argument: "xdg-open" by
-// default, looked up in PATH (without it, Qt's own opener answers at once). Returns the
-// previous one; tests set another.
-QString SetShellLauncher(const QString& program);
-
 // Values ShellExecuteOpen answers with.
 constexpr int SHELL_OPEN_OK = 42;
 constexpr int SHELL_OPEN_FAILED = 2;   // "file not found", the shell's answer for what it cannot open

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "platform/threads.h"
+#include "platform/hooks.h"
 
 #include "platform/messages.h"
 
@@ -38,7 +39,7 @@ struct SyncQueue {
     bool closed = false; // the application is gone; nothing can run on the GUI thread any more
 };
 
-SyncQueue& syncQueue()
+SyncQueue& TheSyncQueue()
 {
     static SyncQueue* q = new SyncQueue;
     return *q;
@@ -46,7 +47,7 @@ SyncQueue& syncQueue()
 
 // The threads whose handed-over methods the GUI thread is running now, innermost last (a
 // method may wait for something that runs further methods). GUI thread only.
-std::vector<std::thread::id>& servedThreads()
+std::vector<std::thread::id>& ServedThreads()
 {
     static std::vector<std::thread::id>* s = new std::vector<std::thread::id>;
     return *s;
@@ -60,16 +61,16 @@ struct RunningThreads {
     int count = 0;
 };
 
-RunningThreads& runningThreads()
+RunningThreads& TheRunningThreads()
 {
     static RunningThreads* r = new RunningThreads;
     return *r;
 }
 
 // Fails every hand-over still waiting, and every later one, once the application is gone.
-void closeSyncQueue()
+void CloseSyncQueue()
 {
-    SyncQueue& q = syncQueue();
+    SyncQueue& q = TheSyncQueue();
     std::lock_guard<std::mutex> lock(q.mutex);
     q.closed = true;
     for (SyncRequest* r : q.pending) {
@@ -83,7 +84,7 @@ void closeSyncQueue()
 // A priority as a step from the process's own nice value, as Windows sets a thread's priority
 // relative to its process's priority class: a process started under `nice` keeps its lower
 // threads below itself.
-int niceStep(TThreadPriority p)
+int NiceStep(TThreadPriority p)
 {
     switch (p) {
     case TThreadPriority::tpIdle: return 19;
@@ -97,14 +98,14 @@ int niceStep(TThreadPriority p)
     return 0;
 }
 
-int currentTid()
+int CurrentTid()
 {
     return int(::syscall(SYS_gettid));
 }
 
 // Used while the GUI thread waits for other threads: run what they hand over, then sleep a
 // little.
-void serviceWhileWaiting()
+void ServiceWhileWaiting()
 {
     if (TThread::IsGuiThread()) TThread::CheckSynchronize();
 }
@@ -132,23 +133,23 @@ void TThread::Resume()
     if (!m_suspended.load()) return;
     m_suspended = false;
     {
-        RunningThreads& r = runningThreads();
+        RunningThreads& r = TheRunningThreads();
         std::lock_guard<std::mutex> rl(r.mutex);
         ++r.count;
     }
     if (QCoreApplication::instance()) {
         static std::once_flag postRoutine;
-        std::call_once(postRoutine, [] { qAddPostRoutine(closeSyncQueue); });
+        std::call_once(postRoutine, [] { qAddPostRoutine(CloseSyncQueue); });
     }
     // The new thread takes m_mutex before it may detach itself, so it cannot see m_thread
     // before this assignment is complete.
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] { Run(); });
 }
 
-void TThread::run()
+void TThread::Run()
 {
-    m_tid = currentTid();
-    applyPriority();
+    m_tid = CurrentTid();
+    ApplyPriority();
     std::exception_ptr fatal;
     try {
         Execute();
@@ -165,7 +166,7 @@ void TThread::run()
         m_finishedCv.notify_all();
     }
     if (freeIt) delete this;
-    RunningThreads& r = runningThreads();
+    RunningThreads& r = TheRunningThreads();
     std::lock_guard<std::mutex> lock(r.mutex);
     --r.count;
     r.cv.notify_all();
@@ -192,10 +193,10 @@ void TThread::SetFreeOnTerminate(bool value)
 void TThread::SetPriority(TThreadPriority value)
 {
     if (m_priority.exchange(value) == value) return;
-    applyPriority();
+    ApplyPriority();
 }
 
-void TThread::applyPriority()
+void TThread::ApplyPriority()
 {
     const int tid = m_tid.load();
     if (tid == 0) return; // not started: applied when it starts
@@ -203,7 +204,7 @@ void TThread::applyPriority()
     errno = 0;
     const int base = ::getpriority(PRIO_PROCESS, id_t(::getpid()));
     if (base == -1 && errno != 0) return;
-    const int target = std::clamp(base + niceStep(m_priority.load()), -20, 19);
+    const int target = std::clamp(base + NiceStep(m_priority.load()), -20, 19);
     if (::setpriority(PRIO_PROCESS, id_t(tid), target) == 0) return;
     // Lowering a nice value needs privileges or RLIMIT_NICE: take the lowest one allowed, or
     // keep the thread where it is when even that is above the wish.
@@ -224,7 +225,7 @@ int TThread::WaitFor()
         if (IsGuiThread()) {
             m_finishedCv.wait_for(lock, std::chrono::milliseconds(2));
             lock.unlock();
-            serviceWhileWaiting();
+            ServiceWhileWaiting();
             lock.lock();
         } else {
             m_finishedCv.wait(lock);
@@ -257,7 +258,7 @@ void TThread::Synchronize(TThread*, const TThreadMethod& AMethod)
         AMethod();
         return;
     }
-    SyncQueue& q = syncQueue();
+    SyncQueue& q = TheSyncQueue();
     SyncRequest request;
     request.method = &AMethod;
     request.from = std::this_thread::get_id();
@@ -285,7 +286,7 @@ bool TThread::CheckSynchronize()
     // One request at a time, straight from the queue: a method that waits for another thread
     // (CheckSynchronize runs again inside such waits) then finds that thread's request in the
     // queue instead of behind itself in a batch taken out of it.
-    SyncQueue& q = syncQueue();
+    SyncQueue& q = TheSyncQueue();
     bool ran = false;
     for (;;) {
         SyncRequest* r;
@@ -303,13 +304,13 @@ bool TThread::CheckSynchronize()
         }
         ran = true;
         std::exception_ptr error;
-        servedThreads().push_back(r->from);
+        ServedThreads().push_back(r->from);
         try {
             (*r->method)();
         } catch (...) {
             error = std::current_exception();
         }
-        servedThreads().pop_back();
+        ServedThreads().pop_back();
         std::lock_guard<std::mutex> lock(q.mutex);
         r->error = error;
         r->done = true;
@@ -321,7 +322,7 @@ bool TThread::CheckSynchronize()
 bool TThread::IsServing(std::thread::id Id)
 {
     if (!IsGuiThread()) return false;
-    const std::vector<std::thread::id>& served = servedThreads();
+    const std::vector<std::thread::id>& served = ServedThreads();
     return std::find(served.begin(), served.end(), Id) != served.end();
 }
 
@@ -336,21 +337,21 @@ void TThread::RunOnGuiThread(const TThreadMethod& AMethod)
 bool TThread::WaitForAll(int TimeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    RunningThreads& r = runningThreads();
+    RunningThreads& r = TheRunningThreads();
     std::unique_lock<std::mutex> lock(r.mutex);
     while (r.count > 0) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         r.cv.wait_for(lock, std::chrono::milliseconds(2));
         lock.unlock();
-        serviceWhileWaiting();
+        ServiceWhileWaiting();
         lock.lock();
     }
     return true;
 }
 
-int TThread::RunningCount()
+int RunningThreadCount()
 {
-    RunningThreads& r = runningThreads();
+    RunningThreads& r = TheRunningThreads();
     std::lock_guard<std::mutex> lock(r.mutex);
     return r.count;
 }

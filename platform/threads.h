@@ -82,7 +82,6 @@ public:
     // Waits until every TThread has finished Execute (and freed itself where asked), at most
     // TimeoutMs milliseconds; true when none runs any more.
     static bool WaitForAll(int TimeoutMs);
-    static int RunningCount();
 
 protected:
     virtual void Execute() = 0;
@@ -93,8 +92,8 @@ protected:
     std::atomic<int> ReturnValue{0};
 
 private:
-    void run();
-    void applyPriority();
+    void Run();
+    void ApplyPriority();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_finishedCv;

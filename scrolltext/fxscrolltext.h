@@ -179,33 +179,13 @@ public:
     // Told of every text segment drawn, with its rectangle and font style (diagnostics).
     std::function<void(const QString& Segment, const TRect& R, TFontStyles Style)> OnDrawSegment;
 
-    // -- State for diagnostics and tests -----------------------------------------------------
-    int32_t StepCounter() const { return m_step; }
-    // The text block's top-left corner in the last frame.
-    TPoint Origin() const { return m_origin; }
-    int32_t InnerWidth() const { return m_innerWidth; }
-    int32_t InnerHeight() const { return m_innerHeight; }
+    // -- The text's measures, as of the last frame --------------------------------------------
     int32_t LineHeight() const { return m_lineHeight; }
     int32_t TextHeight() const { return m_textHeight; }
     int32_t TextWidth() const { return m_textWidth; }
-    int32_t CenterOffset() const { return m_centerOffset; }
-    bool BackgroundStale() const { return m_backStale; }
-    const TBitmap* Snapshot() const { return m_snapshot.get(); }
-    TFxTimer* PoolTimer() const { return m_poolTimer.get(); }
-    TFxHiTimer* HiTimer() const { return m_hiTimer; }
-    // With false every frame is composed whole: the plain path that kept frames must equal.
-    void SetKeepFrames(bool Keep) { m_keepFrames = Keep; }
-    // The step the last frame showed: the step counter's, or following the display, the view's,
-    // which lies between two steps.
-    double ShownStep() const { return FollowingDisplay() ? m_shown : double(m_step); }
-    // Whether frames now follow a display clock (or the clock SetMotionClock gave).
-    bool FollowingDisplay() const { return m_scroll && m_followDisplay && (m_frameClock || m_viewTimes); }
-    // The clock ticks and refreshes are timed on (TFrameClock::Now by default). Given one, the
-    // control follows the display without a frame clock of its own: only DisplayFrame draws
-    // between ticks (tests drive it with synthetic times); with an empty one, as by default.
-    void SetMotionClock(std::function<int64_t()> Now);
 
 private:
+    friend struct TScrollTextHooks;
     // One text being cut into segments at the tags; Bold follows the tags consumed.
     struct SegmentWalk;
     // Sets the work font's style for the bold flag.
@@ -216,7 +196,6 @@ private:
                       std::vector<TFxDrawnSegment>* Record = nullptr);
     // The width a line takes as drawn (segments plus their margins), Bold left unchanged.
     int32_t MeasureLine(TCanvas* Canvas, const QString& Line, bool Bold) const;
-    void StopIfChanged(bool changed);
     // Starts or ends following the display, as FollowDisplay and scrolling say.
     void FollowFrames();
     // The step counter jumped (a wrap, a Reverse): the view's path takes a new run from the
@@ -224,6 +203,15 @@ private:
     void SnapView();
     int64_t MotionNow() const;
     int64_t TickPeriod() const;
+    // The step the last frame showed: the step counter's, or following the display, the view's,
+    // which lies between two steps.
+    double ShownStep() const { return FollowingDisplay() ? m_shown : double(m_step); }
+    // Whether frames now follow a display clock (or the clock SetMotionClock gave).
+    bool FollowingDisplay() const { return m_scroll && m_followDisplay && (m_frameClock || m_viewTimes); }
+    // The clock ticks and refreshes are timed on (TFrameClock::Now by default). Given one, the
+    // control follows the display without a frame clock of its own: only DisplayFrame draws
+    // between ticks (tests drive it with synthetic times); with an empty one, as by default.
+    void SetMotionClock(std::function<int64_t()> Now);
     // The block's top-left corner at the current step (also sets the centring offset).
     TPoint BlockOrigin();
     // The rectangle of line Index of a block standing at Origin.

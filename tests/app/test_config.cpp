@@ -4,6 +4,7 @@
 // The settings dialog as its user meets it: the layout, filling from the ticker at each show,
 // the colour and font pickers, and "Применить" changing the running ticker.
 #include "hyperlink/lkhyperctrls.h"
+#include "platform/hooks.h"
 #include "platform/shell.h"
 #include "scrolltext/fxscrolltext.h"
 #include "scale_testing.h"
@@ -427,7 +428,7 @@ TEST_F(SettingsDialog, ColourDialogRemembersItsLastChoiceNotTheSwatches)
     std::vector<QColor> openedWith;
     QColor choose = Qt::red;
     bool confirm = true;
-    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+    DialogExecuteHook() = [&](QDialog* d) {
         auto* cd = qobject_cast<QColorDialog*>(d);
         EXPECT_NE(cd, nullptr);
         if (!cd) return false;
@@ -462,7 +463,7 @@ TEST_F(SettingsDialog, ColourAndFontDialogsSpeakRussian)
     if (!QFile::exists(qm)) GTEST_SKIP() << "Qt's Russian translation is not installed (" << qm.toStdString() << ", Debian package qt6-translations-l10n)";
     ShowDialog();
     QStringList seen;
-    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+    DialogExecuteHook() = [&](QDialog* d) {
         seen << d->windowTitle() << d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
         return false;
     };
@@ -477,7 +478,7 @@ TEST_F(SettingsDialog, SizeOnlyChangeInTheFontDialogKeepsTheFaceName)
 {
     ShowDialog();
     ASSERT_EQ(Scroller()->Font()->Name(), QStringLiteral("Times New Roman"));
-    TCommonDialog::ExecuteHook = [](QDialog* d) {
+    DialogExecuteHook() = [](QDialog* d) {
         for (QCheckBox* box : d->findChildren<QCheckBox*>()) EXPECT_FALSE(box->isVisibleTo(d)) << box->text().toStdString();
         auto* fd = static_cast<QFontDialog*>(d);
         QFont f = fd->currentFont();
@@ -499,7 +500,7 @@ TEST_F(SettingsDialog, CancelledFontDialogStillTakesTheTextColourFromItsSwatch)
     dialog->Panel4->SetColor(clOlive);
     dialog->Label1->Font()->SetColor(clPurple);
     const QString face = dialog->Label1->Font()->Name();
-    TCommonDialog::ExecuteHook = [](QDialog* d) {
+    DialogExecuteHook() = [](QDialog* d) {
         static_cast<QFontDialog*>(d)->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 20));
         return false;
     };
@@ -513,7 +514,7 @@ TEST_F(SettingsDialog, BoldFaceFromTheFontDialogReachesTheTickerWithoutEffects)
     ShowDialog();
     const QString tickerFamily = Scroller()->Font()->ToQFont().family();
     QFont opened;
-    TCommonDialog::ExecuteHook = [&](QDialog* d) {
+    DialogExecuteHook() = [&](QDialog* d) {
         auto* fd = static_cast<QFontDialog*>(d);
         opened = fd->currentFont();
         QFont f(QStringLiteral("DejaVu Sans"), 15, QFont::Bold);
@@ -578,13 +579,13 @@ TEST_F(SettingsDialog, HoveringTheLinkChangesOnlyThePointerAndAClickOpensTheMake
     });
     ShowDialog();
     TLkWebLabel* link = dialog->LkWebLabel1;
-    link->PaintCycle();
+    TPlatformHooks::PaintCycle(*link);
     const QImage away = link->Surface().copy();
     const QPointF inside(5, 5);
     QMouseEvent move(QEvent::MouseMove, inside, link->Widget()->mapToGlobal(inside), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(link->Widget(), &move);
     ASSERT_TRUE(link->Hovered());
-    link->PaintCycle();
+    TPlatformHooks::PaintCycle(*link);
     EXPECT_EQ(link->Surface(), away);
     EXPECT_EQ(link->Widget()->cursor().hotSpot(), QPoint(10, 5));
 

@@ -8,6 +8,7 @@
 #include "app/config.h"
 #include "app/settingsfile.h"
 #include "app/tirlink.h"
+#include "platform/hooks.h"
 #include "scrolltext/fxscrolltext.h"
 #include "ticker_fixture.h"
 
@@ -219,7 +220,7 @@ TEST_F(HostileInput, HugeFontSizesFromTheFontDialogGrowTheStripAndFitTheirField)
     for (const Case c : {Case{400, -533, "400", 400}, Case{1000, -1333, "999", 999}}) {
         SCOPED_TRACE(c.points);
         ShowDialog();
-        TCommonDialog::ExecuteHook = [&](QDialog* d) {
+        DialogExecuteHook() = [&](QDialog* d) {
             auto* fd = static_cast<QFontDialog*>(d);
             QFont f(QStringLiteral("DejaVu Sans"));
             f.setPointSize(c.points);
@@ -227,7 +228,7 @@ TEST_F(HostileInput, HugeFontSizesFromTheFontDialogGrowTheStripAndFitTheirField)
             return true;
         };
         dialog->BtnSetFontClick(nullptr);
-        TCommonDialog::ExecuteHook = nullptr;
+        DialogExecuteHook() = nullptr;
         ASSERT_EQ(dialog->Label1->Font()->Size(), c.points);
         Apply();
         EXPECT_EQ(Scroller()->Font()->Height(), c.height);

@@ -9,6 +9,7 @@
 #include "scale_testing.h"
 #include "ticker_fixture.h"
 #include "scrolltext/fxtextutils.h"
+#include "scrolltext/hooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,7 +87,7 @@ TEST_F(TickerWindow, AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution)
     st->Stop();
     st->Paint();   // takes the inner size
     st->ExecuteEnh(st->Steps() / 2);
-    const int iw = st->InnerWidth(), ih = st->InnerHeight(), b = (st->Width() - iw) / 2;
+    const int iw = TScrollTextHooks::InnerWidth(*st), ih = TScrollTextHooks::InnerHeight(*st), b = (st->Width() - iw) / 2;
     const QRgb navy = qRgb(0, 0, 128);
 
     // The same frame at scale 1.
@@ -94,7 +95,7 @@ TEST_F(TickerWindow, AtScreenScaleTwoFramesAreDrawnAtTheScreensOwnResolution)
     ref.Canvas()->Brush()->SetColor(clNavy);
     ref.Canvas()->FillRect(TRect(0, 0, iw, ih));
     ref.Canvas()->SetFont(st->Font());
-    const TPoint p = st->Origin();
+    const TPoint p = TScrollTextHooks::Origin(*st);
     TRect r(p.X, p.Y, p.X + st->TextWidth(), p.Y + st->LineHeight());
     FxDrawTextExt(ref.Canvas(), st->GetAsTickerText(), st->Font3D(), r, DT_SINGLELINE | DT_NOPREFIX,
                   DrawTextStyles(TFxDrawTextStyle::dtEnabled));

@@ -8,6 +8,7 @@
 
 #include "app/config.h"
 #include "app/tirlink.h"
+#include "platform/hooks.h"
 #include "scrolltext/fxscrolltext.h"
 
 #include <QApplication>
@@ -50,7 +51,7 @@ protected:
     }
     void TearDown() override
     {
-        TCommonDialog::ExecuteHook = nullptr;
+        DialogExecuteHook() = nullptr;
         delete dialog;
         Fconfig = nullptr;
         ticker.reset();

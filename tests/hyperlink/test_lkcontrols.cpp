@@ -5,6 +5,7 @@
 // background capture and reuse, the off-screen image, and the hand pointer.
 #include "hyperlink/lkcontrols.h"
 #include "lk_test_util.h"
+#include "platform/hooks.h"
 #include "platform/stdctrls.h"
 
 #include <QBitmap>
@@ -106,7 +107,7 @@ TEST_F(LkControlTest, RepaintRequestPaintsAtOnceUnlessLoadingOrInsideABracket)
 TEST_F(LkControlTest, OpaqueControlFillsWithItsColourAndNeverTouchesTheCache)
 {
     probe->SetColor(clYellow);
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clYellow);
     EXPECT_EQ(ShownAt(probe, 5, 0), clRed);
     EXPECT_TRUE(probe->BackgroundCache()->Empty());
@@ -119,7 +120,7 @@ TEST_F(LkControlTest, TransparentControlCapturesThenReusesTheParentBackground)
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);
 
     // The parent paints the area: the panel's colour is captured and shows below the band.
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clGreen);
     ASSERT_FALSE(probe->BackgroundCache()->Empty());
     EXPECT_TRUE(probe->CaptureNext());
@@ -139,7 +140,7 @@ TEST_F(LkControlTest, TransparentControlCapturesThenReusesTheParentBackground)
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);
 
     // The next paint the parent drives captures the new background.
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clBlue);
 }
 
@@ -157,21 +158,21 @@ TEST_F(LkControlTest, InTheDesignerTransparencyInvalidatesAndNeverReuses)
     probe->SetTransparent(true);
     EXPECT_EQ(probe->paints, 0);   // invalidated, not painted at once
     QApplication::processEvents();
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     ASSERT_FALSE(probe->BackgroundCache()->Empty());
     probe->UpdateControlCanvas();
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);
     panel->SetColor(clBlue);
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clBlue);
 }
 
 TEST_F(LkControlTest, OffscreenImageFollowsTheSizeAtEveryPaint)
 {
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(probe->OffscreenImage()->Width(), 40);
     probe->SetBounds(10, 10, 70, 33);
-    probe->PaintCycle();
+    TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(probe->OffscreenImage()->Width(), 70);
     EXPECT_EQ(probe->OffscreenImage()->Height(), 33);
     EXPECT_EQ(ShownAt(probe, 69, 0), clRed);
@@ -205,7 +206,7 @@ TEST(LkPanelBackground, AWindowlessChildSeesThePanelsColourAndBevel)
     child->SetParent(p);
     child->SetBounds(0, 0, 20, 20);
     child->SetTransparent(true);
-    child->PaintCycle();
+    TPlatformHooks::PaintCycle(*child);
     // The lowered bevel's shadow runs along the top and left edges; inside, the panel colour.
     EXPECT_EQ(ShownAt(child, 0, 10), ColorToRGB(clBtnShadow));
     EXPECT_EQ(ShownAt(child, 10, 10), clSilver);

@@ -5,6 +5,7 @@
 // setters, the text outline, text layout, and opening the address on a left click.
 #include "hyperlink/lkhyperctrls.h"
 #include "lk_test_util.h"
+#include "platform/hooks.h"
 #include "platform/shell.h"
 #include "scale_testing.h"
 
@@ -151,7 +152,7 @@ QImage Reference(const TLkHyperLink& l, const QString& caption, const std::vecto
 
 QImage Shown(TLkHyperLink* l)
 {
-    l->PaintCycle();
+    TPlatformHooks::PaintCycle(*l);
     return l->Surface().convertToFormat(QImage::Format_RGB32);
 }
 

@@ -39,9 +39,9 @@ file(WRITE ${example}-headers/all_headers.cmake
      "target_link_libraries(all_headers PRIVATE Tirlink::scrolltext Tirlink::hyperlink Tirlink::Widgets)\n")
 
 # The README shows the examples as the developers' samples: they must be the examples, line for
-# line (the licence tags apart), the widgets' build file included.
+# line (the licence tags apart), their build files included.
 file(READ ${SOURCE}/README.md readme)
-foreach(file scrolltext/main.cpp widgets/main.cpp widgets/CMakeLists.txt)
+foreach(file scrolltext/main.cpp scrolltext/CMakeLists.txt widgets/main.cpp widgets/CMakeLists.txt)
   file(STRINGS ${SOURCE}/examples/${file} lines)
   foreach(line IN LISTS lines)
     string(FIND "${readme}" "    ${line}\n" at)

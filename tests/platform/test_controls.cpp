@@ -7,6 +7,7 @@
 // place, and exceptions from handlers reach the application's handler.
 #include "platform/controls.h"
 #include "platform/forms.h"
+#include "platform/hooks.h"
 #include "platform/menus.h"
 #include "platform/pixelrows.h"
 #include "scale_testing.h"
@@ -77,7 +78,7 @@ TEST_F(FormFixture, PaintCycleOfATransparentControlStartsFromTheParentsPainting)
     c->SetParent(form.get());
     c->SetBounds(5, 5, 40, 30);
     c->SetControlStyle(c->ControlStyle() & ~csOpaque);
-    c->PaintCycle();
+    TPlatformHooks::PaintCycle(*c);
     EXPECT_EQ(c->paints, 1);
     EXPECT_EQ(SurfacePixel(*c, 0, 0), 0x0000FFu);    // the form's blue around the frame
     EXPECT_EQ(SurfacePixel(*c, 20, 15), 0xFF0000u);  // the control's own red
@@ -91,7 +92,7 @@ TEST_F(FormFixture, OpaqueControlIsNotPaintedOverByItsParent)
     c->SetControlStyle(c->ControlStyle() | csOpaque);
     c->Canvas()->Brush()->SetColor(clYellow);
     c->Canvas()->FillRect(TRect(0, 0, 40, 30));
-    c->PaintCycle();
+    TPlatformHooks::PaintCycle(*c);
     EXPECT_EQ(SurfacePixel(*c, 0, 0), 0xFFFF00u);
 }
 

@@ -6,6 +6,7 @@
 #include "tick_testing.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
+#include "platform/hooks.h"
 #include "platform/messages.h"
 
 #include <QElapsedTimer>

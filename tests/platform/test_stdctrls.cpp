@@ -5,6 +5,7 @@
 // limit, panel bevels, the track bar's range, and the font dialog's result.
 #include "platform/dialogs.h"
 #include "platform/forms.h"
+#include "platform/hooks.h"
 #include "platform/stdctrls.h"
 
 #include <QApplication>
@@ -167,14 +168,14 @@ TEST(FontDialog, TakesFaceSizeAndStyleButNoEffectsAndKeepsColourAndCharset)
     dialog.Font()->SetStyle(fsUnderline);
     int changes = 0;
     dialog.Font()->OnChange = [&](TObject*) { ++changes; };
-    TCommonDialog::ExecuteHook = [](QDialog* d) {
+    DialogExecuteHook() = [](QDialog* d) {
         QFont f(QStringLiteral("Liberation Serif"), 600, QFont::Normal, true);   // beyond the dialog's own list
         f.setStrikeOut(true);
         static_cast<QFontDialog*>(d)->setCurrentFont(f);
         return true;
     };
     EXPECT_TRUE(dialog.Execute());
-    TCommonDialog::ExecuteHook = nullptr;
+    DialogExecuteHook() = nullptr;
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(dialog.Font()->Name(), QStringLiteral("Liberation Serif"));
     EXPECT_EQ(dialog.Font()->Style(), fsItalic);

@@ -4,6 +4,7 @@
 // TThread (start, terminate, free on terminate, priorities, Synchronize) and the multimedia
 // timer calls, observed through what the threads and callbacks do.
 #include "tick_testing.h"
+#include "platform/hooks.h"
 #include "platform/mmsystem.h"
 #include "platform/threads.h"
 

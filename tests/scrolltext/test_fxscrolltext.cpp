@@ -7,8 +7,10 @@
 // control. Ticks are driven through the tick handler unless a test is about real timers.
 #include "foundation/fxbackground_stub.h"
 #include "platform/forms.h"
+#include "platform/hooks.h"
 #include "scrolltext/fxscrolltext.h"
 #include "scrolltext/fxtextutils.h"
+#include "scrolltext/hooks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -114,10 +116,10 @@ TEST_F(ScrollTextTest, ANewControlHoldsItsClassNameAndStartsOpaqueAndStopped)
     EXPECT_EQ(fresh.Interval(), 100);
     EXPECT_TRUE(fresh.MakeVisible());
     EXPECT_FALSE(fresh.Scroll());
-    ASSERT_NE(fresh.PoolTimer(), nullptr);
-    EXPECT_FALSE(fresh.PoolTimer()->Enabled());
-    EXPECT_FALSE(fresh.PoolTimer()->Global());
-    EXPECT_EQ(fresh.HiTimer(), nullptr);
+    ASSERT_NE(TScrollTextHooks::PoolTimer(fresh), nullptr);
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(fresh)->Enabled());
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(fresh)->Global());
+    EXPECT_EQ(TScrollTextHooks::HiTimer(fresh), nullptr);
     EXPECT_EQ(fresh.GetAsTickerText(), QStringLiteral("TFxScrollText "));
     // Inside an update bracket of the lines (whose change report waits for its end) the
     // joined text is already the new one.
@@ -139,14 +141,14 @@ TEST_P(StepTable, TheBlockStandsAtItsShareOfThePathAtEachStep)
     ASSERT_GT(tw, 0);
     Size(400 - tw, 30);
     st->Execute();
-    std::vector<int> xs{st->Origin().X + tw};
+    std::vector<int> xs{TScrollTextHooks::Origin(*st).X + tw};
     for (int i = 0; i < 5; ++i) {
         Ticks(1);
-        xs.push_back(st->Origin().X + tw);
+        xs.push_back(TScrollTextHooks::Origin(*st).X + tw);
     }
     EXPECT_EQ(xs, GetParam().xs);
     ASSERT_EQ(segments.size(), 1u);
-    EXPECT_EQ(segments[0].r.Left, st->Origin().X);   // the ticker line starts at the block's corner
+    EXPECT_EQ(segments[0].r.Left, TScrollTextHooks::Origin(*st).X);   // the ticker line starts at the block's corner
 }
 
 INSTANTIATE_TEST_SUITE_P(Horizontal, StepTable,
@@ -165,13 +167,13 @@ TEST_F(ScrollTextTest, TheTickerTextHalfWayIsHalfThePathLessItsWidth)
     Size(1916, 29);
     const int tw = st->TextWidth();
     st->ExecuteEnh(150);
-    EXPECT_EQ(st->Origin().X, (tw + 1916) / 2 - tw);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, (tw + 1916) / 2 - tw);
     if (tw == 804) {
-        EXPECT_EQ(st->Origin().X, 556);
+        EXPECT_EQ(TScrollTextHooks::Origin(*st).X, 556);
     }
     Ticks(1);
     // One step moves the text left by about (text width + inner width) / Steps.
-    EXPECT_EQ(st->Origin().X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((tw + 1916) * (1.0 - 151.0 / 300.0)) - tw);
 }
 
 TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
@@ -186,7 +188,7 @@ TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
     const int lh = st->LineHeight();
     EXPECT_EQ(th, 2 * lh);
     st->ExecuteEnh(5);
-    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.5) - th);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, Round((th + 100) * 0.5) - th);
     ASSERT_EQ(segments.size(), 2u);
     // Marquee lines are centred across the full inner width, one line height apart.
     const int w3 = SegmentWidth(QStringLiteral("three"), 0);
@@ -194,7 +196,7 @@ TEST_F(ScrollTextTest, VerticalPositionsFollowTheStepAndLinesSpanTheWidth)
     EXPECT_EQ(segments[1].r.Top, segments[0].r.Top + lh);
     st->SetDirection(TFxScrollDirection::sdBottomToTop);
     st->ExecuteEnh(3);
-    EXPECT_EQ(st->Origin().Y, Round((th + 100) * 0.7) - th);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, Round((th + 100) * 0.7) - th);
 
     // A ticker line starts at the left edge in a vertical direction.
     st->SetScrollMode(TFxScrollMode::smTicker);
@@ -208,15 +210,15 @@ TEST_F(ScrollTextTest, AHorizontalBlockIsCentredVerticallyUnlessItIsTallerThanTh
     st->SetDirection(TFxScrollDirection::sdRightToLeft);
     Size(300, 60);
     st->Execute();
-    EXPECT_EQ(st->CenterOffset(), (60 - st->TextHeight()) / 2);
-    EXPECT_EQ(st->Origin().Y, st->CenterOffset());
+    EXPECT_EQ(TScrollTextHooks::CenterOffset(*st), (60 - st->TextHeight()) / 2);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, TScrollTextHooks::CenterOffset(*st));
     st->Lines()->Add(QStringLiteral("b"));
     st->Lines()->Add(QStringLiteral("c"));
     st->Lines()->Add(QStringLiteral("d"));
     Size(300, 30);
     st->Execute();
-    EXPECT_EQ(st->CenterOffset(), 0);
-    EXPECT_EQ(st->Origin().Y, 0);
+    EXPECT_EQ(TScrollTextHooks::CenterOffset(*st), 0);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).Y, 0);
 }
 
 TEST_F(ScrollTextTest, BoldTagsCutTheTextIntoSegmentsThatFollowEachOther)
@@ -233,7 +235,7 @@ TEST_F(ScrollTextTest, BoldTagsCutTheTextIntoSegmentsThatFollowEachOther)
     EXPECT_FALSE(segments[0].style & fsBold);
     EXPECT_TRUE(segments[1].style & fsBold);
     EXPECT_FALSE(segments[2].style & fsBold);
-    EXPECT_EQ(segments[0].r.Left, st->Origin().X);
+    EXPECT_EQ(segments[0].r.Left, TScrollTextHooks::Origin(*st).X);
     EXPECT_EQ(segments[1].r.Left, segments[0].r.Left + SegmentWidth(QStringLiteral("x"), 0));
     EXPECT_EQ(segments[2].r.Left, segments[1].r.Left + SegmentWidth(QStringLiteral("y"), fsBold));
 
@@ -264,7 +266,7 @@ TEST_F(ScrollTextTest, BoldOpenedInOneMarqueeLineCarriesIntoTheNextOnesEvenOutOf
     int step = 0;
     for (; step <= 100; ++step) {
         st->ExecuteEnh(step);
-        if (st->Origin().Y + lh <= 0 && st->Origin().Y + 2 * lh >= 0 && st->Origin().Y + 4 * lh < lh * 3) break;
+        if (TScrollTextHooks::Origin(*st).Y + lh <= 0 && TScrollTextHooks::Origin(*st).Y + 2 * lh >= 0 && TScrollTextHooks::Origin(*st).Y + 4 * lh < lh * 3) break;
     }
     ASSERT_LE(step, 100);
     bool sawSecond = false;
@@ -314,15 +316,15 @@ TEST_F(ScrollTextTest, AFrameIsTheBackgroundWithTheTextDrawnAtTheOriginAndReache
     st->Bevel()->SetStyleOuter(TFxBevelStyle::bvNormal);
     st->Bevel()->SetWidthOuter(2);
     Size(240, 40);
-    EXPECT_EQ(st->InnerWidth(), 236);
-    EXPECT_EQ(st->InnerHeight(), 36);
+    EXPECT_EQ(TScrollTextHooks::InnerWidth(*st), 236);
+    EXPECT_EQ(TScrollTextHooks::InnerHeight(*st), 36);
     st->ExecuteEnh(40);
 
     TBitmap ref(236, 36);
     ref.Canvas()->Brush()->SetColor(clNavy);
     ref.Canvas()->FillRect(TRect(0, 0, 236, 36));
     ref.Canvas()->SetFont(st->Font());
-    const TPoint p = st->Origin();
+    const TPoint p = TScrollTextHooks::Origin(*st);
     FxDrawTextExt(ref.Canvas(), QStringLiteral("Frame "), st->Font3D(), TRect(p.X, p.Y, p.X + st->TextWidth(), p.Y + st->LineHeight()),
                   DT_SINGLELINE | DT_NOPREFIX, DrawTextStyles(TFxDrawTextStyle::dtEnabled));
     int differing = 0, yellow = 0;
@@ -358,9 +360,9 @@ TEST_F(ScrollTextTest, ARepaintOutsideAPaintCycleReachesTheScreenOnceAndWhole)
     Size(240, 80);
     form->Show();
     QCoreApplication::processEvents();
-    const uint64_t flushes = st->ScreenFlushes();
+    const uint64_t flushes = TPlatformHooks::ScreenFlushes(*st);
     st->Bevel()->SetBorderInnerWidth(20);
-    EXPECT_EQ(st->ScreenFlushes(), flushes + 1);
+    EXPECT_EQ(TPlatformHooks::ScreenFlushes(*st), flushes + 1);
     // What the window shows is the control's surface.
     QWidget* window = form->Widget()->window();
     const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
@@ -380,16 +382,16 @@ TEST_F(ScrollTextTest, StartStopAndFramesFireTheirEventsInOrder)
     events.clear();
     st->SetScroll(true);   // already scrolling: nothing, the counter keeps running
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(st->StepCounter(), 2);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 2);
     st->Execute();         // a restart: stop first, then start at 0
     EXPECT_EQ(events, (std::vector<std::string>{"stop", "start", "scroll"}));
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     events.clear();
     st->SetScroll(false);
     EXPECT_EQ(events, (std::vector<std::string>{"stop"}));
-    EXPECT_FALSE(st->PoolTimer()->Enabled());
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(*st)->Enabled());
     Ticks(3);              // stopped: ticks move nothing
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->Paint();           // a repaint is a frame too
     EXPECT_EQ(Count("scroll"), 1);
 }
@@ -398,11 +400,11 @@ TEST_F(ScrollTextTest, StartsAreRefusedOrClampedAsTheStateRequires)
 {
     Size(200, 40);
     st->ExecuteEnh(-5);
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->ExecuteEnh(st->Steps());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     st->ExecuteEnh(st->Steps() - 1);
-    EXPECT_EQ(st->StepCounter(), st->Steps() - 1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), st->Steps() - 1);
     st->Stop();
     events.clear();
 
@@ -432,7 +434,7 @@ TEST_F(ScrollTextTest, OncePassEndsAfterStepsPlusOneTicksAndLoopStartsOver)
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
     EXPECT_FALSE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     EXPECT_EQ(Count("stop"), 1);
     EXPECT_EQ(Count("scroll"), 8);   // the start and every tick, the last one too
 
@@ -440,9 +442,9 @@ TEST_F(ScrollTextTest, OncePassEndsAfterStepsPlusOneTicksAndLoopStartsOver)
     st->Execute();
     Ticks(7);
     EXPECT_TRUE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 0);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 1);
 }
 
 TEST_F(ScrollTextTest, LoopReverseTurnsTheDirectionAndShowsStepZeroOfTheNewOne)
@@ -455,11 +457,11 @@ TEST_F(ScrollTextTest, LoopReverseTurnsTheDirectionAndShowsStepZeroOfTheNewOne)
     st->Execute();
     Ticks(6);
     EXPECT_EQ(st->Direction(), TFxScrollDirection::sdLeftToRight);
-    EXPECT_EQ(st->StepCounter(), -1);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), -1);
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 0);
-    EXPECT_EQ(st->Origin().X, -st->TextWidth());
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 0);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, -st->TextWidth());
     EXPECT_EQ(Count("stop"), 0);
 }
 
@@ -490,7 +492,7 @@ TEST_F(ScrollTextTest, PropertiesStopTheScrollingOnlyForANewValue)
         events.clear();
         p.same();
         EXPECT_TRUE(st->Scroll());
-        EXPECT_EQ(st->StepCounter(), 2);
+        EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 2);
         p.changed();
         EXPECT_FALSE(st->Scroll());
         EXPECT_EQ(Count("stop"), 1);
@@ -516,7 +518,7 @@ TEST_F(ScrollTextTest, ChangingTheTextOrFontWhileScrollingMeasuresAgainAndGoesOn
     st->Lines()->Add(QStringLiteral("more text"));
     EXPECT_GT(st->TextWidth(), before);
     EXPECT_TRUE(st->Scroll());
-    EXPECT_EQ(st->StepCounter(), 3);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 3);
     EXPECT_EQ(Count("scroll"), 1);   // opaque: repainted at once
     const int lh = st->LineHeight();
     st->Font()->SetHeight(-30);
@@ -525,26 +527,26 @@ TEST_F(ScrollTextTest, ChangingTheTextOrFontWhileScrollingMeasuresAgainAndGoesOn
     EXPECT_EQ(st->LineHeight(), FxGet3DTextHeight(st->Font3D(), st->Font()));
     EXPECT_TRUE(st->Scroll());
     Ticks(1);
-    EXPECT_EQ(st->StepCounter(), 4);
+    EXPECT_EQ(TScrollTextHooks::StepCounter(*st), 4);
 }
 
 TEST_F(ScrollTextTest, TimerModesSwitchTheTickSourceAtRunTime)
 {
     st->SetTimerMode(TFxTimerMode::tmHiTimer);
-    EXPECT_EQ(st->PoolTimer(), nullptr);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_EQ(st->HiTimer()->Owner(), st);
-    EXPECT_FALSE(st->HiTimer()->UseThread());
+    EXPECT_EQ(TScrollTextHooks::PoolTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st)->Owner(), st);
+    EXPECT_FALSE(TScrollTextHooks::HiTimer(*st)->UseThread());
     st->SetTimerMode(TFxTimerMode::tmThreaded);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_TRUE(st->HiTimer()->UseThread());
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::HiTimer(*st)->UseThread());
     st->SetTimerMode(TFxTimerMode::tmGlobalTimer);
-    EXPECT_EQ(st->HiTimer(), nullptr);
-    ASSERT_NE(st->PoolTimer(), nullptr);
-    EXPECT_TRUE(st->PoolTimer()->Global());
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::PoolTimer(*st)->Global());
     st->SetTimerMode(TFxTimerMode::tmNormal);
-    ASSERT_NE(st->PoolTimer(), nullptr);
-    EXPECT_FALSE(st->PoolTimer()->Global());
+    ASSERT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);
+    EXPECT_FALSE(TScrollTextHooks::PoolTimer(*st)->Global());
 }
 
 TEST(ScrollTextLayout, ALoadedThreadedLayoutEndsWithOnlyAThreadTimer)
@@ -555,14 +557,14 @@ TEST(ScrollTextLayout, ALoadedThreadedLayoutEndsWithOnlyAThreadTimer)
     st->SetParent(&form);
     st->SetTimerMode(TFxTimerMode::tmThreaded);
     st->SetInterval(5);
-    EXPECT_NE(st->PoolTimer(), nullptr);   // while loading only stored
-    EXPECT_EQ(st->HiTimer(), nullptr);
+    EXPECT_NE(TScrollTextHooks::PoolTimer(*st), nullptr);   // while loading only stored
+    EXPECT_EQ(TScrollTextHooks::HiTimer(*st), nullptr);
     st->Execute();                        // loading never starts
     EXPECT_FALSE(st->Scroll());
     loader.Finish();
-    EXPECT_EQ(st->PoolTimer(), nullptr);
-    ASSERT_NE(st->HiTimer(), nullptr);
-    EXPECT_TRUE(st->HiTimer()->UseThread());
+    EXPECT_EQ(TScrollTextHooks::PoolTimer(*st), nullptr);
+    ASSERT_NE(TScrollTextHooks::HiTimer(*st), nullptr);
+    EXPECT_TRUE(TScrollTextHooks::HiTimer(*st)->UseThread());
     EXPECT_GT(st->LineHeight(), 0);       // measured by Loaded
     EXPECT_EQ(st->Interval(), 5);
 }
@@ -577,7 +579,7 @@ TEST_F(ScrollTextTest, RealTimersTickTheControlInEveryMode)
         st->SetTimerMode(mode);
         if (mode == TFxTimerMode::tmGlobalTimer) st->SetInterval(50);
         st->Execute();
-        EXPECT_TRUE(WaitFor([&] { return st->StepCounter() >= 3; }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return TScrollTextHooks::StepCounter(*st) >= 3; }, 5000));
         st->Stop();
         const int frames = Count("scroll");
         QCoreApplication::processEvents();
@@ -592,7 +594,7 @@ TEST_F(ScrollTextTest, DestroyingAScrollingControlFiresNoStop)
     st->SetTimerMode(TFxTimerMode::tmThreaded);
     st->SetInterval(1);
     st->Execute();
-    WaitFor([&] { return st->StepCounter() >= 2; }, 5000);
+    WaitFor([&] { return TScrollTextHooks::StepCounter(*st) >= 2; }, 5000);
     events.clear();
     delete st;
     EXPECT_EQ(Count("stop"), 0);
@@ -611,17 +613,17 @@ TEST_F(ScrollTextTest, ATransparentControlComposesOverTheBackgroundItWasGiven)
     st->SetTransparent(true);
     EXPECT_FALSE(st->Scroll());
     EXPECT_FALSE(st->ControlStyle() & csOpaque);
-    EXPECT_TRUE(st->BackgroundStale());
+    EXPECT_TRUE(TScrollTextHooks::BackgroundStale(*st));
     st->Paint();
-    EXPECT_FALSE(st->BackgroundStale());
-    EXPECT_EQ(st->Snapshot()->Width(), 200);
+    EXPECT_FALSE(TScrollTextHooks::BackgroundStale(*st));
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 200);
     EXPECT_EQ(st->Canvas()->Pixel(1, 1), clRed);
     EXPECT_EQ(st->Canvas()->Pixel(198, 38), clRed);
     // Moving it marks the snapshot stale again; going opaque drops it.
     st->SetLeft(5);
-    EXPECT_TRUE(st->BackgroundStale());
+    EXPECT_TRUE(TScrollTextHooks::BackgroundStale(*st));
     st->SetTransparent(false);
-    EXPECT_EQ(st->Snapshot()->Width(), 0);
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 0);
     st->Paint();
     EXPECT_EQ(st->Canvas()->Pixel(1, 1), clNavy);
 }
@@ -633,8 +635,8 @@ TEST_F(ScrollTextTest, WithoutAProviderTheSnapshotIsWhatTheParentShowsUnderTheCo
     Size(200, 40);
     st->SetTransparent(true);
     st->Paint();
-    ASSERT_EQ(st->Snapshot()->Width(), 200);
-    EXPECT_EQ(st->Snapshot()->Canvas()->Pixel(5, 5), clTeal);
+    ASSERT_EQ(TScrollTextHooks::Snapshot(*st)->Width(), 200);
+    EXPECT_EQ(TScrollTextHooks::Snapshot(*st)->Canvas()->Pixel(5, 5), clTeal);
     EXPECT_EQ(st->Canvas()->Pixel(5, 5), clTeal);
 }
 
@@ -647,7 +649,7 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
     const int fps = GetParam();
     const int64_t ms = 1'000'000, refresh = 1'000'000'000 / fps;
     int64_t now = 0;
-    st->SetMotionClock([&now] { return now; });
+    TScrollTextHooks::SetMotionClock(*st, [&now] { return now; });
     st->SetFollowDisplay(true);
     st->SetDirection(TFxScrollDirection::sdRightToLeft);
     st->SetScrollMode(TFxScrollMode::smTicker);
@@ -655,7 +657,7 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
     st->SetInterval(16);
     Size(300, 24);
     Text(QStringLiteral("Follow the display"));
-    const int tw = st->TextWidth(), iw = st->InnerWidth();
+    const int tw = st->TextWidth(), iw = TScrollTextHooks::InnerWidth(*st);
     const double stepPx = double(tw + iw) / 60, perRefresh = stepPx * 62.5 / fps;
     // Where the model puts the block at a step, leftwards (or rightwards).
     const auto modelX = [&](double s, bool ltr) { return Round((tw + iw) * (ltr ? s / 60 : 1 - s / 60)) - tw; };
@@ -672,12 +674,12 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
     while (now < 3000 * ms) {
         if (tick <= frame) {
             now = tick;
-            const int before = st->StepCounter();
+            const int before = TScrollTextHooks::StepCounter(*st);
             st->GetTimer(nullptr);
             ++ticks;
             // The model moves one step per tick, and tells of each, whatever the refreshes do.
-            ASSERT_TRUE(st->StepCounter() == before + 1 || (st->StepCounter() == 0 && before == 60));
-            wraps += st->StepCounter() == 0;
+            ASSERT_TRUE(TScrollTextHooks::StepCounter(*st) == before + 1 || (TScrollTextHooks::StepCounter(*st) == 0 && before == 60));
+            wraps += TScrollTextHooks::StepCounter(*st) == 0;
             ASSERT_EQ(Count("scroll"), ticks);
             tick = 16 * ms * (ticks + 1) + jitter(rng) + (rng() % 20 == 0 ? 8 * ms : 0);
             // Once, a tick held back twice its period: the view waits for it rather than
@@ -689,11 +691,11 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
         st->DisplayFrame(frame + refresh);
         frame += refresh;
         // The frame is drawn where the step shown puts the text.
-        ASSERT_EQ(st->Origin().X, modelX(st->ShownStep(), false));
+        ASSERT_EQ(TScrollTextHooks::Origin(*st).X, modelX(TScrollTextHooks::ShownStep(*st), false));
         // Across a wrap the view goes on from where the pass ended, nothing held or skipped.
-        double d = st->ShownStep() - shown;
+        double d = TScrollTextHooks::ShownStep(*st) - shown;
         if (d < -30) d += 61;
-        shown = st->ShownStep();
+        shown = TScrollTextHooks::ShownStep(*st);
         viewed += d;
         ASSERT_GE(d, 0);
         // Never ahead of the model; never far behind it.
@@ -718,25 +720,25 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
     };
     st->ExecuteEnh(20);
     run(12);
-    const int x = st->Origin().X;
-    const double was = st->ShownStep();
+    const int x = TScrollTextHooks::Origin(*st).X;
+    const double was = TScrollTextHooks::ShownStep(*st);
     st->Reverse();
     st->DisplayFrame(now + refresh);
-    EXPECT_EQ(st->Origin().X, x);
-    EXPECT_DOUBLE_EQ(st->ShownStep(), 60 - was);
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, x);
+    EXPECT_DOUBLE_EQ(TScrollTextHooks::ShownStep(*st), 60 - was);
     run(8);
-    EXPECT_GT(st->Origin().X, x);
+    EXPECT_GT(TScrollTextHooks::Origin(*st).X, x);
     // A change that re-measures is drawn at once, where the step shown puts the new text.
     Text(QStringLiteral("Follow the display further"));
     st->DisplayFrame(now + refresh);
-    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * st->ShownStep() / 60) - st->TextWidth());
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((st->TextWidth() + iw) * TScrollTextHooks::ShownStep(*st) / 60) - st->TextWidth());
     // A stop leaves the step counter's own frame; a restart shows its step at once.
-    const int counter = st->StepCounter();
+    const int counter = TScrollTextHooks::StepCounter(*st);
     st->Stop();
-    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * counter / 60.0) - st->TextWidth());
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((st->TextWidth() + iw) * counter / 60.0) - st->TextWidth());
     st->ExecuteEnh(7);
     st->DisplayFrame(now + refresh);
-    EXPECT_EQ(st->Origin().X, Round((st->TextWidth() + iw) * 7 / 60.0) - st->TextWidth());
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((st->TextWidth() + iw) * 7 / 60.0) - st->TextWidth());
 }
 
 INSTANTIATE_TEST_SUITE_P(Refreshes, FollowingTheDisplay, ::testing::Values(60, 144));

@@ -7,6 +7,7 @@
 #include "platform/forms.h"
 #include "scale_testing.h"
 #include "scrolltext/fxscrolltext.h"
+#include "scrolltext/hooks.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ struct Twin {
     explicit Twin(bool keep)
     {
         st->SetParent(form.get());
-        st->SetKeepFrames(keep);
+        TScrollTextHooks::SetKeepFrames(*st, keep);
         st->OnDrawSegment = [this](const QString& s, const TRect& r, TFontStyles f) {
             told.push_back(QStringLiteral("%1@%2,%3,%4,%5/%6").arg(s).arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom).arg(f));
         };
