@@ -17,6 +17,14 @@
 #include <string>
 #include <vector>
 
+// A step of a kind and three numbers, said as "Name(a, b, c)", names indexed by kind.
+template <class Step>
+std::string StepName(const char* const* names, const Step& s)
+{
+    return std::string(names[s.kind]) + "(" + std::to_string(s.a) + ", " + std::to_string(s.b) + ", " +
+           std::to_string(s.c) + ")";
+}
+
 // make(rng) gives one random sequence; first(steps) runs it on fresh twins and returns the index
 // of the first step after which they differ, or -1; name(step) says a step in a line. Fails the
 // running test with the shortest failing sequence found; prints the seeds tried otherwise.

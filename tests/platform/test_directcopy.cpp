@@ -201,10 +201,7 @@ TEST_P(DirectCopy, ShowsWhatARepaintShowsInEveryWidgetTree)
             return steps;
         },
         FirstDifference,
-        [](const Step& s) {
-            return std::string(kNames[s.kind]) + "(" + std::to_string(s.a) + ", " + std::to_string(s.b) + ", " +
-                   std::to_string(s.c) + ")";
-        });
+        [](const Step& s) { return StepName(kNames, s); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, DirectCopy, ::testing::Values("1", "1.25", "1.5", "2"));

@@ -114,10 +114,7 @@ TEST_P(KeptFrames, EqualFramesComposedWholeInEveryPixelAndSegment)
             return ops;
         },
         FirstDifference,
-        [](const Op& o) {
-            return std::string(kNames[o.kind]) + "(" + std::to_string(o.a) + ", " + std::to_string(o.b) + ", " +
-                   std::to_string(o.c) + ")";
-        });
+        [](const Op& o) { return StepName(kNames, o); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, KeptFrames, ::testing::Values("1", "1.25", "1.5", "2"));
