@@ -846,6 +846,7 @@ BTN_COLOR_BACK = (8 + 8, 8 + 16, 75, 25)
 BTN_COLOR_TEXT = (8 + 8, 8 + 48, 75, 25)
 SWATCH_BACK = (8 + 88, 8 + 16, 57, 25)
 BTN_FONT = (8 + 8, 104 + 24, 137, 25)
+FONT_PREVIEW = (8 + 8, 104 + 56, 137, 60)
 MEMO = (168 + 8, 104 + 16, 249, 121)
 CHECK_ON_TOP = (168 + 8, 8 + 20, 145, 17)
 TRACKBAR = (168 + 2, 8 + 58, 260, 29)
@@ -865,6 +866,34 @@ def open_settings(t):
     assert dlg not in before
     t.wait_focus(dlg)
     return dlg
+
+
+def choose_font_size(t, dlg, d, size):
+    """Sets the size in the font dialog that "Выбрать шрифт" opens, and waits until the
+    preview shows the new font. The size box is reached by its shortcut, which xdotool types
+    for a Cyrillic letter by mapping a spare key for a moment: on a busy machine the program
+    may read the key after the mapping is gone, and the shortcut is lost. Then the dialog
+    closes with the old size, the preview stays as it was, and the size is chosen again."""
+    area = (d["x"] + FONT_PREVIEW[0], d["y"] + FONT_PREVIEW[1], FONT_PREVIEW[2], FONT_PREVIEW[3])
+    preview = lambda: crop(t.shot("font_preview"), area)[2]
+    was = preview()
+    for attempt in range(3):
+        before = t.windows()
+        t.click_in(dlg, *centre(BTN_FONT))
+        fd = t.wait_new_window(before)
+        t.wait_focus(fd)
+        # The size box's shortcut: "&Size", or "&Размер" where Qt's Russian translation is installed.
+        t.keys("alt+Cyrillic_er" if t.name(fd) == "Выбор шрифта" else "alt+s", "ctrl+a")
+        t.type(size)
+        t.keys("Return")
+        t.wait_gone(fd)
+        t.wait_focus(dlg)
+        try:
+            wait_for(lambda: preview() != was, "the font preview to change", timeout=5)
+            return
+        except AssertionError:
+            if attempt == 2:
+                raise
 
 
 def pick_colour(t, dlg, button, html):
@@ -904,16 +933,7 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
         path = t.shot("dialog_colours_picked")
         assert t.pixel(path, d["x"] + sx, d["y"] + sy) == (0, 100, 0), t.pixel(path, d["x"] + sx, d["y"] + sy)
 
-        before = t.windows()
-        t.click_in(dlg, *centre(BTN_FONT))
-        fd = t.wait_new_window(before)
-        t.wait_focus(fd)
-        # The size box's shortcut: "&Size", or "&Размер" where Qt's Russian translation is installed.
-        t.keys("alt+Cyrillic_er" if t.name(fd) == "Выбор шрифта" else "alt+s", "ctrl+a")
-        t.type("20")
-        t.keys("Return")
-        t.wait_gone(fd)
-        t.wait_focus(dlg)
+        choose_font_size(t, dlg, d, "20")
 
         t.click_in(dlg, *centre(MEMO))
         t.keys("ctrl+a", "BackSpace")
