@@ -471,14 +471,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
                     Touched(dest);
                     return;
                 }
-            } else {
-                // Only the pixels that differ from what the target holds count as touched, so
-                // a control's screen gets only the part of a frame that changed.
-                QRect changed;
-                if (CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
-                    if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
-                    return;
-                }
+            } else if (CopyChangedPixels(to, source, from)) {
+                return;
             }
         }
     }
@@ -526,14 +520,20 @@ void TCanvas::CopyPixelsMoved(const TPoint& offset, TCanvas* source, const TRect
     const QRect to = from.translated(shift) & DeviceRect(*m_target, ToQRect(clip)) & m_target->rect();
     if (to.isEmpty()) return;
     from = to.translated(-shift);
+    if (!CopyChangedPixels(to, source, from)) CopyRect(dest, source, src);
+}
+
+bool TCanvas::CopyChangedPixels(const QRect& to, TCanvas* source, const QRect& from)
+{
+    // Neither painter may hold the pixels while they are written directly.
     source->ReleaseHandle();
     ReleaseHandle();
+    // Only the pixels that differ from what the target holds count as touched, so a control's
+    // screen gets only the part of a frame that changed.
     QRect changed;
-    if (!CopyPixels24(*m_target, to, *source->m_target, from, &changed)) {
-        CopyRect(dest, source, src);
-        return;
-    }
+    if (!CopyPixels24(*m_target, to, *source->m_target, from, &changed)) return false;
     if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
+    return true;
 }
 
 void TCanvas::DrawBitmap(const TRect& dest, const TBitmap* bmp)

@@ -57,14 +57,12 @@ QPoint SurfaceCorner(QPointF device)
 // place in its window) puts on screen, in the surface's coordinates: at a whole scale the area's
 // own; at a fractional one, as paintEvent draws them, those under the area and one more on each
 // side, within the painter's clip, which is the area scaled with each edge rounded to the nearest
-// device pixel (as QRectF::toRect rounds).
+// device pixel (as QRectF::toRect rounds, and DeviceRect).
 QRect RepaintedPixels(const QImage& surface, const QRect& area, QPoint offset)
 {
     const qreal k = surface.devicePixelRatio();
     if (IsWholeScale(k)) return DeviceRect(surface, area) & surface.rect();
-    const QRect at = area.translated(offset);
-    const QRect clip(QPoint(qRound(at.left() * k), qRound(at.top() * k)),
-                     QPoint(qRound((at.right() + 1) * k) - 1, qRound((at.bottom() + 1) * k) - 1));
+    const QRect clip = DeviceRect(surface, area.translated(offset));
     return WithFractionalScaleMargin(DeviceCover(surface, area)) & clip.translated(-SurfaceCorner(QPointF(offset) * k)) &
            surface.rect();
 }

@@ -311,6 +311,10 @@ public:
 
 private:
     void Touched(const TRect& r);
+    // The 24-bit pixels of source's from copied onto this canvas's to (same sizes, inside both
+    // images), only the pixels that differ counting as touched; false (nothing copied) where
+    // the images do not fit that case.
+    bool CopyChangedPixels(const QRect& to, TCanvas* source, const QRect& from);
     void ApplyBrush(QPainter& p);
     void ApplyPen(QPainter& p);
     // Puts the painter back as a drawing call found it (painterstate.h).
