@@ -948,10 +948,7 @@ def case_dialog_applies_and_exit_keeps_state(x, tmp):
         t.click_in(dlg, *centre(BTN_APPLY))
         g2 = t.wait_geometry(lambda g2: g2["h"] == 37)  # size 20 points: 27 pixels + 10
         assert (g2["x"], g2["y"], g2["w"], g2["h"]) == (2, g["y"], SCREEN_W - 4, 37), g2
-        deadline = time.time() + 5
-        while "_NET_WM_STATE_ABOVE" not in t.net_wm_state() and time.time() < deadline:
-            time.sleep(0.1)
-        assert "_NET_WM_STATE_ABOVE" in t.net_wm_state(), t.net_wm_state()
+        wait_for(lambda: "_NET_WM_STATE_ABOVE" in t.net_wm_state(), "the strip on top")
         assert dlg in t.windows(), "the dialog closed on Применить"
         # The strip, now on top, does not cover it.
         wait_for(lambda: x.stacking().index(int(dlg)) > x.stacking().index(int(t.ticker_window())),
@@ -1072,10 +1069,7 @@ def case_wayland_session_gets_the_x11_ticker(x, tmp):
     weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--socket=wl-e2e", "--idle-time=0"],
                               env=session, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        deadline = time.time() + 10
-        while not os.path.exists(os.path.join(runtime, "wl-e2e")) and time.time() < deadline:
-            time.sleep(0.1)
-        assert os.path.exists(os.path.join(runtime, "wl-e2e")), "weston did not start"
+        wait_for(lambda: os.path.exists(os.path.join(runtime, "wl-e2e")), "weston's socket")
         t = Ticker(x, tmp, env=session)
         try:
             g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
@@ -1236,11 +1230,9 @@ def case_sway_floats_the_strip_and_follows_what_it_refuses(x, tmp):
         t.wait_focus(dlg)
         pick_colour(t, dlg, BTN_COLOR_BACK, "#006400")
         t.click_in(dlg, *centre(BTN_APPLY))
+        # The second column, all rows inside the border.
         green = lambda: t.strip(t.shot("applied"), g)[2][3 * g["w"] + 4::3 * g["w"]][:g["h"] - 2].count(100) == g["h"] - 2
-        deadline = time.time() + 5
-        while not green() and time.time() < deadline:  # the second column, all rows inside the border
-            time.sleep(0.1)
-        assert green(), "rows of the strip that are not in its new colour"
+        wait_for(green, "every row of the strip in its new colour")
     finally:
         t.kill()
 
@@ -1343,9 +1335,7 @@ def case_screen_reader_reads_the_ticker_and_the_dialog(x, tmp):
         # Return opens it, as a click does, and so does the reader's press action.
         for press in (lambda: t.keys("Return"), lambda: bus.client("press", "tirlink", "Ладья-Софт, 2004, example.org")):
             press()
-            deadline = time.time() + 10
-            while not os.path.exists(opened) and time.time() < deadline:
-                time.sleep(0.1)
+            wait_for(lambda: os.path.exists(opened), "the link opened")
             assert open(opened).read() == "http://www.example.org/tirlink/"
             os.remove(opened)
         # The strip's menu, for one who cannot right-click, through the reader's action.
@@ -1505,10 +1495,7 @@ def case_gallery_pages(x, tmp):
         for i, title in enumerate(GALLERY_PAGES):
             g.click_in(g.wid, 78, 8 + 36 * i + 15)
             want = "Tirlink gallery: " + title
-            deadline = time.time() + 5
-            while g.name(g.wid) != want and time.time() < deadline:
-                time.sleep(0.1)
-            assert g.name(g.wid) == want, g.name(g.wid)
+            wait_for(lambda: g.name(g.wid) == want, "the page " + title)
 
             def page_drawn():
                 path = g.window_shot("gallery_%d" % (i + 1))
