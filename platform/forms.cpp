@@ -192,8 +192,11 @@ void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     const bool fixed = FixedSize() && m_widget;
     // The window system is told, in this order, that the size is free, which size is asked
     // for, and that it is fixed there: a window manager refuses a size outside the limits it
-    // knows when the request reaches it, and Qt keeps a window's size within its own.
-    if (fixed) {
+    // knows when the request reaches it, and Qt keeps a window's size within its own. A move
+    // alone keeps the limits: a window manager shown a free size for a moment decorates the
+    // window as a resizable one for that moment (openbox adds its resize handle).
+    const bool resizing = fixed && m_widget->size() != QSize(std::max(1, AWidth), std::max(1, AHeight));
+    if (resizing) {
         m_widget->setMinimumSize(0, 0);
         m_widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }

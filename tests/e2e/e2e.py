@@ -510,12 +510,21 @@ def assert_above(x, upper, lower):
 
 
 def assert_centred_with_frame(x, t, dlg):
-    """The dialog's window, frame included, stands in the middle of the screen."""
-    d = t.geometry(dlg)
-    left, right, top, bottom = x.frame_extents(dlg)
-    fx, fy, fw, fh = d["x"] - left, d["y"] - top, d["w"] + left + right, d["h"] + top + bottom
-    assert abs(fx - (SCREEN_W - fw) // 2) <= 1 and abs(fy - (SCREEN_H - fh) // 2) <= 1, (d, (left, right, top, bottom))
-    return d
+    """The dialog's window, frame included, comes to stand in the middle of the screen: the
+    program centres it again once the window manager has framed it, which may be after the
+    dialog has the focus."""
+    seen = []
+
+    def centred():
+        d = t.geometry(dlg)
+        left, right, top, bottom = x.frame_extents(dlg)
+        fx, fy, fw, fh = d["x"] - left, d["y"] - top, d["w"] + left + right, d["h"] + top + bottom
+        seen[:] = [d, (left, right, top, bottom)]
+        return d if abs(fx - (SCREEN_W - fw) // 2) <= 1 and abs(fy - (SCREEN_H - fh) // 2) <= 1 else None
+    try:
+        return wait_for(centred, "the dialog centred with its frame", timeout=10)
+    except AssertionError as e:
+        raise AssertionError("%s: %r" % (e, seen))
 
 @also_under_wm
 def case_first_start_without_settings(x, tmp):
@@ -665,12 +674,15 @@ def waited_for_a_processor(pids):
 
 
 def raise_priority(*pids):
-    """Runs the processes at a higher priority where that is allowed (as root)."""
+    """Runs the processes, every thread of them, at a higher priority where that is allowed
+    (as root). Linux keeps a priority for each thread: the process's number names only its
+    first, and Qt reads the X server's events in a thread of its own."""
     for pid in pids:
-        try:
-            os.setpriority(os.PRIO_PROCESS, pid, -10)
-        except OSError:
-            pass
+        for task in glob.glob("/proc/%d/task/*" % pid) or ["/%d" % pid]:
+            try:
+                os.setpriority(os.PRIO_PROCESS, int(os.path.basename(task)), -10)
+            except (OSError, ValueError):
+                pass
 
 
 def text_moves_left(x, tmp, scale):
@@ -748,21 +760,24 @@ def case_motion_follows_the_display(x, tmp):
     on every refresh: an outside X client (motion_viewer) grabs the strip half a refresh after
     each tick of the display's clock and counts refreshes whose move is more than half a step
     off the steady one (hitches), at most 0.5 a second, at the designed pace within 1 %. A
-    machine so busy that the viewer itself was held back on many refreshes, or that tasks
-    waited for a processor much of the time (the kernel's pressure figure), says little of the
-    program: the measurement is tried up to three times; the case passes when one attempt
-    does, fails when every attempt was clean and failed, and is inconclusive otherwise."""
+    machine so busy that the viewer itself was held back on more refreshes than the hitches
+    allowed (the viewer does far less than the program and the X server, which were then held
+    back as often), or that tasks waited for a processor much of the time (the kernel's
+    pressure figure), says little of the program: the measurement is tried up to three times;
+    the case passes when one attempt does, fails when every attempt was clean and failed, and
+    is inconclusive otherwise."""
     viewer = os.path.join(BUILD, "bench", "motion_viewer")
     if not os.path.exists(viewer):
         raise Skip("motion_viewer was not built")
     inconclusive = []
+    seconds = 8
     for fps in (60, 144):
         screen = X(fps)
         try:
             verdict = "failed"
             for attempt in range(3):
                 before = cpu_pressure()
-                m = view_motion(screen, tmp, viewer, 8)
+                m = view_motion(screen, tmp, viewer, seconds)
                 busy = cpu_pressure(before)
                 late = m["late"] / m["refreshes"]
                 pace = m["pace_px_s"] / m["designed_px_s"] - 1
@@ -770,10 +785,10 @@ def case_motion_follows_the_display(x, tmp):
                     fps, m["hitches_per_s"], 100 * pace, m["pace_px_s"], 100 * late,
                     "unknown" if busy is None else "%.0f %%" % (100 * busy), m["moves"])
                 print("  " + said)
-                if m["hitches_per_s"] <= 0.5 and abs(pace) <= 0.01:
+                if m["hitches_per_s"] <= HITCHES_ALLOWED and abs(pace) <= 0.01:
                     verdict = "passed"
                     break
-                if late > 0.02 or (busy is not None and busy > 0.25):
+                if m["late"] > HITCHES_ALLOWED * seconds or (busy is not None and busy > 0.25):
                     verdict = None
                 elif verdict:
                     verdict = said
@@ -802,14 +817,21 @@ def cpu_pressure(since=None):
     return (now[0] - since[0]) / 1e6 / max(1e-3, now[1] - since[1])
 
 
+# Hitches a second the motion may show.
+HITCHES_ALLOWED = 0.5
+
+
 def view_motion(screen, tmp, viewer, seconds):
     """Runs the ticker on screen and lets motion_viewer watch its strip for the given time;
     returns the viewer's figures."""
     t = Ticker(screen, tmp)
     try:
         # The measurement is of the program, not of the machine's other work.
-        raise_priority(t.proc.pid, screen.proc.pid)
         g = t.wait_geometry(lambda g: g["w"] == SCREEN_W - 4)
+        raise_priority(t.proc.pid, *session_pids(screen.proc.pid))
+        # The watch begins once the text is on its way: a program's first frames (fonts read,
+        # the first pictures kept) are its start, not its motion.
+        t.wait_shot("motion_start", lambda p: len(columns(t.strip(p, g), is_yellow)) > 20)
         out = screen.run(viewer, str(g["x"]), str(g["y"]), str(g["w"]), str(g["h"]), str(seconds), "300")
     finally:
         t.kill()
