@@ -5,11 +5,12 @@
 // taken over by the timer until the new window answers, and a clock ended from its own frame
 // gives no further one. Offscreen only the timer is there; the end-to-end suite runs this test
 // under an X server whose display clock refreshes 60 times a second, where the Present
-// extension drives the frames.
+// extension drives the frames, and as a native Wayland client of headless Mutter, where the
+// compositor's frame callbacks do.
 #include "platform/frameclock.h"
 #include "tick_testing.h"
 
-#include <QGuiApplication>
+#include <QPainter>
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -21,15 +22,24 @@
 
 namespace {
 
+// A window that draws a new picture on each frame, as a moving view does: a compositor sends
+// frame callbacks only for frames that reached it.
+struct Drawn : QWidget {
+    int shade = 0;
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(shade, 0, 128)); }
+};
+
 struct Watched {
     std::unique_ptr<TFrameClock> clock;
     std::vector<int64_t> at;   // the presentation times given
     int endAfter = 0;          // the frame that ends the clock, 0 for none
 
-    void Start(QWidget* w)
+    void Start(Drawn* w)
     {
-        clock = TFrameClock::Start(w, [this](int64_t t) {
+        clock = TFrameClock::Start(w, [this, w](int64_t t) {
             at.push_back(t);
+            w->shade = (w->shade + 1) % 256;
+            w->repaint();
             if (int(at.size()) == endAfter) clock.reset();
             return true;
         });
@@ -40,19 +50,21 @@ struct Watched {
         const size_t want = at.size() + n;
         return testwait::Until([&] { return at.size() >= want; }, 5000);
     }
-    // The median time between the last n frames' presentation times.
+    // The time between the last n frames' presentation times that a quarter of them keep (the
+    // lower quartile): a busy machine, or a compositor drawing in software, stretches some to
+    // two refreshes or more, while a clock at the wrong pace shifts them all.
     int64_t Spacing(size_t n) const
     {
         std::vector<int64_t> d;
         for (size_t i = at.size() - n; i < at.size(); ++i) d.push_back(at[i] - at[i - 1]);
-        std::nth_element(d.begin(), d.begin() + d.size() / 2, d.end());
-        return d[d.size() / 2];
+        std::nth_element(d.begin(), d.begin() + d.size() / 4, d.end());
+        return d[d.size() / 4];
     }
 };
 
 TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
 {
-    QWidget w;
+    Drawn w;
     w.resize(200, 40);
     w.show();
     ASSERT_TRUE(testwait::Until([&] { return w.windowHandle() && w.windowHandle()->isExposed(); }));
@@ -60,14 +72,14 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
     v.Start(&w);
     if (!v.clock) GTEST_SKIP() << "the screen gives no refresh rate";
     const int64_t period = v.clock->RefreshPeriod();
-    const bool present = QGuiApplication::platformName() == QLatin1String("xcb") &&
-                         v.clock->Kind() == TFrameClockKind::fkPresent;
+    const TFrameClockKind source = v.clock->Kind();
     // Said for the end-to-end suite, which needs the display's clock to have driven this run.
-    std::printf("frame clock source: %s\n", present ? "present" : "timer");
+    const char* const names[] = {"present", "frame callbacks", "timer"};
+    std::printf("frame clock source: %s\n", names[int(source)]);
     ASSERT_TRUE(v.Frames(30));
     EXPECT_NEAR(double(v.Spacing(20)), double(period), 0.1 * double(period));
 
-    if (present) {
+    if (source != TFrameClockKind::fkTimer) {
         // Put into another window and back, the widget's window is made anew: the old one's
         // refreshes end with it. The clock falls back to the timer and then follows the new
         // window's refreshes, with no frame lost on the way.
@@ -78,8 +90,8 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
         w.show();
         ASSERT_NE(w.internalWinId(), was);
         ASSERT_TRUE(v.Frames(30));
-        EXPECT_NEAR(double(v.Spacing(25)), double(period), 0.15 * double(period));
-        EXPECT_TRUE(testwait::Until([&] { return v.clock->Kind() == TFrameClockKind::fkPresent; }, 5000));
+        EXPECT_NEAR(double(v.Spacing(25)), double(period), 0.1 * double(period));
+        EXPECT_TRUE(testwait::Until([&] { return v.clock->Kind() == source; }, 5000));
     }
 
     // A clock ended from its own frame: that frame is the last.
