@@ -77,6 +77,16 @@ protected:
     {
         if (e->type() == QEvent::UpdateRequest && o == m_window && m_wanted == TWanted::wFrameCallbacks) {
             const int64_t now = Now();
+            // Where no frame callback is outstanding (nothing reached the compositor: a window
+            // not shown yet, or hidden), Qt delivers the update request after a few
+            // milliseconds of its own: that is no refresh of the display. The frame waits for
+            // the rest of a refresh period, so that such a window is drawn at the refresh
+            // rate, not at Qt's.
+            if (now - m_lastCallbackFrame < m_period * 3 / 4) {
+                m_timer.start(int((m_lastCallbackFrame + m_period - now + 999'999) / 1'000'000));
+                return false;
+            }
+            m_lastCallbackFrame = now;
             Heard(now);
             // A callback means the last frame reached the compositor: the next is shown a
             // refresh on.
@@ -178,6 +188,7 @@ private:
     uint64_t m_lastUst = 0, m_lastMsc = 0;
     // Frame callbacks
     QPointer<QWindow> m_window;
+    int64_t m_lastCallbackFrame = 0;
 };
 
 class TPresentEvents final : public QObject {
