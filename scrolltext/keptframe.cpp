@@ -65,12 +65,14 @@ TFxFrameStart TFxKeptFrame::Begin(TFxFrameRequest Request)
         return frame;
     }
     // What the kept image is, as the last whole frame made it: of this frame's key (its size and
-    // scale among it), 24-bit pixels, with the text inside the frame's reach.
+    // scale among it), 24-bit pixels (none at all for an empty view), with the text inside the
+    // frame's reach.
     TCanvas* wc = m_work->Canvas();
     wc->ReleaseHandle();
     const QImage& img = *wc->Target();
     Q_ASSERT(Request.paper && Request.format == TPixelFormat::pf24bit && m_work->PixelFormat() == Request.format);
-    Q_ASSERT(img.format() == QImage::Format_BGR888 && img.devicePixelRatio() == k && img.size() == size);
+    Q_ASSERT(size.isEmpty() ? img.isNull()
+                            : img.format() == QImage::Format_BGR888 && img.devicePixelRatio() == k && img.size() == size);
     Q_ASSERT(m_drawn.IsEmpty() || UnionRect(m_drawn, frame.reachable) == frame.reachable);
     if (IsWholeScale(k) || Request.onGrid) {
         frame.way = IsWholeScale(k) ? TFxFrameWay::fwMove : TFxFrameWay::fwMoveOnGrid;
