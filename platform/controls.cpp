@@ -27,7 +27,6 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <QtMath>
 #include <algorithm>
 #include <cstring>
 
@@ -804,7 +803,7 @@ void TGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     AHeight = std::max(0, AHeight);
     // On a scaled screen the surface holds the screen's device pixels for its logical size.
     const qreal ratio = m_widget ? m_widget->devicePixelRatioF() : qApp->devicePixelRatio();
-    const QSize pixels(qCeil(AWidth * ratio), qCeil(AHeight * ratio));
+    const QSize pixels = DeviceSizeCovering(AWidth, AHeight, ratio);
     if (pixels != m_surface.size() || ratio != m_surface.devicePixelRatio()) {
         m_canvas->ReleaseHandle();
         QImage next(pixels, QImage::Format_RGB32);

@@ -15,6 +15,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QtMath>
 
 #include <cmath>
 
@@ -37,6 +38,9 @@ QRect DeviceRectRounded(const QImage& img, const QRect& r);
 // The smallest rectangle of device pixels of img that covers a logical rectangle: also the
 // pixels that its edges only cut at a fractional ratio.
 QRect DeviceRectCovering(const QImage& img, const QRect& r);
+// A logical size as the device pixels that cover it at ratio k, each side rounded up: the
+// size of an image that holds a logical area's device pixels (a surface, a work image).
+inline QSize DeviceSizeCovering(int w, int h, qreal k) { return QSize(qCeil(w * k), qCeil(h * k)); }
 // The smallest logical rectangle that covers the given device pixels of img.
 QRect LogicalRectCovering(const QImage& img, const QRect& device);
 // The device pixel nearest to a device coordinate, halves rounded up on both sides of zero, so

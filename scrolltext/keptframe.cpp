@@ -4,8 +4,6 @@
 
 #include "platform/pixelrows.h"
 
-#include <QtMath>
-
 #include <array>
 
 namespace {
@@ -17,12 +15,6 @@ std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
     if (!IntersectRect(in, a, b)) return {a, TRect(), TRect(), TRect()};
     return {TRect(a.Left, a.Top, a.Right, in.Top), TRect(a.Left, in.Bottom, a.Right, a.Bottom),
             TRect(a.Left, in.Top, in.Left, in.Bottom), TRect(in.Right, in.Top, a.Right, in.Bottom)};
-}
-
-// The work image's size in device pixels for a view of w x h logical ones at ratio k.
-QSize WorkSize(int32_t w, int32_t h, qreal k)
-{
-    return QSize(qCeil(w * k), qCeil(h * k));
 }
 } // namespace
 
@@ -36,7 +28,7 @@ TFxFrameStart TFxKeptFrame::Begin(TFxFrameRequest Request)
 {
     const int32_t w = Request.key.innerWidth, h = Request.key.innerHeight;
     const qreal k = Request.key.ratio;
-    const QSize size = WorkSize(w, h, k);
+    const QSize size = DeviceSizeCovering(w, h, k);
     TFxFrameStart frame;
     constexpr int m = FractionalScaleMargin;
     frame.reachable = IsWholeScale(k) ? TRect(0, 0, w, h) : TRect(0, 0, w + m, h + m);
