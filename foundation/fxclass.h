@@ -118,11 +118,11 @@ public:
 
     bool Active() const { return m_active; }
     int32_t PassCounter() const { return m_passCounter; }
-    HWND Handle() const { return m_window; }
 
     TFxTimerPoolEvent OnTimer;
 
 private:
+    friend struct TFoundationHooks;
     void WndProc(TMessage& Message);
 
     bool m_active = false;

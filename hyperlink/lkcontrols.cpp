@@ -3,7 +3,7 @@
 
 #include "hyperlink/lkcontrols.h"
 
-#include <QtMath>
+#include "platform/pixelrows.h"
 
 // ---------------------------------------------------------------------------------------------
 // The hand pointer
@@ -185,8 +185,8 @@ void TLkGraphicImageControl::SizeToSurface(TBitmap* image) const
 {
     const qreal ratio = DevicePixelRatio();
     image->SetDevicePixelRatio(ratio);
-    const int w = qCeil(Width() * ratio), h = qCeil(Height() * ratio);
-    if (image->Width() != w || image->Height() != h) image->SetSize(w, h);
+    const QSize size = DeviceSizeCovering(Width(), Height(), ratio);
+    if (image->Width() != size.width() || image->Height() != size.height()) image->SetSize(size.width(), size.height());
 }
 
 void TLkGraphicImageControl::SizeImage()

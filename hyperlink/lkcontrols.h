@@ -108,11 +108,6 @@ public:
     // The off-screen image's canvas; the image follows the control's size at every paint, in
     // the device pixels of its surface (its canvas draws in logical ones).
     TCanvas* GetBitmapCanvas();
-    // The off-screen image and the background cache (for inspection).
-    const TBitmap* OffscreenImage() const { return m_image.get(); }
-    const TBitmap* BackgroundCache() const { return m_background.get(); }
-    // Whether the next ClearBitmapCanvas captures the parent's background afresh.
-    bool CaptureNext() const { return m_capture; }
 
 protected:
     // Prepares the off-screen image's background: the parent's background (captured now or
@@ -127,6 +122,7 @@ protected:
     void CopyOverlayImage();
 
 private:
+    friend struct THyperlinkHooks;
     void SizeImage();
     void SizeToSurface(TBitmap* image) const;
     std::unique_ptr<TBitmap> m_background;

@@ -176,7 +176,7 @@ void TCanvas::FillRect(const TRect& r)
         !(m_brush->Bitmap() && !m_brush->Bitmap()->Empty())) {
         QRect area = ToQRect(n) & LogicalBounds(*m_target);
         if (m_hasClip) area &= ToQRect(m_clip);
-        FillBgr24(*m_target, DeviceRect(*m_target, area), m_brush->Color());
+        FillBgr24(*m_target, DeviceRectRounded(*m_target, area), m_brush->Color());
         Touched(n);
         return;
     }
@@ -200,7 +200,7 @@ void TCanvas::FillCovering(const TRect& r)
     if (n.IsEmpty()) return;
     ReleaseHandle();
     // Rounded outwards: a device pixel that the rectangle only partly covers is filled too.
-    FillBgr24(*m_target, DeviceCover(*m_target, ToQRect(n)) & m_target->rect(), m_brush->Color());
+    FillBgr24(*m_target, DeviceRectCovering(*m_target, ToQRect(n)) & m_target->rect(), m_brush->Color());
     Touched(n);
 }
 
@@ -230,7 +230,7 @@ void TCanvas::DrawFocusRect(const TRect& r)
     QImage& img = *m_target;
     const auto invert = [&](int x, int y) {
         // Each logical pixel as the device pixels that it covers.
-        const QRect cover = DeviceCover(img, QRect(x, y, 1, 1)) & img.rect();
+        const QRect cover = DeviceRectCovering(img, QRect(x, y, 1, 1)) & img.rect();
         for (int py = cover.top(); py <= cover.bottom(); ++py)
             for (int px = cover.left(); px <= cover.right(); ++px) img.setPixel(px, py, img.pixel(px, py) ^ 0x00FFFFFFu);
     };
@@ -405,7 +405,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& pts)
 TColor TCanvas::Pixel(int x, int y) const
 {
     if (!m_target || !LogicalBounds(*m_target).contains(x, y)) return -1;
-    const QRgb c = m_target->pixel(DeviceRect(*m_target, QRect(x, y, 1, 1)).topLeft());
+    const QRgb c = m_target->pixel(DeviceRectRounded(*m_target, QRect(x, y, 1, 1)).topLeft());
     return RGB(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)));
 }
 
@@ -457,8 +457,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
     if (source && source->m_target && m_target && m_copyMode == TCopyMode::cmSrcCopy && !m_hasClip &&
         !dest.IsEmpty()) {
         // A copy between images of the same pixel ratio copies device pixels one for one.
-        const QRect to = DeviceRect(*m_target, ToQRect(dest));
-        const QRect from = DeviceRect(*source->m_target, ToQRect(src));
+        const QRect to = DeviceRectRounded(*m_target, ToQRect(dest));
+        const QRect from = DeviceRectRounded(*source->m_target, ToQRect(src));
         if (to.size() == from.size() && m_target->rect().contains(to) && source->m_target->rect().contains(from)) {
             // Neither painter may hold the pixels while they are written directly.
             source->ReleaseHandle();
@@ -489,7 +489,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src)
             // painter is closed so its pixels are read as they are now.
             QImage part;
             const QImage* img = source->m_target;
-            QRect from = DeviceRect(*img, ToQRect(src));
+            QRect from = DeviceRectRounded(*img, ToQRect(src));
             if (source == this) {
                 part = img->copy(from);
                 img = &part;
@@ -513,11 +513,11 @@ void TCanvas::CopyPixelsMoved(const TPoint& offset, TCanvas* source, const TRect
         return;
     }
     const qreal k = m_target->devicePixelRatio();
-    // The offset in device pixels is where the logical point offset falls, rounded as DeviceRect
-    // rounds a rectangle's corner: the destination's edges then agree with what was drawn around it.
-    const QPoint shift(qRound(offset.X * k), qRound(offset.Y * k));
-    QRect from = DeviceRect(*source->m_target, ToQRect(src)) & source->m_target->rect();
-    const QRect to = from.translated(shift) & DeviceRect(*m_target, ToQRect(clip)) & m_target->rect();
+    // The offset in device pixels is where the logical point offset falls, rounded as a
+    // rectangle's corner is: the destination's edges then agree with what was drawn around it.
+    const QPoint shift = DeviceCornerRounded(QPointF(offset.X, offset.Y) * k);
+    QRect from = DeviceRectRounded(*source->m_target, ToQRect(src)) & source->m_target->rect();
+    const QRect to = from.translated(shift) & DeviceRectRounded(*m_target, ToQRect(clip)) & m_target->rect();
     if (to.isEmpty()) return;
     from = to.translated(-shift);
     if (!CopyChangedPixels(to, source, from)) CopyRect(dest, source, src);
@@ -532,7 +532,7 @@ bool TCanvas::CopyChangedPixels(const QRect& to, TCanvas* source, const QRect& f
     // screen gets only the part of a frame that changed.
     QRect changed;
     if (!CopyPixels24(*m_target, to, *source->m_target, from, &changed)) return false;
-    if (!changed.isEmpty()) Touched(FromQRect(LogicalCover(*m_target, changed)));
+    if (!changed.isEmpty()) Touched(FromQRect(LogicalRectCovering(*m_target, changed)));
     return true;
 }
 

@@ -155,9 +155,9 @@ void TCanvas::SetTextGrid(TPoint Origin)
     m_textGrid = true;
 }
 
-QRect TCanvas::TextDeviceRect(const QRect& r) const
+QRect TCanvas::TextDeviceRectRounded(const QRect& r) const
 {
-    if (!m_textGrid) return DeviceRect(*m_target, r);
+    if (!m_textGrid) return DeviceRectRounded(*m_target, r);
     // Rounded the same way on both sides of zero, so that the rectangle moves with its text.
     const qreal k = m_target->devicePixelRatio();
     const QPointF s = m_textShift;
@@ -175,10 +175,10 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
     // Positions are logical; the pixels written are the target's device pixels.
     const qreal k = m_target->devicePixelRatio();
     // At a fractional scale the logical bounds round to a device pixel past the image's edge.
-    QRect deviceClip = DeviceRect(*m_target, clip) & m_target->rect();
-    if (textClip) deviceClip &= TextDeviceRect(*textClip);
-    if (opaque && line.width > 0) FillBgr24(*m_target, TextDeviceRect(ToQRect(box)) & deviceClip, m_brush->Color());
-    const QRect area = TextDeviceRect(InkBand(tc, line, x, y)) & deviceClip;
+    QRect deviceClip = DeviceRectRounded(*m_target, clip) & m_target->rect();
+    if (textClip) deviceClip &= TextDeviceRectRounded(*textClip);
+    if (opaque && line.width > 0) FillBgr24(*m_target, TextDeviceRectRounded(ToQRect(box)) & deviceClip, m_brush->Color());
+    const QRect area = TextDeviceRectRounded(InkBand(tc, line, x, y)) & deviceClip;
     if (area.isEmpty()) return;
     const TColor rgb = ColorToRGB(m_font->Color());
     const uint colour[3] = {GetBValue(rgb), GetGValue(rgb), GetRValue(rgb)};
@@ -226,7 +226,7 @@ void TCanvas::DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaqu
         }
     }
     ForEachDecoration(tc, line, x, y,
-                      [&](const QRect& r) { FillBgr24(*m_target, TextDeviceRect(r) & area, m_font->Color()); });
+                      [&](const QRect& r) { FillBgr24(*m_target, TextDeviceRectRounded(r) & area, m_font->Color()); });
 }
 
 int TCanvas::DrawTextEx(const QString& text, TRect& r, uint32_t flags)

@@ -27,7 +27,6 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <QtMath>
 #include <algorithm>
 #include <cstring>
 
@@ -43,28 +42,18 @@ int g_paintDepth = 0;
 int g_batchDepth = 0;
 std::vector<TGraphicControl*> g_batched;
 
-// The window's device pixel on which a widget's surface starts: the one where Qt's clip for the
-// widget starts (Qt rounds each edge of a scaled rectangle to the nearest device pixel), so that
-// the surface, its logical size rounded up, covers every device pixel a repaint of the widget
-// may change. (Started on the pixel that a fractional corner falls in, a surface fell one
-// short of the clip's far edge, which kept whatever stood there before.)
-QPoint SurfaceCorner(QPointF device)
-{
-    return QPoint(qRound(device.x()), qRound(device.y()));
-}
-
 // The surface's device pixels that a repaint of area (the widget's coordinates; offset is its
 // place in its window) puts on screen, in the surface's coordinates: at a whole scale the area's
 // own; at a fractional one, as paintEvent draws them, those under the area and one more on each
 // side, within the painter's clip, which is the area scaled with each edge rounded to the nearest
-// device pixel (as QRectF::toRect rounds, and DeviceRect).
+// device pixel (as QRectF::toRect rounds, and DeviceRectRounded).
 QRect RepaintedPixels(const QImage& surface, const QRect& area, QPoint offset)
 {
     const qreal k = surface.devicePixelRatio();
-    if (IsWholeScale(k)) return DeviceRect(surface, area) & surface.rect();
-    const QRect clip = DeviceRect(surface, area.translated(offset));
-    return WithFractionalScaleMargin(DeviceCover(surface, area)) & clip.translated(-SurfaceCorner(QPointF(offset) * k)) &
-           surface.rect();
+    if (IsWholeScale(k)) return DeviceRectRounded(surface, area) & surface.rect();
+    const QRect clip = DeviceRectRounded(surface, area.translated(offset));
+    const QPoint corner = DeviceCornerRounded(QPointF(offset) * k);
+    return WithFractionalScaleMargin(DeviceRectCovering(surface, area)) & clip.translated(-corner) & surface.rect();
 }
 
 // The direct copy may be taken (directcopy.h); TIRLINK_NO_DIRECT_COPY switches it off, as
@@ -185,7 +174,7 @@ public:
         store->beginPaint(region);
         auto* image = static_cast<QImage*>(store->paintDevice());
         // The surface's pixels go to the store one for one, from where paintEvent puts them.
-        const QPoint corner = SurfaceCorner(QPointF(offset) * k);
+        const QPoint corner = DeviceCornerRounded(QPointF(offset) * k);
         const QRect from = RepaintedPixels(surface, area, offset) & image->rect().translated(-corner);
         // What the refusals proved: a plain 32-bit store at the surface's scale, and rows that lie
         // inside both images.
@@ -199,7 +188,7 @@ public:
         // At a fractional scale the pixels written may reach past what the window system's
         // flush of area covers: all of them are flushed.
         const QRect written = from.translated(corner);
-        store->flush(region | LogicalCover(*image, written), top->windowHandle());
+        store->flush(region | LogicalRectCovering(*image, written), top->windowHandle());
         return true;
     }
 
@@ -220,18 +209,23 @@ protected:
         const qreal k = surface.devicePixelRatio();
         if (IsWholeScale(k)) {
             // Logical pixels fall on whole blocks of device pixels: the rectangle's own pixels.
-            p.drawImage(QRectF(e->rect()), surface, QRectF(DeviceRect(surface, e->rect())));
+            p.drawImage(QRectF(e->rect()), surface, QRectF(DeviceRectRounded(surface, e->rect())));
             return;
         }
         // At a fractional scale a logical rectangle's edges fall inside device pixels, and Qt
         // and the canvas may round them apart: the painter is put on the window's device
         // pixels, and the surface's pixels go there one for one, all those under the rectangle
         // and a pixel more on each side (the painter's clip holds what this event may change).
+        // The surface starts on the window's device pixel where Qt's clip for the widget starts
+        // (DeviceCornerRounded), so that the surface, its logical size rounded up, covers every
+        // device pixel a repaint of the widget may change. (Started on the pixel that a
+        // fractional corner falls in, a surface fell one short of the clip's far edge, which
+        // kept whatever stood there before.)
         const QTransform toDevice = p.deviceTransform();
-        const QPoint corner = SurfaceCorner(toDevice.map(QPointF(0, 0)));
+        const QPoint corner = DeviceCornerRounded(toDevice.map(QPointF(0, 0)));
         p.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) * toDevice.inverted());
         const QRect r = e->rect();
-        const QRect pixels = WithFractionalScaleMargin(DeviceCover(surface, r)) & surface.rect();
+        const QRect pixels = WithFractionalScaleMargin(DeviceRectCovering(surface, r)) & surface.rect();
         p.drawImage(QRectF(pixels), surface, QRectF(pixels));
     }
     void mousePressEvent(QMouseEvent* e) override
@@ -809,7 +803,7 @@ void TGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     AHeight = std::max(0, AHeight);
     // On a scaled screen the surface holds the screen's device pixels for its logical size.
     const qreal ratio = m_widget ? m_widget->devicePixelRatioF() : qApp->devicePixelRatio();
-    const QSize pixels(qCeil(AWidth * ratio), qCeil(AHeight * ratio));
+    const QSize pixels = DeviceSizeCovering(AWidth, AHeight, ratio);
     if (pixels != m_surface.size() || ratio != m_surface.devicePixelRatio()) {
         m_canvas->ReleaseHandle();
         QImage next(pixels, QImage::Format_RGB32);

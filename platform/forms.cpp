@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 
 #include "platform/application.h"
+#include "platform/pixelrows.h"
 #include "platform/windowsystem.h"
 
 #include <QApplication>
@@ -237,7 +238,7 @@ void TCustomForm::CheckQtWindowRecord()
     // A window kept smaller than asked only has Qt paint more than shows. At a fractional
     // scale logical pixels round: a pixel apart is the same place and size.
     const qreal k = m_widget->devicePixelRatioF();
-    const int slack = k == std::floor(k) ? 0 : 1;
+    const int slack = IsWholeScale(k) ? 0 : FractionalScaleMargin;
     if (std::abs(reported->x() - qt.x()) <= slack && std::abs(reported->y() - qt.y()) <= slack &&
         reported->width() <= qt.width() + slack && reported->height() <= qt.height() + slack)
         return;

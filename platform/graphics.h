@@ -331,8 +331,10 @@ private:
     // clip stays where it is; textClip, when given, moves with the text grid.
     void DrawTextLineDirect(const TTextLine& line, int x, int y, bool opaque, const QRect& clip, const QRect* textClip,
                             TRect& touched);
-    // A logical rectangle of text as device pixels of the target, moved with the text grid.
-    QRect TextDeviceRect(const QRect& r) const;
+    // A logical rectangle of text as device pixels of the target, moved with the text grid: on
+    // it each edge is rounded to the nearest device pixel edge as NearestPixel rounds; off it,
+    // as DeviceRectRounded.
+    QRect TextDeviceRectRounded(const QRect& r) const;
     void ApplyClip(QPainter& p);
     void DrawBitmap(const TRect& dest, const TBitmap* bmp);
 

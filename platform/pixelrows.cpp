@@ -112,16 +112,16 @@ QRect LogicalBounds(const QImage& img)
     return QRect(0, 0, qCeil(img.width() / k), qCeil(img.height() / k));
 }
 
-QRect DeviceRect(const QImage& img, const QRect& r)
+QRect DeviceRectRounded(const QImage& img, const QRect& r)
 {
     const qreal k = img.devicePixelRatio();
     if (k == 1 || r.isEmpty()) return r;
-    const QPoint topLeft(qRound(r.left() * k), qRound(r.top() * k));
-    const QPoint end(qRound((r.right() + 1) * k), qRound((r.bottom() + 1) * k));
+    const QPoint topLeft = DeviceCornerRounded(QPointF(r.topLeft()) * k);
+    const QPoint end = DeviceCornerRounded(QPointF(r.bottomRight() + QPoint(1, 1)) * k);
     return QRect(topLeft, end - QPoint(1, 1));
 }
 
-QRect DeviceCover(const QImage& img, const QRect& r)
+QRect DeviceRectCovering(const QImage& img, const QRect& r)
 {
     const qreal k = img.devicePixelRatio();
     if (k == 1 || r.isEmpty()) return r;
@@ -130,7 +130,7 @@ QRect DeviceCover(const QImage& img, const QRect& r)
     return QRect(topLeft, end - QPoint(1, 1));
 }
 
-QRect LogicalCover(const QImage& img, const QRect& device)
+QRect LogicalRectCovering(const QImage& img, const QRect& device)
 {
     const qreal k = img.devicePixelRatio();
     if (k == 1 || device.isEmpty()) return device;

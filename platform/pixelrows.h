@@ -14,19 +14,35 @@
 #include "platform/types.h"
 
 #include <QImage>
+#include <QPointF>
+#include <QtMath>
 
 #include <cmath>
 
 // An image's extent in the logical coordinates a canvas draws in: its size in device pixels
 // divided by its device pixel ratio (the same numbers at ratio 1).
 QRect LogicalBounds(const QImage& img);
-// A rectangle in logical coordinates as the device pixels of img that it covers.
-QRect DeviceRect(const QImage& img, const QRect& r);
-// The device pixels of img that a logical rectangle touches at all, also those that its edges
-// only cut at a fractional ratio (DeviceRect rounds those edges to the nearest pixel).
-QRect DeviceCover(const QImage& img, const QRect& r);
-// The logical rectangle that covers the given device pixels of img.
-QRect LogicalCover(const QImage& img, const QRect& device);
+
+// The logical-to-device conversions say in their names how they round, as Qt's QRectF::toRect
+// and toAlignedRect do. At a whole ratio they agree; at a fractional one a logical edge falls
+// inside a device pixel.
+//
+// A point in device coordinates as the nearest device pixel corner, each coordinate rounded half
+// away from zero (qRound), which is how Qt rounds the edges of a scaled clip. Every logical
+// corner that must meet what Qt draws is rounded here: the edges of DeviceRectRounded, a
+// widget's surface placed in its window, a block of pixels shifted by a logical offset.
+inline QPoint DeviceCornerRounded(QPointF device) { return QPoint(qRound(device.x()), qRound(device.y())); }
+// A rectangle in logical coordinates as device pixels of img, each edge rounded to the nearest
+// device pixel edge (DeviceCornerRounded): the pixels Qt's clip of the rectangle holds.
+QRect DeviceRectRounded(const QImage& img, const QRect& r);
+// The smallest rectangle of device pixels of img that covers a logical rectangle: also the
+// pixels that its edges only cut at a fractional ratio.
+QRect DeviceRectCovering(const QImage& img, const QRect& r);
+// A logical size as the device pixels that cover it at ratio k, each side rounded up: the
+// size of an image that holds a logical area's device pixels (a surface, a work image).
+inline QSize DeviceSizeCovering(int w, int h, qreal k) { return QSize(qCeil(w * k), qCeil(h * k)); }
+// The smallest logical rectangle that covers the given device pixels of img.
+QRect LogicalRectCovering(const QImage& img, const QRect& device);
 // The device pixel nearest to a device coordinate, halves rounded up on both sides of zero, so
 // that a shift by whole pixels moves the result by exactly as many (qRound takes -0.5 away from
 // zero). The canvas's text grid, and what moves text drawn on it, round this way.

@@ -13,6 +13,7 @@
 
 #include "platform/forms.h"
 #include "platform/frameclock.h"
+#include "platform/pixelrows.h"
 #include "platform/scoped.h"
 #include "scrolltext/fxtextutils.h"
 #include "scrolltext/keptframe.h"
@@ -594,26 +595,21 @@ void TFxScrollText::DrawTicker(TCanvas* Canvas, TPoint Origin, const TRect* Band
     const TRect L = LineRect(Origin, 0);
     // At a fractional scale the line is drawn on the grid of its origin, so that it moves by
     // whole device pixels; its ink may then reach a logical pixel further.
-    const bool grid = DevicePixelRatio() != qFloor(DevicePixelRatio());
+    const bool grid = !IsWholeScale(DevicePixelRatio());
     // Each copy of a segment is drawn clipped to the segment's rectangle moved by at most the
     // style's depths: a band that misses all of that finds nothing to draw, and the segments
     // are only told again, moved with the line.
-    TRect reach = m_kept->reach, meets;
-    if (grid) reach = TRect(reach.Left - 1, reach.Top - 1, reach.Right + 1, reach.Bottom + 1);
-    if (Band && !IntersectRect(meets, *Band, reach.Offset(L.Left, L.Top))) {
+    if (Band && m_kept->Misses(*Band, L.TopLeft(), grid)) {
         if (OnDrawSegment)
-            for (const TFxDrawnSegment& d : m_kept->segments)
+            for (const TFxDrawnSegment& d : m_kept->Segments())
                 OnDrawSegment(d.text, TRect(d.r).Offset(L.Left, L.Top), d.style);
         return;
     }
     if (grid) Canvas->SetTextGrid(L.TopLeft());
     const TScopeExit offGrid([Canvas] { Canvas->ClearTextGrid(); });
-    DrawSegments(Canvas, GetAsTickerText(), L, L, bold, Record ? &m_kept->segments : nullptr);
-    if (!Record) return;
-    const int depth = m_font3D->LightDepth() + m_font3D->ShadowDepth() + 1;
-    m_kept->reach = TRect();
-    for (const TFxDrawnSegment& d : m_kept->segments)
-        m_kept->reach = UnionRect(m_kept->reach, TRect(d.r.Left, d.r.Top, d.r.Right + depth, d.r.Bottom + depth));
+    std::vector<TFxDrawnSegment> drawn;
+    DrawSegments(Canvas, GetAsTickerText(), L, L, bold, Record ? &drawn : nullptr);
+    if (Record) m_kept->KeepSegments(std::move(drawn), m_font3D->LightDepth() + m_font3D->ShadowDepth() + 1);
 }
 
 void TFxScrollText::PaintImage(bool Tell)
@@ -623,27 +619,30 @@ void TFxScrollText::PaintImage(bool Tell)
     // geometry stays in logical pixels. The next frame is the kept one moved where the control's
     // look allows it (see TFxKeptFrame); a frame asked for from inside OnScroll (a nested one)
     // is whole, in an image of its own, and makes the next frame whole too.
-    const bool nested = m_composing;
+    TFxFrameRequest next;
+    next.nested = m_composing;
     TScopedValue<bool> composing(m_composing, true);
     const TPoint p = BlockOrigin();
     m_origin = p;
-    const qreal ratio = DevicePixelRatio();
     const TRect view(0, 0, m_innerWidth, m_innerHeight);
     // A frame over a solid colour is filled at once, so its work image needs no whitening;
     // without background effects and outlines it may also be kept. At a fractional scale the
     // fill reaches every device pixel, also those that the view's edges cut, so that a kept
     // frame, which fills only where the text stood, finds the whole frame's pixels everywhere.
-    const bool whole = ratio == qFloor(ratio);
-    const bool solid = !m_transparentProp;
-    const bool keepable = m_keepFrames && solid && !BackFX()->Active() && m_font3D->Style() != TFxThreeDStyle::tdOutline;
-    TFxBlockKey key = CurrentBlockKey(p);
-    const bool keep = !nested && m_kept->CanKeep(keepable, key, SurfaceGeneration());
-    std::unique_ptr<TBitmap> own;
-    if (nested) {
-        m_kept->Forget();
-        own = std::make_unique<TBitmap>();
-    }
-    TBitmap* work = nested ? own.get() : m_kept->Begin(keep);
+    if (!m_transparentProp) next.paper = Color();
+    next.keepable = m_keepFrames && next.paper && !BackFX()->Active() && m_font3D->Style() != TFxThreeDStyle::tdOutline;
+    next.key = CurrentBlockKey(p);
+    const std::pair<int, int> inView = next.key.inView;
+    next.surfaceGeneration = SurfaceGeneration();
+    next.origin = p;
+    // At a fractional scale a ticker line moves by whole device pixels (it is drawn on the grid
+    // of its origin), as far as the last device pixel of the image; marquee lines do not, and
+    // the kept frame is filled again where their text stood and all of it is drawn as in a
+    // whole frame.
+    next.onGrid = m_scrollMode == TFxScrollMode::smTicker;
+    next.format = TPixelFormat::pf24bit;
+    const TFxFrameStart frame = m_kept->Begin(std::move(next));
+    TBitmap* work = frame.work;
     TCanvas* wc = work->Canvas();
     // Text goes straight into the image while no painter is open on it, and through the painter
     // otherwise, which at a fractional scale gives other pixels: every frame starts without one,
@@ -652,27 +651,14 @@ void TFxScrollText::PaintImage(bool Tell)
     wc->Brush()->SetColor(Color());
     wc->Brush()->SetStyle(TBrushStyle::bsSolid);
     wc->Pen()->SetStyle(TPenStyle::psClear);
-    if (!keep) {
-        work->SetPixelFormat(TPixelFormat::pf24bit);
-        work->SetDevicePixelRatio(ratio);
-        if (solid) work->AllocateUnfilled(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
-        else work->SetSize(qCeil(m_innerWidth * ratio), qCeil(m_innerHeight * ratio));
+    if (frame.way == TFxFrameWay::fwWhole) {
         if (m_transparentProp) wc->Draw(0, 0, m_snapshot.get());
-        else if (whole) wc->FillRect(view);
-        else wc->FillCovering(TRect(0, 0, m_innerWidth + 1, m_innerHeight + 1));   // the last, cut pixels too
+        else if (IsWholeScale(DevicePixelRatio())) wc->FillRect(view);
+        else wc->FillCovering(frame.reachable);   // the last, cut pixels too
         BackFX()->Draw(work);
     }
     wc->SetFont(Font());
-    // At a fractional scale a ticker line moves by whole device pixels (it is drawn on the grid
-    // of its origin), as far as the last device pixel of the image; marquee lines do not, and
-    // the kept frame is filled again where their text stood and all of it is drawn as in a
-    // whole frame.
-    const bool ticker = m_scrollMode == TFxScrollMode::smTicker;
-    const TRect reachable = whole ? view : TRect(0, 0, m_innerWidth + 1, m_innerHeight + 1);
-    const bool moved = keep && (whole || ticker);
-    if (keep && !moved) m_kept->Refill();
-    const TRect band = !moved ? view : whole ? m_kept->Move(p, view) : m_kept->MoveOnGrid(p, reachable);
-    if (moved) wc->SetClipRect(band);
+    if (frame.Moved()) wc->SetClipRect(frame.band);
     // What the text covers, as the work canvas reports it drawing.
     TRect drawn;
     wc->OnChange = [&drawn](const TRect& r) { drawn = UnionRect(drawn, r); };
@@ -681,10 +667,10 @@ void TFxScrollText::PaintImage(bool Tell)
             wc->OnChange = nullptr;
             wc->ClearClip();
         });
-        if (m_scrollMode == TFxScrollMode::smMarquee) DrawMarquee(wc, p, key.inView);
-        else DrawTicker(wc, p, moved ? &band : nullptr, !nested && !keep);
+        if (m_scrollMode == TFxScrollMode::smMarquee) DrawMarquee(wc, p, inView);
+        else DrawTicker(wc, p, frame.Moved() ? &frame.band : nullptr, frame.Records());
     }
-    TRect changed = nested ? view : m_kept->Finish(keep, drawn, reachable, p, std::move(key));
+    TRect changed = m_kept->Finish(frame, drawn);
     IntersectRect(changed, changed, view);
 
     // The frame is copied after OnScroll: what a handler draws on the control, or a repaint it
@@ -695,7 +681,7 @@ void TFxScrollText::PaintImage(bool Tell)
     const int b = BevelExt();
     if (!work->Empty() && !copied.IsEmpty())
         Canvas()->CopyPixelsMoved(TPoint(b, b), wc, copied, Bounds(b, b, m_innerWidth, m_innerHeight));
-    if (!nested) m_kept->Presented(SurfaceGeneration());
+    m_kept->Presented(frame, SurfaceGeneration());
 }
 
 void TFxScrollText::Paint()

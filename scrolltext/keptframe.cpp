@@ -6,13 +6,6 @@
 
 #include <array>
 
-bool TFxBlockKey::operator==(const TFxBlockKey& o) const
-{
-    return measured == o.measured && font == o.font && color == o.color && enabled == o.enabled &&
-           alignment == o.alignment && mode == o.mode && horizontal == o.horizontal && innerWidth == o.innerWidth &&
-           innerHeight == o.innerHeight && ratio == o.ratio && inView == o.inView && lines == o.lines;
-}
-
 namespace {
 // The parts of a that lie outside b: up to four bands, above, below, left and right of b
 // (some of them empty). Worked out on every tick, so kept off the heap.
@@ -25,91 +18,127 @@ std::array<TRect, 4> Outside(const TRect& a, const TRect& b)
 }
 } // namespace
 
-bool TFxKeptFrame::CanKeep(bool Keepable, const TFxBlockKey& Key, uint64_t SurfaceGeneration) const
+bool TFxKeptFrame::CanKeep(const TFxFrameRequest& Request) const
 {
-    return Keepable && m_valid && !m_wholeDue && m_work && Key == m_key && m_surfaceSeen == SurfaceGeneration;
+    return Request.keepable && !Request.nested && m_valid && !m_wholeDue && m_work && Request.key == m_key &&
+           m_surfaceSeen == Request.surfaceGeneration;
 }
 
-TBitmap* TFxKeptFrame::Begin(bool Keep)
+TFxFrameStart TFxKeptFrame::Begin(TFxFrameRequest Request)
 {
-    // A frame cut short by an exception is not built on.
-    m_valid = false;
-    m_wholeDue = false;
-    if (!Keep || !m_work) m_work = std::make_unique<TBitmap>();
-    return m_work.get();
-}
-
-TRect TFxKeptFrame::Move(TPoint Origin, const TRect& View)
-{
-    // The block moves along one axis, so what comes into view is one band along one edge.
-    const TPoint d(Origin.X - m_origin.X, Origin.Y - m_origin.Y);
-    TCanvas* wc = m_work->Canvas();
-    m_before = m_drawn;
-    TRect moved, from = m_drawn;
-    if (IntersectRect(moved, from.Offset(d.X, d.Y), View) && (d.X != 0 || d.Y != 0)) {
-        TRect source = moved;
-        wc->CopyRect(moved, wc, source.Offset(-d.X, -d.Y));
+    const int32_t w = Request.key.innerWidth, h = Request.key.innerHeight;
+    const qreal k = Request.key.ratio;
+    const QSize size = DeviceSizeCovering(w, h, k);
+    TFxFrameStart frame;
+    constexpr int m = FractionalScaleMargin;
+    frame.reachable = IsWholeScale(k) ? TRect(0, 0, w, h) : TRect(0, 0, w + m, h + m);
+    const bool keep = CanKeep(Request);
+    const TPoint from = m_origin;
+    if (Request.nested) {
+        // The kept image is in use by the frame under way: this one is composed in an image of
+        // its own, and the next one is whole.
+        Forget();
+        frame.own = std::make_unique<TBitmap>();
+        frame.work = frame.own.get();
+    } else {
+        // A frame cut short by an exception is not built on.
+        m_valid = false;
+        m_wholeDue = false;
+        if (!keep) m_work = std::make_unique<TBitmap>();
+        frame.work = m_work.get();
+        m_key = std::move(Request.key);
+        m_origin = Request.origin;
     }
-    TRect band, seen = View;
-    for (const TRect& r : Outside(View, seen.Offset(d.X, d.Y))) band = UnionRect(band, r);
-    // What the text covered and left, and the band, show the background again; so does a
-    // part of the moved area whose source lay outside the image (it lies in the band).
-    for (const TRect& r : Outside(m_drawn, moved))
-        if (!r.IsEmpty()) wc->FillRect(r);
-    if (!band.IsEmpty()) wc->FillRect(band);
-    IntersectRect(m_drawn, moved, View);
-    return band;
-}
-
-TRect TFxKeptFrame::MoveOnGrid(TPoint Origin, const TRect& View)
-{
+    if (!keep) {
+        frame.work->SetPixelFormat(Request.format);
+        frame.work->SetDevicePixelRatio(k);
+        if (Request.paper) frame.work->AllocateUnfilled(size.width(), size.height());
+        else frame.work->SetSize(size.width(), size.height());
+        return frame;
+    }
+    // What the kept image is, as the last whole frame made it: of this frame's key (its size and
+    // scale among it), 24-bit pixels (none at all for an empty view), with the text inside the
+    // frame's reach.
     TCanvas* wc = m_work->Canvas();
     wc->ReleaseHandle();
-    QImage& img = *wc->Target();
+    const QImage& img = *wc->Target();
+    Q_ASSERT(Request.paper && Request.format == TPixelFormat::pf24bit && m_work->PixelFormat() == Request.format);
+    Q_ASSERT(size.isEmpty() ? img.isNull()
+                            : img.format() == QImage::Format_BGR888 && img.devicePixelRatio() == k && img.size() == size);
+    Q_ASSERT(m_drawn.IsEmpty() || UnionRect(m_drawn, frame.reachable) == frame.reachable);
+    if (IsWholeScale(k) || Request.onGrid) {
+        frame.way = IsWholeScale(k) ? TFxFrameWay::fwMove : TFxFrameWay::fwMoveOnGrid;
+        frame.band = Move(from, Request.origin, frame.reachable, *Request.paper);
+    } else {
+        frame.way = TFxFrameWay::fwRefill;
+        Refill(*Request.paper);
+    }
+    return frame;
+}
+
+TRect TFxKeptFrame::Move(TPoint From, TPoint To, const TRect& Reachable, TColor Paper)
+{
+    QImage& img = *m_work->Canvas()->Target();
     const qreal k = img.devicePixelRatio();
-    // Each origin's device pixel, rounded as the text grid rounds it.
-    const QPoint d(NearestPixel(k * Origin.X) - NearestPixel(k * m_origin.X),
-                   NearestPixel(k * Origin.Y) - NearestPixel(k * m_origin.Y));
-    const TColor paper = wc->Brush()->Color();
+    // Each origin's device pixel, rounded as the text grid rounds it (at a whole scale, exactly
+    // the logical shift times the scale).
+    const QPoint d(NearestPixel(k * To.X) - NearestPixel(k * From.X), NearestPixel(k * To.Y) - NearestPixel(k * From.Y));
     m_before = m_drawn;
     const QRect all = img.rect();
-    const QRect covered = DeviceCover(img, ToQRect(m_drawn)) & all;
+    const QRect covered = DeviceRectCovering(img, ToQRect(m_drawn)) & all;
     const QRect moved = covered.translated(d) & all;
     if (!moved.isEmpty() && !d.isNull()) MovePixels(img, moved, moved.translated(-d));
+    // What the text covered and left shows the background again.
     for (const TRect& r : Outside(FromQRect(covered), FromQRect(moved)))
-        if (!r.IsEmpty()) FillBgr24(img, ToQRect(r), paper);
+        if (!r.IsEmpty()) FillBgr24(img, ToQRect(r), Paper);
     // The device pixels whose source lay outside the image, and the logical band over them,
     // filled as far as the text drawn in it reaches (its device pixels by the same rounding).
+    // The block moves along one axis, so that band lies along one edge.
     TRect entering, band;
     for (const TRect& r : Outside(FromQRect(all), FromQRect(all.translated(d)))) entering = UnionRect(entering, r);
     if (!entering.IsEmpty()) {
-        IntersectRect(band, FromQRect(LogicalCover(img, ToQRect(entering))), View);
-        FillBgr24(img, DeviceRect(img, ToQRect(band)) & all, paper);
+        IntersectRect(band, FromQRect(LogicalRectCovering(img, ToQRect(entering))), Reachable);
+        FillBgr24(img, DeviceRectRounded(img, ToQRect(band)) & all, Paper);
     }
-    m_drawn = moved.isEmpty() ? TRect() : FromQRect(LogicalCover(img, moved));
+    m_drawn = moved.isEmpty() ? TRect() : FromQRect(LogicalRectCovering(img, moved));
     return band;
 }
 
-void TFxKeptFrame::Refill()
+void TFxKeptFrame::Refill(TColor Paper)
 {
     m_before = m_drawn;
     // Rounded outwards: the device pixels that a logical edge of the text cuts are filled too.
-    if (!m_drawn.IsEmpty()) m_work->Canvas()->FillCovering(m_drawn);
+    QImage& img = *m_work->Canvas()->Target();
+    if (!m_drawn.IsEmpty()) FillBgr24(img, DeviceRectCovering(img, ToQRect(m_drawn)) & img.rect(), Paper);
     m_drawn = TRect();
 }
 
-TRect TFxKeptFrame::Finish(bool Kept, const TRect& Drawn, const TRect& View, TPoint Origin, TFxBlockKey Key)
+TRect TFxKeptFrame::Finish(const TFxFrameStart& Frame, const TRect& Drawn)
 {
+    if (Frame.own) return Frame.reachable;
     TRect now;
-    IntersectRect(now, Drawn, View);
-    TRect changed = View;
-    if (Kept) {
+    IntersectRect(now, Drawn, Frame.reachable);
+    TRect changed = Frame.reachable;
+    if (Frame.way != TFxFrameWay::fwWhole) {
         // The moved part, what was drawn now, and what the text covered before.
         now = UnionRect(m_drawn, now);
         changed = UnionRect(m_before, now);
     }
     m_drawn = now;
-    m_origin = Origin;
-    m_key = std::move(Key);
     return changed;
+}
+
+void TFxKeptFrame::KeepSegments(std::vector<TFxDrawnSegment> Segments, int Depth)
+{
+    m_segments = std::move(Segments);
+    m_reach = TRect();
+    for (const TFxDrawnSegment& d : m_segments)
+        m_reach = UnionRect(m_reach, TRect(d.r.Left, d.r.Top, d.r.Right + Depth, d.r.Bottom + Depth));
+}
+
+bool TFxKeptFrame::Misses(const TRect& Band, TPoint Corner, bool OnGrid) const
+{
+    const int m = OnGrid ? FractionalScaleMargin : 0;
+    TRect reach(m_reach.Left - m, m_reach.Top - m, m_reach.Right + m, m_reach.Bottom + m), meets;
+    return !IntersectRect(meets, Band, reach.Offset(Corner.X, Corner.Y));
 }

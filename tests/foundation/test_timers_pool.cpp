@@ -6,6 +6,7 @@
 // matters; real time is used only for eventual outcomes.
 #include "tick_testing.h"
 #include "foundation/fxclass.h"
+#include "foundation/hooks.h"
 #include "platform/application.h"
 #include "platform/extctrls_timer.h"
 #include "platform/instancelock.h"
@@ -241,7 +242,7 @@ TEST(TimerPool, TheSharedTimerStopsWithTheLastEntryOnly)
     pool.GetTimer(2)->SetEnabled(false);
     EXPECT_TRUE(pool.Active()) << "switching entries off does not stop the shared timer";
     const int off = ticks;
-    SendMessage(pool.Handle(), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0);
     EXPECT_EQ(ticks, off);
 
     pool.RemoveTimer(1);
@@ -266,7 +267,7 @@ TEST(TimerPool, DesignedPoolsStartNothing)
     pool.SetDesigning(true);
     pool.AddTimer(1, 50, nullptr);
     EXPECT_FALSE(pool.Active());
-    EXPECT_EQ(pool.Handle(), 0u);
+    EXPECT_EQ(TFoundationHooks::Handle(pool), 0u);
 }
 
 TEST(TimerPool, AFailingHandlerIsReportedAndThePoolKeepsTicking)
@@ -277,13 +278,13 @@ TEST(TimerPool, AFailingHandlerIsReportedAndThePoolKeepsTicking)
     pool.AddTimer(1, 50, [](TObject*) { throw EInvalidOperation(QStringLiteral("entry failed")); });
     pool.AddTimer(2, 50, [&](TObject*) { ++good; });
     pool.GetTimer(2)->SetEnabled(true);
-    SendMessage(pool.Handle(), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0);
     ASSERT_EQ(trap.messages.size(), 1u);
     EXPECT_EQ(trap.messages[0], QStringLiteral("entry failed"));
     EXPECT_EQ(trap.senders[0], &pool);
     pool.GetTimer(1)->SetEnabled(false);
-    SendMessage(pool.Handle(), WM_TIMER, 1, 0);
-    SendMessage(pool.Handle(), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0);
     EXPECT_EQ(good, 2) << "later base ticks still fire the other entries";
 }
 
@@ -293,9 +294,9 @@ TEST(TimerPool, ABaseTickDuringATickIsIgnored)
     int outer = 0;
     pool.AddTimer(1, 50, [&](TObject*) {
         ++outer;
-        SendMessage(pool.Handle(), WM_TIMER, 1, 0); // as a nested event loop would deliver it
+        SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0); // as a nested event loop would deliver it
     });
-    SendMessage(pool.Handle(), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(pool), WM_TIMER, 1, 0);
     EXPECT_EQ(outer, 1);
 }
 
@@ -305,7 +306,7 @@ TEST(TimerPool, APoolFreedInsideItsOwnTickIsNotTouchedAgain)
     int fired = 0;
     pool->AddTimer(1, 50, [&](TObject*) { ++fired; delete pool; });
     pool->AddTimer(2, 50, [&](TObject*) { ++fired; });
-    SendMessage(pool->Handle(), WM_TIMER, 1, 0);
+    SendMessage(TFoundationHooks::Handle(*pool), WM_TIMER, 1, 0);
     EXPECT_EQ(fired, 1);
 }
 

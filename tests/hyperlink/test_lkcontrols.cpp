@@ -3,6 +3,7 @@
 //
 // The link-label control base: the repaint request and its suppression, transparency with
 // background capture and reuse, the off-screen image, and the hand pointer.
+#include "hyperlink/hooks.h"
 #include "hyperlink/lkcontrols.h"
 #include "lk_test_util.h"
 #include "platform/hooks.h"
@@ -110,7 +111,7 @@ TEST_F(LkControlTest, OpaqueControlFillsWithItsColourAndNeverTouchesTheCache)
     TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clYellow);
     EXPECT_EQ(ShownAt(probe, 5, 0), clRed);
-    EXPECT_TRUE(probe->BackgroundCache()->Empty());
+    EXPECT_TRUE(THyperlinkHooks::BackgroundCache(*probe)->Empty());
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);   // the base does not force opacity
 }
 
@@ -122,8 +123,8 @@ TEST_F(LkControlTest, TransparentControlCapturesThenReusesTheParentBackground)
     // The parent paints the area: the panel's colour is captured and shows below the band.
     TPlatformHooks::PaintCycle(*probe);
     EXPECT_EQ(ShownAt(probe, 5, 10), clGreen);
-    ASSERT_FALSE(probe->BackgroundCache()->Empty());
-    EXPECT_TRUE(probe->CaptureNext());
+    ASSERT_FALSE(THyperlinkHooks::BackgroundCache(*probe)->Empty());
+    EXPECT_TRUE(THyperlinkHooks::CaptureNext(*probe));
 
     // The control asks for its own repaint: it turns opaque for that paint and reuses the
     // cache, so a change under it that the parent has not painted yet does not show.
@@ -136,7 +137,7 @@ TEST_F(LkControlTest, TransparentControlCapturesThenReusesTheParentBackground)
     EXPECT_EQ(ShownAt(probe, 5, 0), clAqua);
     EXPECT_EQ(ShownAt(probe, 5, 10), clGreen);
     // After that paint it captures again.
-    EXPECT_TRUE(probe->CaptureNext());
+    EXPECT_TRUE(THyperlinkHooks::CaptureNext(*probe));
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);
 
     // The next paint the parent drives captures the new background.
@@ -149,7 +150,7 @@ TEST_F(LkControlTest, FirstSelfRequestedRepaintWithAnEmptyCacheCaptures)
     probe->SetTransparent(true);   // repaints: cache was empty, so the parent painted under it
     EXPECT_EQ(probe->paints, 1);
     EXPECT_EQ(ShownAt(probe, 5, 10), clGreen);
-    EXPECT_FALSE(probe->BackgroundCache()->Empty());
+    EXPECT_FALSE(THyperlinkHooks::BackgroundCache(*probe)->Empty());
 }
 
 TEST_F(LkControlTest, InTheDesignerTransparencyInvalidatesAndNeverReuses)
@@ -159,7 +160,7 @@ TEST_F(LkControlTest, InTheDesignerTransparencyInvalidatesAndNeverReuses)
     EXPECT_EQ(probe->paints, 0);   // invalidated, not painted at once
     QApplication::processEvents();
     TPlatformHooks::PaintCycle(*probe);
-    ASSERT_FALSE(probe->BackgroundCache()->Empty());
+    ASSERT_FALSE(THyperlinkHooks::BackgroundCache(*probe)->Empty());
     probe->UpdateControlCanvas();
     EXPECT_FALSE(probe->ControlStyle() & csOpaque);
     panel->SetColor(clBlue);
@@ -170,11 +171,11 @@ TEST_F(LkControlTest, InTheDesignerTransparencyInvalidatesAndNeverReuses)
 TEST_F(LkControlTest, OffscreenImageFollowsTheSizeAtEveryPaint)
 {
     TPlatformHooks::PaintCycle(*probe);
-    EXPECT_EQ(probe->OffscreenImage()->Width(), 40);
+    EXPECT_EQ(THyperlinkHooks::OffscreenImage(*probe)->Width(), 40);
     probe->SetBounds(10, 10, 70, 33);
     TPlatformHooks::PaintCycle(*probe);
-    EXPECT_EQ(probe->OffscreenImage()->Width(), 70);
-    EXPECT_EQ(probe->OffscreenImage()->Height(), 33);
+    EXPECT_EQ(THyperlinkHooks::OffscreenImage(*probe)->Width(), 70);
+    EXPECT_EQ(THyperlinkHooks::OffscreenImage(*probe)->Height(), 33);
     EXPECT_EQ(ShownAt(probe, 69, 0), clRed);
     EXPECT_EQ(ShownAt(probe, 69, 32), ColorToRGB(probe->Color()));
 }

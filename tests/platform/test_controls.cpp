@@ -149,9 +149,9 @@ TEST_F(FormFixture, DrawingReachesTheWindowPixelForPixelAtEveryScale)
         QApplication::processEvents();
         // What the window system has of the window: its backing store, in device pixels.
         const auto& shown = dynamic_cast<QImage&>(*form->Widget()->backingStore()->paintDevice());
-        const QRect at(DeviceRect(shown, QRect(4, 8, 150, 20)).topLeft(), c->Surface().size());
+        const QRect at(DeviceRectRounded(shown, QRect(4, 8, 150, 20)).topLeft(), c->Surface().size());
         QImage expected = c->Surface();
-        const QPoint above = DeviceRect(shown, QRect(60, 0, 1, 1)).topLeft();
+        const QPoint above = DeviceRectRounded(shown, QRect(60, 0, 1, 1)).topLeft();
         for (int y = 0; y < over->Surface().height(); ++y)
             for (int x = 0; x < over->Surface().width(); ++x) expected.setPixel(above + QPoint(x, y), over->Surface().pixel(x, y));
         EXPECT_EQ(shown.copy(at).convertToFormat(QImage::Format_RGB32), expected);
