@@ -1563,28 +1563,50 @@ def case_frame_clock_follows_the_display(x, tmp):
     Mutter, a native Wayland client through the compositor's frame callbacks, whose intervals
     follow the virtual monitor's refresh; and an XWayland client of Mutter, through Present
     again. Each also makes its window anew under a clock that must fall back to its timer and
-    then follow the new window."""
+    then follow the new window. Mutter draws in software: on a machine where tasks wait for a
+    processor much of the time it misses refreshes itself, and its frame callbacks with them.
+    So each is tried up to three times, and a run whose every attempt failed on such a
+    machine is inconclusive, as the motion case is."""
     test = os.path.join(BUILD, "tests", "test_platform")
     if not os.path.exists(test):
         raise Skip("the unit tests are not built")
+    inconclusive = []
 
-    def run(env, source):
-        r = subprocess.run([test, "--gtest_filter=FrameClock.*"], env=env, stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT, text=True, timeout=600)
-        assert r.returncode == 0 and "frame clock source: " + source in r.stdout, r.stdout[-6000:]
+    def run(env, source, where):
+        verdict = "failed"
+        for attempt in range(3):
+            before = cpu_pressure()
+            r = subprocess.run([test, "--gtest_filter=FrameClock.*"], env=env, stdout=subprocess.PIPE,
+                               stderr=subprocess.STDOUT, text=True, timeout=600)
+            busy = cpu_pressure(before)
+            # The source is the display's whatever the load.
+            assert "frame clock source: " + source in r.stdout, r.stdout[-6000:]
+            if r.returncode == 0:
+                return
+            print("  %s: failed with CPU pressure %s" % (where, "unknown" if busy is None else "%.0f %%" % (100 * busy)))
+            if busy is not None and busy > 0.25:
+                verdict = None
+            elif verdict:
+                verdict = r.stdout[-6000:]
+        if verdict is None:
+            inconclusive.append(where)
+        else:
+            raise AssertionError(verdict)
     screen = X(60)
     try:
-        run(screen.env, "present")
+        run(screen.env, "present", "Xvfb")
     finally:
         screen.stop()
     gnome = GnomeScreen()
     try:
         native = dict(gnome.env, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY=gnome.WAYLAND)
         native.pop("DISPLAY")
-        run(native, "frame callbacks")
-        run(gnome.env, "present")
+        run(native, "frame callbacks", "Mutter, native Wayland")
+        run(gnome.env, "present", "Mutter, XWayland")
     finally:
         gnome.stop()
+    if inconclusive:
+        raise Skip("inconclusive under %s: the machine was too busy" % ", ".join(inconclusive))
 
 
 class Skip(Exception):

@@ -76,8 +76,11 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
     // Said for the end-to-end suite, which needs the display's clock to have driven this run.
     const char* const names[] = {"present", "frame callbacks", "timer"};
     std::printf("frame clock source: %s\n", names[int(source)]);
+    // The first frames of a window are its start (a compositor drawing in software prepares
+    // its shaders then): the pace is judged on the next ones.
+    ASSERT_TRUE(v.Frames(20));
     ASSERT_TRUE(v.Frames(30));
-    EXPECT_NEAR(double(v.Spacing(20)), double(period), 0.1 * double(period));
+    EXPECT_NEAR(double(v.Spacing(30)), double(period), 0.1 * double(period));
 
     if (source != TFrameClockKind::fkTimer) {
         // Put into another window and back, the widget's window is made anew: the old one's
