@@ -154,8 +154,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "msc %llu ust %lld late %d left %d right %d\n", (unsigned long long)s.msc,
                          (long long)s.ust, int(s.late), s.left, s.right);
     // An edge is the text's own only some way inside the rectangle: at its sides the text is
-    // cut (by the rectangle, or by a frame around the strip).
-    constexpr int kMargin = 4;
+    // cut (by the rectangle, or by a frame around the strip), and where a ticker line's next
+    // copy comes in, its first letters show and hide the gaps between them, so that the
+    // outermost ink there jumps by a few pixels against the motion. A word's gap and a letter
+    // inside, the edge is the text's own.
+    constexpr int kMargin = 16;
     const auto leftIn = [](const Sample& s) { return s.left >= kMargin; };
     const auto rightIn = [w](const Sample& s) { return s.right >= 0 && s.right < w - kMargin; };
     // The text's width: the widest ink while it stood wholly inside.
