@@ -1548,13 +1548,22 @@ def case_direct_copy_shows_what_a_repaint_shows_on_an_x_server(x, tmp):
     native child covers stays stale there, which offscreen, where the backing store is compared,
     cannot be seen. At the whole scales 1 and 2: at fractional ones what an X server shows of
     native child windows differs from run to run with Qt's repaint alone (the offscreen run
-    compares the pixels at those scales)."""
+    compares the pixels at those scales).
+    On a machine busy enough, a graphics effect set on a control is sometimes blended over
+    what its window held before rather than over its parent, differently in the two twins
+    (the twin on Qt's repaint alone shows it too): so a run
+    that fails is tried again, up to three times, and each failure is said. A fault of the
+    direct copy's own fails every time."""
     test = os.path.join(BUILD, "tests", "test_platform")
     if not os.path.exists(test):
         raise Skip("the unit tests are not built")
-    r = subprocess.run([test, "--gtest_filter=Scales/DirectCopy.*/0:Scales/DirectCopy.*/3"], env=x.env, stdout=subprocess.PIPE,
-                       stderr=subprocess.STDOUT, text=True, timeout=600)
-    assert r.returncode == 0, r.stdout[-6000:]
+    for attempt in range(3):
+        r = subprocess.run([test, "--gtest_filter=Scales/DirectCopy.*/0:Scales/DirectCopy.*/3"], env=x.env,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=600)
+        if r.returncode == 0:
+            return
+        print("  " + "\n  ".join(l for l in r.stdout.splitlines() if "TIRLINK_DIFFERENTIAL_SEED" in l))
+    raise AssertionError(r.stdout[-6000:])
 
 
 def case_frame_clock_follows_the_display(x, tmp):
