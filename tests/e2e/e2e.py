@@ -1552,8 +1552,9 @@ def case_direct_copy_shows_what_a_repaint_shows_on_an_x_server(x, tmp):
     On a machine busy enough, a graphics effect set on a control is sometimes blended over
     what its window held before rather than over its parent, differently in the two twins
     (the twin on Qt's repaint alone shows it too): so a run
-    that fails is tried again, up to three times, and each failure is said. A fault of the
-    direct copy's own fails every time."""
+    that fails is tried again, up to three times, and the seed of each failure is printed, to
+    be replayed with TIRLINK_DIFFERENTIAL_SEED. The offscreen run in the unit tests stays
+    strict."""
     test = os.path.join(BUILD, "tests", "test_platform")
     if not os.path.exists(test):
         raise Skip("the unit tests are not built")
