@@ -17,6 +17,7 @@
 #include <xcb/present.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <map>
@@ -24,6 +25,12 @@
 namespace {
 
 constexpr int64_t kStalledNs = 100'000'000;   // a source silent this long has stopped
+
+// A wait in nanoseconds as the whole milliseconds a timer waits, never shorter.
+int CeilMs(int64_t ns)
+{
+    return int((std::max<int64_t>(ns, 0) + 999'999) / 1'000'000);
+}
 
 enum class TWanted { wPresent, wFrameCallbacks, wTimer };
 
@@ -83,7 +90,7 @@ protected:
             // the rest of a refresh period, so that such a window is drawn at the refresh
             // rate, not at Qt's.
             if (now - m_lastCallbackFrame < m_period * 3 / 4) {
-                m_timer.start(int((m_lastCallbackFrame + m_period - now + 999'999) / 1'000'000));
+                m_timer.start(CeilMs(m_lastCallbackFrame + m_period - now));
                 return false;
             }
             m_lastCallbackFrame = now;
@@ -120,8 +127,7 @@ private:
     }
     void ArmTimer()
     {
-        const int64_t wait = std::max<int64_t>(0, m_nextTimerFrame - Now());
-        m_timer.start(int((wait + 999'999) / 1'000'000));
+        m_timer.start(CeilMs(m_nextTimerFrame - Now()));
     }
     // Runs OnFrame; false when the clock is gone meanwhile.
     bool Frame(int64_t at)
@@ -151,7 +157,7 @@ private:
     void ArmWatch(int64_t wait)
     {
         m_watchArmed = Now();
-        m_watch.start(int(wait / 1'000'000) + 1);
+        m_watch.start(CeilMs(wait));
     }
     void Watch()
     {
