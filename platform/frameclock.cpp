@@ -22,6 +22,10 @@
 #include <ctime>
 #include <map>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 namespace {
 
 constexpr int64_t kStalledNs = 100'000'000;   // a source silent this long has stopped
@@ -33,6 +37,52 @@ int CeilMs(int64_t ns)
 }
 
 enum class TWanted { wPresent, wFrameCallbacks, wTimer };
+
+// The GUI thread's timer slack, as the clocks allow it: 0 from a clock that has fallen back to
+// its timer (whose refreshes need it on time), the allowance from one that joins timers to
+// display-driven refreshes; clocks that ask nothing are not listed. The slack the thread had
+// before is given back once no clock is listed.
+class TTimerSlack {
+public:
+    static void Allow(const void* clock, int64_t ns, bool listed)
+    {
+        static TTimerSlack slack;
+        if (!slack.m_enabled) return;
+        if (listed) slack.m_allowed[clock] = ns;
+        else slack.m_allowed.erase(clock);
+        slack.Apply();
+    }
+
+private:
+    TTimerSlack()
+    {
+        m_enabled = qgetenv("TIRLINK_TIMER_SLACK") != "0";
+#ifdef __linux__
+        m_before = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+#else
+        m_enabled = false;
+#endif
+    }
+    void Apply()
+    {
+        int64_t ns = m_before;
+        if (!m_allowed.empty()) {
+            int64_t least = m_allowed.begin()->second;
+            for (const auto& a : m_allowed) least = std::min(least, a.second);
+            ns = std::max<int64_t>(least, m_before);
+        }
+        if (ns == m_applied) return;
+        m_applied = ns;
+#ifdef __linux__
+        if (ns > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(ns), 0, 0, 0);
+#endif
+    }
+
+    bool m_enabled = true;
+    int64_t m_before = 0;
+    int64_t m_applied = -1;
+    std::map<const void*, int64_t> m_allowed;
+};
 
 // The Present clocks' own connection to the X server, read on the GUI thread when it has
 // something: a refresh wakes the GUI thread once, not Qt's event reader first and the GUI
@@ -76,6 +126,11 @@ public:
         return m_wanted == TWanted::wPresent ? TFrameClockKind::fkPresent : TFrameClockKind::fkFrameCallbacks;
     }
     int64_t RefreshPeriod() const override { return m_period; }
+    void JoinTimers(int64_t UpToNs) override
+    {
+        m_join = std::max<int64_t>(UpToNs, 0);
+        TellSlack();
+    }
 
     void PresentEvent(const xcb_present_complete_notify_event_t* e);
 
@@ -112,9 +167,11 @@ private:
     {
         if (m_fallen) return;
         m_fallen = true;
+        TellSlack();
         m_nextTimerFrame = Now() + m_period;
         ArmTimer();
     }
+    void TellSlack() { TTimerSlack::Allow(this, m_fallen ? 0 : std::min(m_join, m_period), m_fallen || m_join > 0); }
     void Heard(int64_t now)
     {
         m_lastEvent = now;
@@ -123,6 +180,7 @@ private:
         if (now - m_watchArmed > kStalledNs / 2) ArmWatch(kStalledNs);
         if (!m_fallen) return;
         m_fallen = false;
+        TellSlack();
         m_timer.stop();
     }
     void ArmTimer()
@@ -183,6 +241,7 @@ private:
     QTimer m_watch;
     bool m_fallen = false;
     bool m_drew = true;
+    int64_t m_join = 0;
     int64_t m_lastEvent = 0;
     int64_t m_watchArmed = 0;
     int64_t m_nextTimerFrame = 0;
@@ -257,6 +316,7 @@ private:
 TClock::~TClock()
 {
     Detach();
+    TTimerSlack::Allow(this, 0, false);
 }
 
 bool TClock::Attach()

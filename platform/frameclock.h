@@ -45,6 +45,16 @@ public:
     virtual TFrameClockKind Kind() const = 0;
     // The time between refreshes, as last seen or as the screen tells it, in nanoseconds.
     virtual int64_t RefreshPeriod() const = 0;
+    // While the refreshes come from the display (not while fallen back to the timer), the GUI
+    // thread's timers may run up to UpToNs late (at most a refresh period), so that a timer
+    // falling due shortly before a refresh runs in that refresh's wake-up instead of waking the
+    // thread on its own: a view that steps on a timer of its own and draws on the refreshes
+    // then wakes once per refresh, not twice. UpToNs below the timer's period keeps a repeating
+    // timer's pace (it is never a whole period late). On Linux this is the thread's timer
+    // slack; elsewhere, and with TIRLINK_TIMER_SLACK=0, timers stay on time. With several
+    // clocks the smallest allowance holds, and none while any of them has fallen back to the
+    // timer. 0, the default, asks for nothing.
+    virtual void JoinTimers(int64_t UpToNs) = 0;
 
 protected:
     TFrameClock() = default;

@@ -28,6 +28,9 @@ namespace {
 const QLatin1String kBoldOn("<b>");
 const QLatin1String kBoldOff("</b>");
 constexpr uint32_t kSegmentFlags = DT_SINGLELINE | DT_NOPREFIX;
+// How much sooner than a whole tick period a window timer's tick must run when it may wait for
+// a refresh: the millisecond an event loop rounds a wait up to, and room for a busy machine.
+constexpr int64_t kTickWaitMarginNs = 2'500'000;
 
 }  // namespace
 
@@ -161,7 +164,7 @@ void TFxScrollText::SetBool(int Index, bool Value)
 void TFxScrollText::ExecuteEnh(int32_t Step)
 {
     if (IsLoading() || GetEmpty()) return;
-    if (m_scroll) Stop();
+    Stop();
     if (!Visible()) {
         if (!m_makeVisible) return;
         SetVisible(true);
@@ -177,18 +180,34 @@ void TFxScrollText::ExecuteEnh(int32_t Step)
 
 void TFxScrollText::Stop()
 {
-    if (!m_scroll) return;
-    const bool following = FollowingDisplay();
-    EnableTimer(false);
-    m_frameClock.reset();
-    // The view stops where the model stands: the last frame is the step counter's.
-    if (following && m_shown != m_step && !m_composing && !IsDestroying()) {
-        m_shown = m_step;
-        PaintImage(false);
+    StopModel(false);
+}
+
+void TFxScrollText::StopModel(bool FinishView)
+{
+    if (!m_scroll) {
+        if (m_finishing) EndFinishing();
+        return;
     }
+    EnableTimer(false);
+    m_finishStep = m_step;
+    m_finishing = FollowingDisplay();
+    // Finishing, the refreshes go on until the view reaches the last tick (DisplayFrame).
+    if (!FinishView || IsDestroying()) EndFinishing();
     m_scroll = false;
     m_step = 0;
     if (!IsDestroying() && OnStop) OnStop(this);
+}
+
+void TFxScrollText::EndFinishing()
+{
+    // The view stops where the model stood: the last frame is the step counter's.
+    if (m_finishing && m_shown != m_finishStep && !m_composing && !IsDestroying()) {
+        m_shown = m_finishStep;
+        PaintImage(false);
+    }
+    m_finishing = false;
+    m_frameClock.reset();
 }
 
 void TFxScrollText::Reverse()
@@ -219,14 +238,23 @@ void TFxScrollText::GetTimer(TObject* Sender)
         SnapView();
         break;
     case TFxScrollStyle::ssLoopReverse: Reverse(); break;
-    case TFxScrollStyle::ssOnce: Stop(); break;
+    case TFxScrollStyle::ssOnce: StopModel(true); break;
     }
 }
 
 void TFxScrollText::FollowFrames()
 {
-    if (!(m_scroll && m_followDisplay && !m_viewTimes)) m_frameClock.reset();
-    else if (!m_frameClock) m_frameClock = TFrameClock::Start(Widget(), [this](int64_t at) { return DisplayFrame(at); });
+    if (!(m_scroll && m_followDisplay && !m_viewTimes)) {
+        EndFinishing();
+        m_frameClock.reset();
+    }
+    else if (!m_frameClock) {
+        m_frameClock = TFrameClock::Start(Widget(), [this](int64_t at) { return DisplayFrame(at); });
+        // A window timer's tick may wait for the next refresh's wake-up, short of its period so
+        // that the pace stays the timer's. The other modes tick from threads of their own,
+        // which wake the GUI thread with a message.
+        if (m_frameClock && IsWindowTimer()) m_frameClock->JoinTimers(TickPeriod() - kTickWaitMarginNs);
+    }
     // The view starts at the step counter, on a line of its own from now.
     m_motion->Start(MotionNow(), m_step, TickPeriod());
     m_shown = m_step;
@@ -244,6 +272,12 @@ bool TFxScrollText::DisplayFrame(int64_t PresentationNs)
     if (!FollowingDisplay() || m_composing) return false;
     const int64_t refresh = m_frameClock ? m_frameClock->RefreshPeriod() : TickPeriod();
     m_shown = m_motion->At(PresentationNs, refresh);
+    // The end of a pass of ssOnce: its last frame, and no more refreshes.
+    if (m_finishing && m_motion->ShowsLastTick()) {
+        PaintImage(false);
+        EndFinishing();
+        return true;
+    }
     // A refresh that would show the same picture draws nothing.
     const TPoint was = m_origin;
     const int32_t offset = m_centerOffset;
@@ -261,8 +295,12 @@ int64_t TFxScrollText::TickPeriod() const
 {
     // The nominal period until the ticks themselves tell it: the window timers' shortest is
     // 16 ms, the multimedia timers' 1 ms.
-    const bool window = m_timerMode == TFxTimerMode::tmNormal || m_timerMode == TFxTimerMode::tmGlobalTimer;
-    return int64_t(std::max<int64_t>(m_interval & 0xFFFF, window ? 16 : 1)) * 1'000'000;
+    return int64_t(std::max<int64_t>(m_interval & 0xFFFF, IsWindowTimer() ? 16 : 1)) * 1'000'000;
+}
+
+bool TFxScrollText::IsWindowTimer() const
+{
+    return m_timerMode == TFxTimerMode::tmNormal || m_timerMode == TFxTimerMode::tmGlobalTimer;
 }
 
 // ---------------------------------------------------------------------------------------------

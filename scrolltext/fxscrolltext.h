@@ -124,12 +124,15 @@ public:
     // lines, or when hidden and MakeVisible is false.
     void ExecuteEnh(int32_t Step);
     // Disables the timer, resets the step counter, fires OnStop (not while destroying). The
-    // last frame stays on screen.
+    // last frame stays on screen. Following the display, the view stops where the model
+    // stands, also when it is still finishing a pass of ssOnce (see GetTimer).
     void Stop();
     // Mirrors the position (counter := Steps - counter) and the direction, without stopping.
     void Reverse();
     // The tick handler given to either timer: advances and paints one frame (following the
-    // display: advances and fires OnScroll; the refreshes draw).
+    // display: advances and fires OnScroll; the refreshes draw). The tick that ends a pass of
+    // ssOnce stops the model there (OnStop, Scroll false); following the display, the
+    // refreshes go on showing the pass to its end, and then end.
     void GetTimer(TObject* Sender);
     // Following the display, the frame of a refresh shown at PresentationNs (on the clock of
     // MotionClock): the text where its motion puts it then. Returns whether anything was drawn.
@@ -203,11 +206,21 @@ private:
     void SnapView();
     int64_t MotionNow() const;
     int64_t TickPeriod() const;
+    // Whether the ticks come from a window timer on the GUI thread (tmNormal, tmGlobalTimer).
+    bool IsWindowTimer() const;
     // The step the last frame showed: the step counter's, or following the display, the view's,
     // which lies between two steps.
     double ShownStep() const { return FollowingDisplay() ? m_shown : double(m_step); }
     // Whether frames now follow a display clock (or the clock SetMotionClock gave).
-    bool FollowingDisplay() const { return m_scroll && m_followDisplay && (m_frameClock || m_viewTimes); }
+    bool FollowingDisplay() const
+    {
+        return (m_scroll || m_finishing) && m_followDisplay && (m_frameClock || m_viewTimes);
+    }
+    // Stops the model; with FinishView, following the display, the view goes on to the last
+    // tick's step first (the end of a pass of ssOnce).
+    void StopModel(bool FinishView);
+    // The view showing the end of a pass is done: the pass's last frame, and no clock.
+    void EndFinishing();
     // The clock ticks and refreshes are timed on (TFrameClock::Now by default). Given one, the
     // control follows the display without a frame clock of its own: only DisplayFrame draws
     // between ticks (tests drive it with synthetic times); with an empty one, as by default.
@@ -258,6 +271,8 @@ private:
     std::unique_ptr<TFrameClock> m_frameClock;
     std::function<int64_t()> m_viewTimes;   // a clock given by SetMotionClock
     double m_shown = 0;                      // the step the view showed last
+    bool m_finishing = false;                // stopped, the view still shows the pass to its end
+    int32_t m_finishStep = 0;                // the step the pass ended on
 
     std::unique_ptr<TFxTimer> m_poolTimer;
     TFxHiTimer* m_hiTimer = nullptr;     // owned (as a component, freed by DeActivateTimer)

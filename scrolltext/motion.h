@@ -43,6 +43,8 @@ public:
     // The step to show on a refresh presented at time T, with Refresh the time between two
     // refreshes (the lag covers one of them as well).
     double At(int64_t T, int64_t Refresh);
+    // Whether the last At reached the last tick's index (the view shows all the model did).
+    bool ShowsLastTick() const { return m_shown >= double(m_last); }
 
     // For tests and diagnostics: the fitted period, in nanoseconds, and how far behind the
     // line the view lags, in ticks.
