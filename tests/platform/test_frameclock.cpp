@@ -11,6 +11,7 @@
 #include "tick_testing.h"
 
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -19,6 +20,10 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace {
 
@@ -32,12 +37,14 @@ struct Drawn : QWidget {
 struct Watched {
     std::unique_ptr<TFrameClock> clock;
     std::vector<int64_t> at;   // the presentation times given
+    std::vector<int64_t> ran;  // when each frame ran
     int endAfter = 0;          // the frame that ends the clock, 0 for none
 
     void Start(Drawn* w)
     {
         clock = TFrameClock::Start(w, [this, w](int64_t t) {
             at.push_back(t);
+            ran.push_back(TFrameClock::Now());
             w->shade = (w->shade + 1) % 256;
             w->repaint();
             if (int(at.size()) == endAfter) clock.reset();
@@ -96,6 +103,36 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
         EXPECT_NEAR(double(v.Spacing(25)), double(period), 0.1 * double(period));
         EXPECT_TRUE(testwait::Until([&] { return v.clock->Kind() == source; }, 5000));
     }
+
+#ifdef __linux__
+    // Timers joined to the refreshes: a window timer's ticks run in the refreshes' wake-ups
+    // (where each on its own would meet one within a millisecond about one time in eight at
+    // 60 Hz), at their own pace; the thread's timer slack is given back with the clock.
+    if (source != TFrameClockKind::fkTimer) {
+        const long before = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+        v.clock->JoinTimers(13'500'000);
+        EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), long(std::min<int64_t>(13'500'000, v.clock->RefreshPeriod())));
+        std::vector<int64_t> ticks;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] { ticks.push_back(TFrameClock::Now()); });
+        const size_t from = v.ran.size();
+        tick.start(16);
+        const int64_t t0 = TFrameClock::Now();
+        testwait::Pump(1500);   // a pace is counted over a stretch of time
+        tick.stop();
+        const double ticked = double(TFrameClock::Now() - t0) / 16e6;
+        size_t joined = 0;
+        for (int64_t t : ticks) {
+            const auto near = std::find_if(v.ran.begin() + long(from), v.ran.end(), [t](int64_t f) { return std::abs(f - t) < 1'000'000; });
+            joined += near != v.ran.end();
+        }
+        EXPECT_GE(joined, ticks.size() / 2) << "of " << ticks.size();
+        EXPECT_NEAR(double(ticks.size()), ticked, 0.02 * ticked + 1);
+        v.clock->JoinTimers(0);
+        EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), before);
+    }
+#endif
 
     // A clock ended from its own frame: that frame is the last.
     v.endAfter = int(v.at.size()) + 3;
