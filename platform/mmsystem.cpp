@@ -3,6 +3,7 @@
 
 #include "platform/mmsystem.h"
 #include "platform/hooks.h"
+#include "platform/threads.h"
 
 #include <QCoreApplication>
 
@@ -100,6 +101,7 @@ bool SleepUntil(const timespec& deadline, TimerEvent& e)
 
 void RunEvent(TimerEvent* e)
 {
+    KeepTimersOnTime();
     const int64_t periodNs = int64_t(e->delay) * 1'000'000;
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);

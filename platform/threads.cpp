@@ -16,6 +16,9 @@
 #include <deque>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <unistd.h>
 #include <vector>
 
@@ -146,8 +149,23 @@ void TThread::Resume()
     m_thread = std::thread([this] { Run(); });
 }
 
+namespace {
+#ifdef __linux__
+// Read as the library is loaded, on the thread that loads it, before any frame clock ran.
+const long g_startSlack = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+#endif
+}  // namespace
+
+void KeepTimersOnTime()
+{
+#ifdef __linux__
+    if (g_startSlack > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(g_startSlack), 0, 0, 0);
+#endif
+}
+
 void TThread::Run()
 {
+    KeepTimersOnTime();
     m_tid = CurrentTid();
     ApplyPriority();
     std::exception_ptr fatal;

@@ -32,6 +32,12 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 
 using TThreadMethod = std::function<void()>;
 
+// Gives the calling thread the timer slack the program started with. A new thread takes its
+// creator's, and the GUI thread's is raised while the display drives the frames
+// (TFrameClock::JoinTimers): a thread that keeps time of its own calls this first thing, so
+// that its sleeps stay as short as they were asked to be. A no-op where there is no such slack.
+void KeepTimersOnTime();
+
 class TThread : public TObject {
 public:
     TThread();

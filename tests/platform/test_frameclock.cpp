@@ -8,6 +8,8 @@
 // extension drives the frames, and as a native Wayland client of headless Mutter, where the
 // compositor's frame callbacks do.
 #include "platform/frameclock.h"
+#include "platform/mmsystem.h"
+#include "platform/threads.h"
 #include "tick_testing.h"
 
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -69,6 +72,20 @@ struct Watched {
     }
 };
 
+#ifdef __linux__
+// The timer slack of a thread, read on that thread.
+long Slack()
+{
+    return prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+}
+std::atomic<long> g_eventSlack{-1};
+struct SlackThread : TThread {
+    std::atomic<long> seen{-1};
+    void Execute() override { seen = Slack(); }
+    ~SlackThread() override { WaitFor(); }
+};
+#endif
+
 TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
 {
     Drawn w;
@@ -109,9 +126,9 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
     // (where each on its own would meet one within a millisecond about one time in eight at
     // 60 Hz), at their own pace; the thread's timer slack is given back with the clock.
     if (source != TFrameClockKind::fkTimer) {
-        const long before = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+        const long before = Slack();
         v.clock->JoinTimers(13'500'000);
-        EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), long(std::min<int64_t>(13'500'000, v.clock->RefreshPeriod())));
+        EXPECT_EQ(Slack(), long(std::min<int64_t>(13'500'000, v.clock->RefreshPeriod())));
         std::vector<int64_t> ticks;
         QTimer tick;
         tick.setTimerType(Qt::PreciseTimer);
@@ -129,8 +146,16 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
         }
         EXPECT_GE(joined, ticks.size() / 2) << "of " << ticks.size();
         EXPECT_NEAR(double(ticks.size()), ticked, 0.02 * ticked + 1);
+        // Threads made meanwhile, which keep time of their own, do not take the slack on.
+        SlackThread thread;
+        thread.Start();
+        const uint32_t event = timeSetEvent(1, 1, [](uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) { g_eventSlack = Slack(); }, 0, TIME_ONESHOT);
+        ASSERT_TRUE(testwait::Until([&] { return thread.seen >= 0 && g_eventSlack >= 0; }));
+        timeKillEvent(event);
+        EXPECT_EQ(thread.seen, before);
+        EXPECT_EQ(g_eventSlack, before);
         v.clock->JoinTimers(0);
-        EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), before);
+        EXPECT_EQ(Slack(), before);
     }
 #endif
 
