@@ -175,7 +175,11 @@ private:
         m_nextTimerFrame = Now() + m_period;
         ArmTimer();
     }
-    void TellSlack() { TTimerSlack::Allow(this, m_fallen ? 0 : std::min(m_join, m_period), m_fallen || m_join > 0); }
+    void TellSlack()
+    {
+        m_toldPeriod = m_period;
+        TTimerSlack::Allow(this, m_fallen ? 0 : std::min(m_join, m_period), m_fallen || m_join > 0);
+    }
     void Heard(int64_t now)
     {
         m_lastEvent = now;
@@ -246,6 +250,7 @@ private:
     bool m_fallen = false;
     bool m_drew = true;
     int64_t m_join = 0;
+    int64_t m_toldPeriod = 0;   // the period the slack was last told for
     int64_t m_lastEvent = 0;
     int64_t m_watchArmed = 0;
     int64_t m_nextTimerFrame = 0;
@@ -379,6 +384,8 @@ void TClock::PresentEvent(const xcb_present_complete_notify_event_t* e)
     if (m_lastUst && e->msc > m_lastMsc && e->ust > m_lastUst) {
         const int64_t seen = int64_t(e->ust - m_lastUst) * 1000 / int64_t(e->msc - m_lastMsc);
         m_period = (3 * m_period + seen) / 4;
+        // The screen's rate may not be the display clock's (Xvfb tells 60 whatever it runs at).
+        if (std::abs(m_period - m_toldPeriod) > m_toldPeriod / 8) TellSlack();
     }
     m_lastUst = e->ust;
     m_lastMsc = e->msc;
