@@ -245,10 +245,8 @@ void TFxScrollText::GetTimer(TObject* Sender)
 void TFxScrollText::FollowFrames()
 {
     if (!(m_scroll && m_followDisplay && !m_viewTimes)) {
-        EndFinishing();
-        m_frameClock.reset();
-    }
-    else if (!m_frameClock) {
+        EndFinishing();   // which ends the clock
+    } else if (!m_frameClock) {
         m_frameClock = TFrameClock::Start(Widget(), [this](int64_t at) { return DisplayFrame(at); });
         // A window timer's tick may wait for the next refresh's wake-up, short of its period so
         // that the pace stays the timer's. The other modes tick from threads of their own,
