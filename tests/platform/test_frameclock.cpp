@@ -139,12 +139,10 @@ TEST(FrameClock, FramesFollowTheRefreshWhateverTheSourceAndStopWithTheClock)
         testwait::Pump(1500);   // a pace is counted over a stretch of time
         tick.stop();
         const double ticked = double(TFrameClock::Now() - t0) / 16e6;
-        size_t joined = 0;
-        for (int64_t t : ticks) {
-            const auto near = std::find_if(v.ran.begin() + long(from), v.ran.end(), [t](int64_t f) { return std::abs(f - t) < 1'000'000; });
-            joined += near != v.ran.end();
-        }
-        EXPECT_GE(joined, ticks.size() / 2) << "of " << ticks.size();
+        const auto joined = std::count_if(ticks.begin(), ticks.end(), [&](int64_t t) {
+            return std::any_of(v.ran.begin() + long(from), v.ran.end(), [t](int64_t f) { return std::abs(f - t) < 1'000'000; });
+        });
+        EXPECT_GE(size_t(joined), ticks.size() / 2) << "of " << ticks.size();
         EXPECT_NEAR(double(ticks.size()), ticked, 0.02 * ticked + 1);
         // Threads made meanwhile, which keep time of their own, do not take the slack on.
         SlackThread thread;
