@@ -743,18 +743,12 @@ TEST_P(FollowingTheDisplay, FramesFollowTimeNeverRunAheadAndSnapWhereTheModelJum
     // pass to its end, and then end.
     st->SetScrollStyle(TFxScrollStyle::ssOnce);
     st->ExecuteEnh(50);
-    events.clear();
     run(11);
-    EXPECT_EQ(events.back(), "stop");
     EXPECT_FALSE(st->Scroll());
-    int finishing = 0, x0 = TScrollTextHooks::Origin(*st).X;
-    for (; finishing < 10 && st->DisplayFrame((now += refresh) + refresh); ++finishing) {
-        EXPECT_GE(TScrollTextHooks::Origin(*st).X, x0);
-        x0 = TScrollTextHooks::Origin(*st).X;
-    }
-    EXPECT_GT(finishing, 0);
-    EXPECT_LT(finishing, 10);
-    EXPECT_EQ(x0, Round((st->TextWidth() + iw) * 61 / 60.0) - st->TextWidth());
+    int finishing = 0;
+    while (finishing < 10 && st->DisplayFrame((now += refresh) + refresh)) ++finishing;
+    EXPECT_TRUE(finishing > 0 && finishing < 10) << finishing;
+    EXPECT_EQ(TScrollTextHooks::Origin(*st).X, Round((st->TextWidth() + iw) * 61 / 60.0) - st->TextWidth());
 }
 
 INSTANTIATE_TEST_SUITE_P(Refreshes, FollowingTheDisplay, ::testing::Values(60, 144));
