@@ -713,6 +713,10 @@ def text_moves_left(x, tmp, scale):
                     pictures.setdefault((cols[-1] - cols[0] + 1, picture), round(t0 - samples[0][0], 3))
             n += 1
             time.sleep(0.1)
+        # The pictures come from this suite's own process: held back from its processor (all of
+        # them busy, the suite under nice), it takes too few in the 6 s to tell a pace from.
+        if n < 15:
+            raise Skip("inconclusive: only %d pictures of the strip in 6 s, the suite itself was held back" % n)
         # The text width: the widest extent seen while the text stood wholly inside.
         whole = [r - l + 1 for _, l, r in samples if l > 0 and r < g["w"] - 1]
         assert whole, "the text never stood wholly inside the window"
